@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the program need.
+set -euo pipefail
+PACKAGES=(
+  cmake ninja-build ccache g++ pkg-config
+  qt6-base-dev libcurl4-openssl-dev libsqlite3-dev liblog4cpp5-dev
+  libcpp-httplib-dev libssl-dev
+  googletest libgtest-dev
+  mplayer ffmpeg sqlite3 curl openssl xvfb xauth
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

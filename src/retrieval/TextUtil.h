@@ -1,0 +1,52 @@
+#pragma once
+// Text and path helpers shared by the transport, the worker and the site
+// extractors. All are free functions without state.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// HTML entities of titles: &nbsp; &lt; &gt; &amp; &quot; and decimal &#N;.
+// Any other "&...;" run is dropped; a character of code 0 ends the text.
+QString DecodeEntities(const QString& text);
+QString DecodeEntity(const QString& entity);
+
+// "%XX" with two hex digits becomes one byte; everything else, "+" included,
+// is kept.
+QByteArray PercentDecode(const QByteArray& bytes);
+
+// %XX, \uXXXX and backslash escapes of stream-map addresses.
+QString UnescapeStreamUrl(const QString& text);
+
+// Every percent escape of an address decoded (UTF-8).
+QString DecodeUrl(const QString& address);
+
+// A relative redirect target resolved as "http://" + base server + location.
+QString MakeAbsoluteUrl(const QString& location, const QString& baseAddress);
+
+// The value after `key` (e.g. "srcurl=") up to the next "&"; nullopt when the
+// key is missing, at position 0, or directly followed by "&".
+std::optional<QString> GetQueryValue(const QString& text, const QString& key);
+
+// Pieces between separators, each trimmed; empty pieces are kept.
+QStringList SplitText(const QString& text, QChar separator);
+
+// Replaces each of :/\*?"<>| with `replacement`.
+void SanitizeFileName(QString& text, QChar replacement);
+
+// folder without trailing white space and separators, "/", name.
+QString JoinPath(const QString& folder, const QString& name);
+
+// Creates the folder and its parents; failures are ignored.
+void EnsureFolder(const QString& path);
+
+// The first of "folder/name.ext", "folder/name_001.ext" ... "_999" that does
+// not exist (the folder is created first). Empty when all 1000 are taken:
+// handing back an existing file would let the caller overwrite it.
+QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension);
+
+// The longest prefix of `text` whose UTF-8 form fits in `maxBytes`, cut on a
+// character boundary.
+QString CutToUtf8Bytes(const QString& text, int maxBytes);
