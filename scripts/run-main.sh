@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh build
-if [ -x build/src/cli/zorv-get ] && [ -x build/tools/sitesim/zorv-sitesim ] && [ -f scripts/demo.sh ]; then
+if [ -x build/bin/zorv-get ] && [ -x build/bin/zorv-sitesim ] && [ -f scripts/demo.sh ]; then
   exec bash scripts/demo.sh build
 fi
 cd build && ctest --output-on-failure -L net
