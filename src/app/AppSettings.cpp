@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/AppFolders.h"
+#include "app/AppLog.h"
 #include "app/CZVRegistry.h"
 #include "app/Localization.h"
 
@@ -124,7 +125,8 @@ int AppSettings::Save() {
     Write(reg, "ProcessPriority", ProcessPriority);
     Write(reg, "EncodeThreads", EncodeThreads);
     Write(reg, "LangID", LangID);
-    reg.Sync();
+    if (!reg.Sync())
+        LogWarnW("AppSettings", QStringLiteral("Cannot write the settings file %1").arg(reg.FileName()));
     Publish();
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <climits>
@@ -52,9 +53,11 @@ QString Unquote(const QString& value) {
 
 void IniFile::Parse(const QString& text) {
     Section* current = nullptr;
-    const QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
-    for (QStringView raw : lines) {
-        const QStringView line = raw.trimmed(); // also drops the CR of CR LF
+    // CR LF, LF and a lone CR all end a line.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n?|\n"));
+    const QStringList lines = text.split(lineEnd);
+    for (const QString& raw : lines) {
+        const QStringView line = QStringView(raw).trimmed();
         if (line.isEmpty() || line.front() == QLatin1Char(';'))
             continue;
         if (line.front() == QLatin1Char('[')) {

@@ -88,6 +88,13 @@ TEST_F(IniFileTest, ReadsEveryEncodingByItsByteOrderMark) {
     }
 }
 
+TEST_F(IniFileTest, EveryLineEndIsUnderstood) {
+    const IniFile ini = IniFile::FromBytes("[A]\rk=cr\r[B]\nk=lf\n[C]\r\nk=crlf");
+    EXPECT_EQ(ini.GetString("A", "k"), "cr");
+    EXPECT_EQ(ini.GetString("B", "k"), "lf");
+    EXPECT_EQ(ini.GetString("C", "k"), "crlf");
+}
+
 TEST_F(IniFileTest, AMissingFileGivesTheDefaults) {
     const IniFile ini(Path("nothing-here.ini"));
     EXPECT_FALSE(ini.IsLoaded());
