@@ -184,8 +184,19 @@ void CConsoleProcess::Impl::ReaderLoop() {
         }
     }
     if (r == 0) {
-        std::lock_guard lock(procMutex);
-        TryReapLocked();
+        // End of file usually means the child is exiting: give it one poll
+        // interval so that its owner finds it ended and its exit code known.
+        const auto deadline = Clock::now() + interval;
+        for (;;) {
+            {
+                std::lock_guard lock(procMutex);
+                if (TryReapLocked())
+                    break;
+            }
+            pollfd stop = {stopRead, POLLIN, 0};
+            if (Clock::now() >= deadline || ::poll(&stop, 1, 2) > 0 || stopRequested)
+                break;
+        }
     }
     readerResult = r;
     if (orphaned) {
