@@ -162,6 +162,9 @@ void SiteSimulator::InstallHandlers(httplib::Server& server) {
     server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
         SimHttp::SendPage(res, "<html><body><h1>500 Internal Server Error</h1></body></html>", 500);
     });
+    // Headers and body go out in separate writes: without this every reply
+    // waits for the client's delayed acknowledgement.
+    server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(20);
     server.set_read_timeout(10);
 }
