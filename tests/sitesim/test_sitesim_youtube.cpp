@@ -67,6 +67,9 @@ TEST_F(YouTubeSimTest, WatchPageStreamMapIsJsonEscapedAndPointsAtTheMedia) {
     const QMap<int, QString> streams = StreamAddresses(map);
     ASSERT_TRUE(streams.contains(34) && streams.contains(18));
     EXPECT_TRUE(streams[34].startsWith("http://www.youtube.com/videoplayback?id=zvNormal001&itag=34"));
+    // Decoded, the whole entry must still be a usable address: no spaces or quotes.
+    for (const QString& entry : map.split(','))
+        EXPECT_FALSE(UnescapeText(entry).contains(QRegularExpression("[ \"<>]"))) << entry.toStdString();
     const SimReply flv = client_->Get(streams[34]);
     EXPECT_EQ(flv.status, 200);
     EXPECT_EQ(flv.body, ReadFile(Sim().MediaPath("flv")));

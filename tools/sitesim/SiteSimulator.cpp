@@ -166,6 +166,9 @@ void SiteSimulator::InstallHandlers(httplib::Server& server) {
     // waits for the client's delayed acknowledgement.
     server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(20);
+    // An idle kept-alive connection holds its server thread, and Stop waits
+    // for it: keep the wait short.
+    server.set_keep_alive_timeout(1);
     server.set_read_timeout(10);
 }
 

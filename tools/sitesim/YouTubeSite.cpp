@@ -10,10 +10,10 @@ using namespace SimHttp;
 
 namespace {
 
+// Plain types only: a type with codecs carries spaces and quotes, which a
+// client that keeps the field in the address would send on unescaped.
 QString MimeOfItag(const QString& media) {
-    if (media == "mp4")
-        return "video/mp4; codecs=\"avc1.42001E, mp4a.40.2\"";
-    return "video/x-flv";
+    return media == "mp4" ? "video/mp4" : "video/x-flv";
 }
 
 // A stream-map entry in the form the watch page's player script carries it:
