@@ -110,7 +110,9 @@ void TransportResponse::Pump() {
 }
 
 qint64 TransportResponse::Read(char* buffer, qint64 maxBytes) {
-    while (Available() == 0 && !done_)
+    // Whole blocks where the body allows, as a blocking read would give.
+    const size_t wanted = std::min(static_cast<size_t>(std::max<qint64>(maxBytes, 1)), kHighWater);
+    while (Available() < wanted && !done_)
         Pump();
     if (Available() == 0) {
         // The body has ended. A short body is not an error here: the caller
