@@ -10,6 +10,7 @@
 #include "support/LoopbackServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TempDirTest.h"
+#include "support/TestCertificates.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -297,4 +298,27 @@ TEST_F(TransportTest, FormPostSendsTheBodyAsGiven) {
     sent = server_.Requests().back();
     EXPECT_EQ(sent.body, "x=1");
     EXPECT_EQ(sent.Header("Content-Type"), ""); // none unless the caller asks
+}
+
+TEST_F(TransportTest, TlsIsVerifiedAgainstSystemAndExtraCertificates) {
+    TestCertificates certs;
+    ASSERT_TRUE(MakeTestCertificates(Path(), {"www.metacafe.com"}, certs));
+    LoopbackServer tls(certs.certFile, certs.keyFile);
+    tls.ServeBody("/secure", "secret page");
+    qputenv("ZORV_CONNECT_TO", tls.ConnectTo("www.metacafe.com", 443).toUtf8());
+
+    QString text, location;
+    qunsetenv("ZORV_CA_BUNDLE");
+    EXPECT_EQ(Fetch("https://www.metacafe.com/secure", text, location), 12000 + 60); // peer not verified
+    EXPECT_TRUE(text.isEmpty());
+
+    qputenv("ZORV_CA_BUNDLE", certs.caFile.toUtf8());
+    EXPECT_EQ(Fetch("https://www.metacafe.com/secure", text, location), 0);
+    EXPECT_EQ(text, "secret page");
+
+    // The extra CA adds to the system's; it does not make a wrong name pass.
+    qputenv("ZORV_CONNECT_TO", tls.ConnectTo("other.example", 443).toUtf8());
+    text.clear();
+    EXPECT_EQ(Fetch("https://other.example/secure", text, location), 12000 + 60);
+    qunsetenv("ZORV_CA_BUNDLE");
 }

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,17 +31,19 @@ struct RecordedRequest {
 class LoopbackServer {
   public:
     LoopbackServer();
+    // An HTTPS server with the given PEM certificate chain and key.
+    LoopbackServer(const QString& certFile, const QString& keyFile);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     int Port() const { return port_; }
-    // "http://127.0.0.1:<port><path>"
+    // "http://127.0.0.1:<port><path>" ("https" for a TLS server)
     QString Url(const QString& path) const;
     // A ZORV_CONNECT_TO entry sending host:hostPort here.
     QString ConnectTo(const QString& host, int hostPort = 80) const;
     // Full control for cases the helpers below do not cover.
-    httplib::Server& Raw() { return server_; }
+    httplib::Server& Raw() { return *server_; }
 
     void ServeBody(const std::string& path, const QByteArray& body, const std::string& type = "text/html");
     // Chunked: the response announces no Content-Length.
@@ -61,7 +64,10 @@ class LoopbackServer {
     int Hits(const std::string& path) const;
 
   private:
-    httplib::Server server_;
+    void Begin();
+
+    std::unique_ptr<httplib::Server> server_;
+    bool tls_ = false;
     std::thread thread_;
     int port_ = 0;
     mutable std::mutex mutex_;
