@@ -89,15 +89,14 @@ bool DownloadWorker::TakeQueued(int index, QString& address, int& row) {
 }
 
 bool DownloadWorker::Start() {
-    if (thread_.joinable()) {
-        // A batch that has posted its last notification ends at once; one
-        // still working (or abandoned and not yet ended) blocks a new batch.
-        if (!link_->runReturned && !link_->ended.IsSet())
+    // A batch that has posted its last notification ends at once; one still
+    // working, or abandoned and not yet ended, blocks a new batch.
+    if (link_ && !link_->ended.IsSet()) {
+        if (!link_->runReturned || !link_->ended.Wait(kStopDeadlineMs))
             return false;
-        if (!link_->ended.Wait(kStopDeadlineMs))
-            return false;
-        thread_.join();
     }
+    if (thread_.joinable())
+        thread_.join();
     stopFlag = 0;
     finalPath.clear();
     tempPath.clear();
@@ -249,7 +248,7 @@ void DownloadWorker::Run() {
         if (!TakeQueued(i, address, row))
             break;
         lastProgress = 0;
-        if (stopFlag)
+        if (stopFlag || IsAbandoned())
             break;
         std::unique_ptr<SiteExtractor> p = CreateExtractor(address, this);
         if (!p)
@@ -329,6 +328,10 @@ void DownloadWorker::RunItem(std::unique_ptr<SiteExtractor> p, int row) {
                 PostStatus(d > 0 ? DownloadStatus::MediaFailed : DownloadStatus::Failed);
             }
         }
+        // An abandoned batch may never have polled the stop request: its
+        // network wait was cut off instead.
+        if (IsAbandoned())
+            stopFlag = 1;
         if (stopFlag || retriesLeft <= 0)
             break;
         --retriesLeft;

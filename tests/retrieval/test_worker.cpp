@@ -312,3 +312,40 @@ TEST_F(WorkerTest, MetacafePageWithoutMediaFailsWithItsText) {
     // An address without "/watch/" still downloads, named after the site.
     EXPECT_EQ(SiteFiles(), QStringList{"metacafe.flv"});
 }
+
+TEST_F(WorkerTest, WorkerStuckOnTheNetworkIsAbandonedAndFallsSilent) {
+    // The page's body never comes within the stop deadline.
+    server_.ServeSlow("/watch/1/clip/", 100, 100, 6500);
+    ServeVideo("2", "Next", "next");
+    worker_->Enqueue(Watch("1"), 0);
+    worker_->Enqueue(Watch("2"), 1);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 104: the page fetch began
+    std::this_thread::sleep_for(100ms);
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(worker_->Stop());
+    EXPECT_GE(timer.elapsed(), DownloadWorker::kStopDeadlineMs - 100);
+    std::optional<PostedMessage> stopped = target_.Wait(100ms);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->msg, UM_DOWNLOAD_STOPPED);
+
+    // The abandoned thread winds down on its own, posts nothing more and
+    // does not go on with the queue.
+    for (int i = 0; i < 50 && worker_->running; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(worker_->running, 0);
+    EXPECT_FALSE(target_.Wait(300ms));
+    EXPECT_EQ(server_.Hits("/watch/2/clip/"), 0);
+
+    // The worker can run a new batch once the old thread has ended.
+    worker_->Enqueue(Watch("2"), 1);
+    bool started = false;
+    for (int i = 0; i < 20 && !(started = worker_->Start()); ++i)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(Collect().back().msg, UM_DOWNLOAD_ALL_DONE);
+    EXPECT_TRUE(SiteFiles().contains("Next.flv"));
+}
