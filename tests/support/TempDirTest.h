@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 class TempDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -20,6 +20,6 @@ protected:
 
     QTemporaryDir dir_;
 
-private:
+  private:
     QByteArray savedHome_, savedConfig_, savedData_;
 };

@@ -1,0 +1,122 @@
+#include "retrieval/SiteExtractor.h"
+
+#include "platform/UserPrompts.h"
+#include "retrieval/CVideoDownloader.h"
+#include "retrieval/DownloadWorker.h"
+#include "retrieval/TextUtil.h"
+
+#include <QRegularExpression>
+
+namespace {
+// One file-name component, and a whole path, in bytes of UTF-8.
+constexpr int kMaxNameBytes = 255;
+constexpr int kMaxPathBytes = 4096;
+constexpr int kNoMediaTextId = 32891;
+} // namespace
+
+SiteExtractor::SiteExtractor(VideoSite site, const QString& siteName) : site(site), siteName(siteName) {}
+
+SiteExtractor::~SiteExtractor() = default;
+
+void SiteExtractor::SetUser(const QString& text) {
+    user = text;
+}
+
+void SiteExtractor::SetPassword(const QString& text) {
+    password = text;
+}
+
+int SiteExtractor::Login(const QString&, const QString&, const QString&) {
+    return 0;
+}
+
+int SiteExtractor::ConfirmAgeVerify() {
+    return 0;
+}
+
+int SiteExtractor::PrepareSession() {
+    return 0;
+}
+
+int SiteExtractor::ParsePage(const QString& text) {
+    return ParseTitle(text);
+}
+
+int SiteExtractor::Resolve() {
+    int r = PrepareSession();
+    if (r != 0)
+        return r;
+    QString text;
+    r = FetchPage(pageUrl, text);
+    if (r != 0) {
+        owner->PostStatus(r == DownloadStatus::Stopped ? DownloadStatus::Stopped
+                                                       : DownloadStatus::MediaFailed);
+        return r;
+    }
+    r = ParsePage(text);
+    if (r == -2) {
+        owner->SetError(DownloadWorker::LocalText(kNoMediaTextId));
+        owner->PostStatus(DownloadStatus::Failed);
+    }
+    return r;
+}
+
+int SiteExtractor::FetchPage(const QString& address, QString& text) {
+    owner->PostStatus(DownloadStatus::DownloadBegins);
+    CVideoDownloader downloader(owner);
+    QString location;
+    const int r = downloader.GetHTMLPage(address, text, location);
+    if (r == 0)
+        owner->PostStatus(DownloadStatus::DownloadEnded);
+    else if (r == DownloadStatus::Stopped)
+        owner->SetError(QStringLiteral("Aborted"));
+    return r;
+}
+
+int SiteExtractor::ParseTitle(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("<title>([^<]*)</title>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (match.hasMatch()) {
+        title = DecodeEntities(match.captured(1));
+        owner->currentTitle = title;
+        owner->PostTitle();
+    } else {
+        title = videoId;
+    }
+    return 0;
+}
+
+int SiteExtractor::MakeFileName(const QString& folder, int useTitle, QString& finalPath, QString& tempPath) {
+    QString name = useTitle ? title : videoId;
+    if (name.isEmpty())
+        name = videoId.isEmpty() ? siteName : videoId;
+    SanitizeFileName(name, QLatin1Char('_'));
+    const QString directory = JoinPath(folder, siteName);
+
+    // Room for "_NNN", ".ext" and ".qxt" in the component, and for the whole
+    // temporary path (with its terminating NUL) in the path limit.
+    const int suffixBytes = 4 + 1 + static_cast<int>(extension.toUtf8().size()) + 4;
+    const int pathRoom = kMaxPathBytes - 1 - static_cast<int>(directory.toUtf8().size()) - 1 - suffixBytes;
+    const int budget = std::min(kMaxNameBytes - suffixBytes, pathRoom);
+    if (budget <= 0) {
+        const QString message =
+            QStringLiteral("File name exceed max length, please change the output folder to a shorten one!");
+        Prompts().ShowMessage(message, UserPrompts::Icon::Warning);
+        owner->SetError(message);
+        return 0;
+    }
+    name = CutToUtf8Bytes(name, budget);
+
+    finalPath = MakeUniquePath(directory, name, extension);
+    if (finalPath.isEmpty()) {
+        // Every numbered name is taken; overwriting one would lose a file.
+        owner->SetError(
+            QStringLiteral("Can not find a free file name for \"%1.%2\" in %3: all 1000 names are taken")
+                .arg(name, extension, directory));
+        tempPath.clear();
+        return 0;
+    }
+    tempPath = finalPath + QStringLiteral(".qxt");
+    return 1;
+}

@@ -1,0 +1,351 @@
+// Whole batches of the download worker against a loopback stand-in for the
+// Metacafe site: queue handling, naming, retries, stop, dialog waits and the
+// clean-up of temporary files.
+
+#include "app/AppLog.h"
+#include "app/StringTable.h"
+#include "retrieval/DownloadWorker.h"
+#include "retrieval/HttpSession.h"
+
+#include "support/LoopbackServer.h"
+#include "support/TempDirTest.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace std::chrono_literals;
+
+namespace {
+QByteArray Page(const QString& title, const QString& media) {
+    return QStringLiteral("<html><head><title>%1</title></head><body>\n"
+                          "<embed flashvars=\"a=1&mediaURL=%2&postRollContentURL=x\">\n</body></html>")
+        .arg(title, media)
+        .toUtf8();
+}
+} // namespace
+
+class WorkerTest : public TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        qputenv("ZORV_CONNECT_TO",
+                (server_.ConnectTo("www.metacafe.com") + ',' + server_.ConnectTo("v.mccont.com")).toUtf8());
+        InitLog(Path("ruzivar.log"));
+        worker_ = std::make_shared<DownloadWorker>(&target_);
+        worker_->outputFolder = Path("out");
+        worker_->useTitle = 1;
+    }
+    void TearDown() override {
+        worker_.reset();
+        ShutdownLog();
+        qunsetenv("ZORV_CONNECT_TO");
+        TempDirTest::TearDown();
+    }
+
+    // A watch page whose media address names the old media host, as the
+    // site does; the download is served under the new host.
+    void ServeVideo(const std::string& id, const QString& title, const QByteArray& media) {
+        server_.ServeBody("/watch/" + id + "/clip/",
+                          Page(title, QStringLiteral("http%3A%2F%2Fakvideos.metacafe.com%2Fitem%2F%1.flv")
+                                          .arg(QString::fromStdString(id))));
+        server_.ServeBody("/item/" + id + ".flv", media, "video/x-flv");
+    }
+    static QString Watch(const std::string& id) {
+        return QStringLiteral("http://www.metacafe.com/watch/%1/clip/").arg(QString::fromStdString(id));
+    }
+    // Collects notifications until the batch ends.
+    std::vector<PostedMessage> Collect(std::chrono::milliseconds limit = 20s) {
+        std::vector<PostedMessage> all;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::optional<PostedMessage> m = target_.Wait(100ms);
+            if (!m)
+                continue;
+            all.push_back(*m);
+            if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
+                break;
+        }
+        return all;
+    }
+    std::optional<PostedMessage> WaitFor(int msg, std::vector<PostedMessage>& seen) {
+        for (int i = 0; i < 200; ++i) {
+            std::optional<PostedMessage> m = target_.Wait(100ms);
+            if (!m)
+                continue;
+            seen.push_back(*m);
+            if (m->msg == msg)
+                return m;
+        }
+        return std::nullopt;
+    }
+    static std::vector<int> Statuses(const std::vector<PostedMessage>& all, int row) {
+        std::vector<int> codes;
+        for (const PostedMessage& m : all)
+            if (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == row)
+                codes.push_back(DownloadStatus::CodeOf(m.lParam));
+        return codes;
+    }
+    static int Count(const std::vector<PostedMessage>& all, int msg) {
+        return static_cast<int>(
+            std::count_if(all.begin(), all.end(), [msg](auto& m) { return m.msg == msg; }));
+    }
+    QStringList SiteFiles() const {
+        return QDir(Path("out/MetaCafe")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    LoopbackServer server_;
+    QueueMessageTarget target_;
+    std::shared_ptr<DownloadWorker> worker_;
+};
+
+TEST_F(WorkerTest, QueueSkipsAnAddressThatIsNoVideoSite) {
+    ServeVideo("11", "First", "one");
+    ServeVideo("33", "Third", "three");
+    worker_->Enqueue(Watch("11"), 0);
+    worker_->Enqueue("http://www.example.org/page", 1);
+    worker_->Enqueue(Watch("33"), 2);
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
+    for (const PostedMessage& m : all) {
+        const bool aboutRow1 = (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == 1) ||
+                               (m.msg == UM_DOWNLOAD_TITLE && m.wParam == 1) ||
+                               (m.msg != UM_DOWNLOAD_STATUS && m.msg != UM_DOWNLOAD_TITLE && m.lParam == 1);
+        EXPECT_FALSE(aboutRow1) << m.msg;
+    }
+    EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 110}));
+    EXPECT_EQ(Statuses(all, 2), (std::vector<int>{104, 105, 110}));
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 2);
+    EXPECT_EQ(SiteFiles(), (QStringList{"First.flv", "Third.flv"}));
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Third.flv")), "three");
+
+    // The window reads the finished item's results by row.
+    const std::optional<DownloadWorker::ItemState> first = worker_->RowSnapshot(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->finalPath, Path("out/MetaCafe/First.flv"));
+    EXPECT_EQ(first->pageUrl, Watch("11"));
+    EXPECT_EQ(first->site, METACAFE);
+    EXPECT_EQ(first->mediaAddress, "http://v.mccont.com/item/11.flv");
+    EXPECT_EQ(first->title, "First");
+}
+
+TEST_F(WorkerTest, TitleWithPathCharactersIsCleanedAndMadeUnique) {
+    ServeVideo("5", "a:b/c?", "data");
+    for (int batch = 0; batch < 2; ++batch) {
+        worker_->Enqueue(Watch("5"), 0);
+        ASSERT_TRUE(worker_->Start());
+        EXPECT_EQ(Collect().back().msg, UM_DOWNLOAD_ALL_DONE);
+    }
+    EXPECT_EQ(SiteFiles(), (QStringList{"a_b_c_.flv", "a_b_c__001.flv"}));
+
+    worker_->useTitle = 0;
+    worker_->Enqueue(Watch("5"), 0);
+    ASSERT_TRUE(worker_->Start());
+    Collect();
+    EXPECT_TRUE(SiteFiles().contains("5.flv"));
+}
+
+TEST_F(WorkerTest, AllNamesTakenFailsTheItemAndKeepsTheFiles) {
+    ServeVideo("9", "Taken", "new data");
+    QDir().mkpath(Path("out/MetaCafe"));
+    WriteFile("out/MetaCafe/Taken.flv", "original");
+    for (int i = 1; i <= 999; ++i)
+        WriteFile(QStringLiteral("out/MetaCafe/Taken_%1.flv").arg(i, 3, 10, QLatin1Char('0')), "mine");
+    worker_->Enqueue(Watch("9"), 4);
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 0);
+    EXPECT_EQ(Statuses(all, 4), (std::vector<int>{104, 105}));
+    EXPECT_TRUE(worker_->RowSnapshot(4)->lastError.contains("all 1000 names are taken"));
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Taken.flv")), "original");
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Taken_999.flv")), "mine");
+    EXPECT_EQ(SiteFiles().size(), 1000);
+    EXPECT_EQ(server_.Hits("/item/9.flv"), 0);
+}
+
+TEST_F(WorkerTest, FailingPageIsRetriedRetryTimesMore) {
+    worker_->retryTimes = 2;
+    worker_->Enqueue(Watch("77"), 3); // nothing served there: 404
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    EXPECT_EQ(server_.Hits("/watch/77/clip/"), 3);
+    std::vector<qintptr> retries;
+    for (const PostedMessage& m : all)
+        if (m.msg == UM_DOWNLOAD_RETRY) {
+            retries.push_back(m.wParam);
+            EXPECT_EQ(m.lParam, 3);
+        }
+    EXPECT_EQ(retries, (std::vector<qintptr>{1, 2}));
+    // The page fetch reports 204, the failed attempt 201.
+    EXPECT_EQ(Statuses(all, 3), (std::vector<int>{104, 204, 201, 104, 204, 201, 104, 204, 201}));
+    EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
+
+    const QString log = QString::fromUtf8(ReadFile(Path("ruzivar.log")));
+    const qsizetype second = log.indexOf("WARN CVideoDownloader <> - Retrying download 2, video id: 77");
+    const qsizetype first = log.indexOf("WARN CVideoDownloader <> - Retrying download 1, video id: 77");
+    EXPECT_GE(second, 0);
+    EXPECT_GT(first, second);
+}
+
+TEST_F(WorkerTest, StopDuringMediaCopyEndsTheItemAndRemovesItsTemporaryFile) {
+    server_.ServeBody("/watch/1/clip/", Page("Slow", "http://v.mccont.com/item/slow.flv"));
+    server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
+    worker_->Enqueue(Watch("1"), 0);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    EXPECT_TRUE(QFileInfo::exists(Path("out/MetaCafe/Slow.flv.qxt")));
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(worker_->Stop());
+    EXPECT_LT(timer.elapsed(), 4000); // the worker noticed it; nothing was abandoned
+    for (PostedMessage& m : target_.TakeAll())
+        all.push_back(m);
+
+    const std::vector<int> statuses = Statuses(all, 0);
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_EQ(statuses[statuses.size() - 2], 201);
+    EXPECT_EQ(statuses.back(), 111);
+    EXPECT_EQ(worker_->lastError, "Network error, can not get FLV file");
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_STOPPED), 2); // the batch's own and Stop's
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 0);
+    EXPECT_TRUE(SiteFiles().isEmpty());
+    EXPECT_FALSE(worker_->Stop()); // nothing left to stop
+}
+
+TEST_F(WorkerTest, FailedItemsLoseTheirTemporaryFileWhenTheyEnd) {
+    // The first item's media comes without a length: it fails with an
+    // empty temporary file, which must not wait for the end of the batch.
+    server_.ServeBody("/watch/1/clip/", Page("NoLength", "http://v.mccont.com/item/chunked.flv"));
+    server_.ServeChunked("/item/chunked.flv", QByteArray(5000, 'x'));
+    server_.ServeBody("/watch/2/clip/", Page("Cut", "http://v.mccont.com/item/cut.flv"));
+    server_.ServeCutShort("/item/cut.flv", 90000, QByteArray(20000, 'y'));
+    ServeVideo("3", "Fine", "fine");
+    worker_->Enqueue(Watch("1"), 0);
+    worker_->Enqueue(Watch("2"), 1);
+    worker_->Enqueue(Watch("3"), 2);
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201}));
+    EXPECT_EQ(Statuses(all, 1), (std::vector<int>{104, 105, 201}));
+    EXPECT_EQ(worker_->RowSnapshot(0)->lastError,
+              "Can not download the FLV file, please check your network connection.");
+    EXPECT_EQ(worker_->RowSnapshot(1)->lastError, "Network error, can not get FLV file");
+    EXPECT_EQ(SiteFiles(), QStringList{"Fine.flv"});
+}
+
+TEST_F(WorkerTest, AddressEnqueuedDuringABatchJoinsIt) {
+    server_.ServeBody("/watch/1/clip/", Page("Long", "http://v.mccont.com/item/long.flv"));
+    server_.ServeSlow("/item/long.flv", 40 * 8192, 8192, 10);
+    ServeVideo("2", "Later", "later");
+    worker_->Enqueue(Watch("1"), 0);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    worker_->Enqueue(Watch("2"), 1);
+    for (PostedMessage& m : Collect())
+        all.push_back(m);
+
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ALL_DONE), 1);
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 2);
+    EXPECT_EQ(SiteFiles(), (QStringList{"Later.flv", "Long.flv"}));
+}
+
+TEST_F(WorkerTest, StopWakesAWorkerWaitingForTheCaptchaDialog) {
+    // The address is set as an extractor would with status 207; the item
+    // then waits for the dialog after its attempt.
+    ServeVideo("4", "Guarded", "data");
+    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->Enqueue(Watch("4"), 0);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_TITLE, all));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(worker_->running, 1);
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(worker_->Stop());
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(worker_->running, 0); // the thread ended and was joined
+    for (PostedMessage& m : target_.TakeAll())
+        all.push_back(m);
+    EXPECT_EQ(Statuses(all, 0).back(), 111);
+    EXPECT_EQ(server_.Hits("/item/4.flv"), 0);
+}
+
+TEST_F(WorkerTest, ClosedCaptchaDialogEarnsOneMoreAttempt) {
+    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->Enqueue(Watch("8"), 0); // 404: every attempt fails
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 104
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 204
+    worker_->captchaDone.Set();
+    for (PostedMessage& m : Collect())
+        all.push_back(m);
+    EXPECT_EQ(server_.Hits("/watch/8/clip/"), 2);
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 1);
+    EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
+}
+
+TEST_F(WorkerTest, MetacafePageWithoutMediaFailsWithItsText) {
+    server_.ServeBody("/watch/6/clip/", "<html><title>Nothing</title>mediaURL=http://x/y.mp4&</html>");
+    server_.ServeBody("/other/page", Page("Elsewhere", "http://v.mccont.com/item/e.flv"));
+    server_.ServeBody("/item/e.flv", "e", "video/x-flv");
+    worker_->useTitle = 0;
+    worker_->Enqueue(Watch("6"), 0);
+    worker_->Enqueue("http://www.metacafe.com/other/page", 1);
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201, 201})); // the parse, then the attempt
+    EXPECT_EQ(worker_->RowSnapshot(0)->lastError, BuiltinString(32891));
+    // An address without "/watch/" still downloads, named after the site.
+    EXPECT_EQ(SiteFiles(), QStringList{"metacafe.flv"});
+}
+
+TEST_F(WorkerTest, WorkerStuckOnTheNetworkIsAbandonedAndFallsSilent) {
+    // The page's body never comes within the stop deadline.
+    server_.ServeSlow("/watch/1/clip/", 100, 100, 6500);
+    ServeVideo("2", "Next", "next");
+    worker_->Enqueue(Watch("1"), 0);
+    worker_->Enqueue(Watch("2"), 1);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 104: the page fetch began
+    std::this_thread::sleep_for(100ms);
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(worker_->Stop());
+    EXPECT_GE(timer.elapsed(), DownloadWorker::kStopDeadlineMs - 100);
+    std::optional<PostedMessage> stopped = target_.Wait(100ms);
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->msg, UM_DOWNLOAD_STOPPED);
+
+    // The abandoned thread winds down on its own, posts nothing more and
+    // does not go on with the queue.
+    for (int i = 0; i < 50 && worker_->running; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(worker_->running, 0);
+    EXPECT_FALSE(target_.Wait(300ms));
+    EXPECT_EQ(server_.Hits("/watch/2/clip/"), 0);
+
+    // The worker can run a new batch once the old thread has ended.
+    worker_->Enqueue(Watch("2"), 1);
+    bool started = false;
+    for (int i = 0; i < 20 && !(started = worker_->Start()); ++i)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(Collect().back().msg, UM_DOWNLOAD_ALL_DONE);
+    EXPECT_TRUE(SiteFiles().contains("Next.flv"));
+}
