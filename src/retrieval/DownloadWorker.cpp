@@ -1,7 +1,7 @@
 #include "retrieval/DownloadWorker.h"
 
 #include "app/AppLog.h"
-#include "app/StringTable.h"
+#include "app/Localization.h"
 #include "retrieval/ExtractorFactory.h"
 
 #include <QFile>
@@ -65,7 +65,7 @@ QString DownloadWorker::StatusText(int code) {
 }
 
 QString DownloadWorker::LocalText(int id) {
-    return BuiltinString(id);
+    return LoadText(id);
 }
 
 void DownloadWorker::Enqueue(const QString& address, int row) {
