@@ -161,6 +161,9 @@ int DownloadWorker::CheckStop() {
 }
 
 bool DownloadWorker::WaitForDialog(Event& done) {
+    // The browser address was set after its status went out: publish it so
+    // the window can read it while this thread sleeps.
+    Publish();
     if (!link_)
         return done.Wait(-1);
     // A stop request must not sit behind a dialog the user may never close.

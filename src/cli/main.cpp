@@ -1,0 +1,167 @@
+// zorv-get: downloads videos from the command line with the same worker,
+// extractors, identification and history as the desktop program.
+
+#include "app/AppFolders.h"
+#include "app/AppLog.h"
+#include "app/AppSettings.h"
+#include "app/Localization.h"
+#include "cli/CliBatch.h"
+#include "cli/CliOptions.h"
+#include "cli/CliPrompts.h"
+#include "cli/ProgressView.h"
+#include "history/HistoryDb.h"
+#include "history/HistoryRowReceiver.h"
+#include "history/HistoryRowText.h"
+#include "history/SqliteConnection.h"
+#include "platform/MessageTarget.h"
+#include "update/CheckVersion.h"
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) {
+    // A second Ctrl-C ends the program at once.
+    if (g_interrupted.exchange(true))
+        std::_Exit(130);
+}
+
+void Print(FILE* out, const QString& text) {
+    std::fprintf(out, "%s\n", text.toUtf8().constData());
+    std::fflush(out);
+}
+
+int CheckUpdate() {
+    QueueMessageTarget results;
+    SetVersionReceiver(&results);
+    CheckVersionThread(ProgramVersion());
+    SetVersionReceiver(nullptr);
+    const auto m = results.Wait(std::chrono::milliseconds(0));
+    if (!m || m->msg == UM_VERSION_FAILED) {
+        Print(stdout, QStringLiteral("Check new version failed."));
+        return 1;
+    }
+    const VersionTriple v = UnpackVersion(m->wParam, m->lParam);
+    Print(stdout, QStringLiteral("%1 version available: %2.%3.%4")
+                      .arg(m->msg == UM_VERSION_NEWER ? QStringLiteral("New") : QStringLiteral("No new"))
+                      .arg(v.major)
+                      .arg(v.minor)
+                      .arg(v.build));
+    return 0;
+}
+
+class PrintingReceiver : public HistoryRowReceiver {
+public:
+    void AddHistoryRow(DownloadTask task) override {
+        const HistoryRowText t = MakeHistoryRowText(task);
+        Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
+                          .arg(label, t.date, t.duration, t.format, t.size, task.location, task.siteUrl));
+        ++rows;
+    }
+    QString label;
+    int rows = 0;
+};
+
+int ListHistory(SqliteConnection* db, const QString& site) {
+    if (!db) {
+        Print(stderr, QStringLiteral("zorv-get: the history database cannot be opened"));
+        return 1;
+    }
+    PrintingReceiver receiver;
+    const QStringList labels = site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"}
+                                              : QStringList{site};
+    for (const QString& label : labels) {
+        receiver.label = label;
+        if (!QueryHistory(db, label, receiver)) {
+            Print(stderr, QStringLiteral("zorv-get: the history cannot be read"));
+            return 1;
+        }
+    }
+    if (receiver.rows == 0)
+        Print(stderr, QStringLiteral("No downloads recorded."));
+    return 0;
+}
+
+void WaitForEnter(const QString& prompt) {
+    Print(stdout, prompt);
+    if (!isatty(STDIN_FILENO))
+        return;
+    Print(stdout, QStringLiteral("Press Enter when you are done."));
+    std::string line;
+    std::getline(std::cin, line);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments();
+    arguments.removeFirst();
+    const CliParseResult parsed = ParseCliArguments(arguments);
+    if (!parsed.error.isEmpty()) {
+        Print(stderr, QStringLiteral("zorv-get: %1\n").arg(parsed.error) + CliUsage());
+        return 2;
+    }
+    const CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(CliUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    InitLog(GetDataFolder() + QStringLiteral("/ruzivar.log"));
+    LogInfoW("main", QStringLiteral("Loading program %1 ...").arg(QLatin1String(kProductName)));
+
+    AppSettings& settings = Settings();
+    settings.Load();
+    SelectLanguage(settings.LangID);
+    // Options change this run only: nothing here is saved.
+    if (options.outputFolder)
+        settings.OutputFolder = *options.outputFolder;
+    if (options.retryTimes)
+        settings.RetryTimes = *options.retryTimes;
+    if (options.useTitle)
+        settings.UseTitleAsFileName = 1;
+    if (options.youtubeFormat)
+        settings.YoutubeFMT = *options.youtubeFormat;
+    settings.Publish();
+
+    int status = 0;
+    if (options.checkUpdate) {
+        status = CheckUpdate();
+    } else {
+        std::unique_ptr<SqliteConnection> history;
+        OpenHistoryDB(history);
+        if (options.history) {
+            status = ListHistory(history.get(), options.historySite);
+        } else {
+            const bool terminal = isatty(STDOUT_FILENO);
+            ProgressView view(stdout, terminal, options.quiet);
+            CliPrompts prompts(stdout);
+            SetUserPrompts(&prompts);
+            std::signal(SIGINT, OnInterrupt);
+            std::signal(SIGTERM, OnInterrupt);
+            {
+                CliBatch batch(view, history.get());
+                batch.waitForUser = WaitForEnter;
+                batch.stopRequested = [] { return g_interrupted.load(); };
+                batch.Run(options.addresses);
+                for (const CliBatch::Result& r : batch.Results())
+                    view.Result(r.line);
+                status = batch.AllDownloaded() ? 0 : 1;
+            }
+            SetUserPrompts(nullptr);
+        }
+        if (history)
+            history->Close();
+    }
+    LogInfo("main", "Exiting...");
+    ShutdownLog();
+    return status;
+}

@@ -1,0 +1,111 @@
+// zorv-get as its users run it: a real process against the site simulator.
+
+#include "sitesim/SiteSimulator.h"
+#include "support/TempDirTest.h"
+#include "support/ZorvGetRunner.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+class ZorvGetTest : public TempDirTest {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = new SiteSimulator();
+        QString error;
+        ASSERT_TRUE(sim_->Start(&error)) << error.toStdString();
+    }
+    static void TearDownTestSuite() {
+        delete sim_;
+        sim_ = nullptr;
+    }
+    void SetUp() override {
+        TempDirTest::SetUp();
+        runner_ = std::make_unique<ZorvGetRunner>(Path("user"), *sim_);
+    }
+    QString Out() const { return Path("out"); }
+
+    static SiteSimulator* sim_;
+    std::unique_ptr<ZorvGetRunner> runner_;
+};
+SiteSimulator* ZorvGetTest::sim_ = nullptr;
+
+namespace {
+const QString kMetacafe = "http://www.metacafe.com/watch/1000001/sample_clip/";
+}
+
+TEST_F(ZorvGetTest, DownloadsIdentifiesAndRecordsInHistory) {
+    const ZorvGetRun run = runner_->Run({"-o", Out(), kMetacafe});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QString path = Out() + "/MetaCafe/1000001.flv";
+    const QRegularExpression finalLine("^" + QRegularExpression::escape(path) +
+                                       "  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$");
+    EXPECT_TRUE(finalLine.match(run.OutLines().last()).hasMatch()) << run.out.toStdString();
+    EXPECT_EQ(ReadFile(path), ReadFile(sim_->MediaPath("flv")));
+    EXPECT_FALSE(QFile::exists(path + ".qxt"));
+
+    const ZorvGetRun history = runner_->Run({"--history", "METACAFE"});
+    ASSERT_EQ(history.exitCode, 0);
+    ASSERT_EQ(history.OutLines().size(), 1);
+    const QStringList columns = history.OutLines().first().split('\t');
+    EXPECT_EQ(columns.value(0), "METACAFE");
+    EXPECT_EQ(columns.value(3), "FLV1");
+    EXPECT_EQ(columns.value(5), path);
+    EXPECT_EQ(columns.value(6), kMetacafe);
+    EXPECT_TRUE(runner_->Run({"--history", "YOUTUBE"}).OutLines().isEmpty());
+}
+
+TEST_F(ZorvGetTest, FailedAndUnsupportedAddressesGiveErrorLinesAndExitOne) {
+    const ZorvGetRun run = runner_->Run(
+        {"-q", "-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/", "http://example.com/video"});
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.OutLines().size(), 2) << run.out.toStdString(); // quiet: only the result lines
+    EXPECT_EQ(run.OutLines()[0], "error: Network error, can not get FLV file");
+    EXPECT_TRUE(run.OutLines()[1].startsWith("error: not a video page"));
+    EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv"));
+    EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv.qxt"));
+}
+
+TEST_F(ZorvGetTest, RetriesAreAnnouncedAndCounted) {
+    const ZorvGetRun run =
+        runner_->Run({"--retries=2", "-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out.count("Retrying download (1)..."), 1) << run.out.toStdString();
+    EXPECT_EQ(run.out.count("Retrying download (2)..."), 1);
+    EXPECT_EQ(run.out.count("Retrying download (3)..."), 0);
+}
+
+TEST_F(ZorvGetTest, UsageErrorsExitTwo) {
+    EXPECT_EQ(runner_->Run({}).exitCode, 2);
+    const ZorvGetRun bad = runner_->Run({"--retries", "many", kMetacafe});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains("invalid number for --retries: many"));
+    EXPECT_EQ(runner_->Run({"--help"}).exitCode, 0);
+}
+
+TEST_F(ZorvGetTest, OptionsAreNotSaved) {
+    ASSERT_EQ(runner_->Run({"-o", Out(), "-r", "3", "-t", kMetacafe}).exitCode, 0);
+    QFile settings(Path("user/config/Quillmere/Zorv YouTube Downloader.conf"));
+    if (settings.open(QIODevice::ReadOnly)) {
+        const QByteArray text = settings.readAll();
+        EXPECT_FALSE(text.contains("RetryTimes=3"));
+        EXPECT_FALSE(text.contains(Out().toUtf8()));
+    }
+}
+
+TEST_F(ZorvGetTest, ShowsStatusTextsInTheChosenLanguage) {
+    runner_->SetSetting("Setting/Output/LangID", "de");
+    const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("Downloadfehler: Network error, can not get FLV file")) << run.out.toStdString();
+}
+
+TEST_F(ZorvGetTest, ChecksForUpdates) {
+    sim_->SetPublishedVersion("1.0.9");
+    ZorvGetRun run = runner_->Run({"--check-update"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.OutLines().value(0), "New version available: 1.0.9");
+    sim_->SetPublishedVersion("1.0.8");
+    run = runner_->Run({"--check-update"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.OutLines().value(0), "No new version available: 1.0.8");
+}

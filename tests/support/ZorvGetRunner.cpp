@@ -1,0 +1,49 @@
+#include "support/ZorvGetRunner.h"
+
+#include "sitesim/SiteSimulator.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+
+QStringList ZorvGetRun::OutLines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+ZorvGetRunner::ZorvGetRunner(const QString& home, const SiteSimulator& sim) : home_(home) {
+    QDir().mkpath(home + "/config");
+    QDir().mkpath(home + "/data");
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert("HOME", home);
+    env_.insert("XDG_CONFIG_HOME", home + "/config");
+    env_.insert("XDG_DATA_HOME", home + "/data");
+    env_.insert("ZORV_CONNECT_TO", sim.ConnectToValue());
+    env_.insert("ZORV_CA_BUNDLE", sim.CaBundlePath());
+    env_.insert("LC_ALL", "C.UTF-8");
+}
+
+ZorvGetRun ZorvGetRunner::Run(const QStringList& arguments, int timeoutMs) const {
+    QProcess process;
+    process.setProcessEnvironment(env_);
+    process.setProgram(QString::fromLocal8Bit(qgetenv("ZORV_TEST_BINARY_DIR")) + "/bin/zorv-get");
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
+    ZorvGetRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "zorv-get did not finish";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void ZorvGetRunner::SetSetting(const QString& key, const QVariant& value) const {
+    QSettings settings(home_ + "/config/Quillmere/Zorv YouTube Downloader.conf", QSettings::NativeFormat);
+    settings.setValue(key, value);
+    settings.sync();
+}
+
+QString ZorvGetRunner::DataFolder() const { return home_ + "/data/Zorv YouTube Downloader"; }

@@ -1,0 +1,30 @@
+#pragma once
+// Runs the zorv-get program as a user would, against an in-process site
+// simulator, with its own home, settings and data folders.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+class SiteSimulator;
+
+struct ZorvGetRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QStringList OutLines() const;
+};
+
+class ZorvGetRunner {
+public:
+    // `home` holds the settings, data and log folders of the runs.
+    ZorvGetRunner(const QString& home, const SiteSimulator& sim);
+    ZorvGetRun Run(const QStringList& arguments, int timeoutMs = 120000) const;
+    // Writes a value into the program's settings file before a run.
+    void SetSetting(const QString& key, const QVariant& value) const;
+    QString DataFolder() const;
+
+private:
+    QString home_;
+    QProcessEnvironment env_;
+};
