@@ -94,6 +94,7 @@ int NicoVideoExtractor::Login(const QString& videoId, const QString& mail, const
         return error.code;
     } catch (const std::exception& error) {
         LogError(kCategory, "Login() Error: %s", error.what());
+        owner->SetError(QString::fromUtf8(error.what()));
         return DownloadStatus::SiteError;
     }
 }
