@@ -11,5 +11,7 @@
 VideoSite DetectSite(const QString& address);
 
 // A new extractor for the address's site with pageUrl = address and owner =
-// worker; null when no site is known or its extractor is not available.
+// worker; null when no site is known or its extractor is not available. For
+// a "google" address naming its source with "srcurl=", pageUrl is that
+// source address (percent-decoded when it is not a full address as given).
 std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadWorker* worker);
