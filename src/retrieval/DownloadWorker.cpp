@@ -290,6 +290,9 @@ void DownloadWorker::RunItem(std::unique_ptr<SiteExtractor> p, int row) {
             p = CreateExtractor(p->pageUrl, this);
             if (!p)
                 break;
+            // The file goes to the new site's folder: the history must file
+            // it under that site too.
+            currentSite = p->site;
         }
         if (!captchaAddress.isEmpty()) {
             // The first dialog earns the item one more attempt.
