@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 const QHash<int, const char*>& Table() {
     static const QHash<int, const char*> table = {
@@ -29,10 +31,56 @@ const QHash<int, const char*>& Table() {
                 "set an account in the options to download videos that need one."},
         {32831, "Download error: %s"},
         {32832, "Retrying download (%d)..."},
+        // Start-up and the main window.
+        {101, "About %s..."},
+        {103, "The network functions could not be started. The program will now close."},
+        {32798, "The output folder does not exist. Please choose a folder for the downloaded videos."},
+        {32805, "Downloads are still running. Stop them and exit?"},
+        // The task list: column headers, questions and messages.
+        {278, "Title"},
+        {261, "Duration"},
+        {280, "Format"},
+        {267, "Frame size"},
+        {282, "Frame rate"},
+        {283, "Status"},
+        {309, "Stop the running downloads?"},
+        {32782, "Please enter a web address that starts with http://."},
+        {32788, "This file has no sound track."},
+        {32804, "The file %s could not be read as a video. It may be damaged or of an unknown type."},
+        {32827, "Downloading %s: %s of %s bytes"},
+        // Options, output folder and the site tree.
+        {32806, "Options"},
+        {32813, "Choose the folder for downloaded videos"},
+        {32814, "Output folder changed to %s"},
+        {32802, "Downloaded on"},
+        {32803, "File"},
+        {32811, "Open the output folder"},
+        {32812, "Options"},
+        {32823, "Download tasks"},
+        {32825, "History"},
+        {32892, "NicoVideo"},
+        // Interface fonts: comma-separated candidates, first installed one wins.
+        {32900, "DejaVu Sans, Liberation Sans, Noto Sans, Verdana"},
+        {32901, "1.0"},
+        {32902, "Noto Sans, DejaVu Sans, Liberation Sans, Tahoma"},
+        // The update dialog.
+        {250, "Checking for a new version of %s..."},
+        {251, "%s - Check for updates"},
+        {252, "The version check of %s failed. Please check your Internet connection and try again later."},
+        {253, "Latest version: %s"},
+        {254, "You are using the latest version."},
+        {255, "Your version: %s"},
+        {256, "A new version is available. Download it from the home page:"},
     };
     return table;
 }
 } // namespace
+
+QList<int> BuiltinStringIds() {
+    QList<int> ids = Table().keys();
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
 
 QString BuiltinString(int id) {
     const char* text = Table().value(id, nullptr);

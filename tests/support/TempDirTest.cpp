@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 void TempDirTest::SetUp() {
@@ -16,12 +17,19 @@ void TempDirTest::SetUp() {
     qputenv("HOME", QFile::encodeName(Path("home")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path("config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(Path("data")));
+    // QSettings reads XDG_CONFIG_HOME only once per process: point it anew.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Path("config"));
 }
 
 void TempDirTest::TearDown() {
     qputenv("HOME", savedHome_);
     qputenv("XDG_CONFIG_HOME", savedConfig_);
     qputenv("XDG_DATA_HOME", savedData_);
+    const QString config = savedConfig_.isEmpty() ? QFile::decodeName(savedHome_) + QStringLiteral("/.config")
+                                                  : QFile::decodeName(savedConfig_);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
 }
 
 QString TempDirTest::Path(const QString& relative) const {

@@ -1,0 +1,137 @@
+#include "cli/CliOptions.h"
+
+#include <limits>
+
+namespace {
+std::optional<int> ParseInt(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"};
+} // namespace
+
+QString CliUsage() {
+    return QStringLiteral(
+        "Usage: zorv-get [OPTIONS] ADDRESS...\n"
+        "       zorv-get --history [SITE]\n"
+        "       zorv-get --check-update\n"
+        "\n"
+        "Downloads the videos of YouTube, Google Video, Metacafe and NicoVideo pages\n"
+        "into per-site folders of the output folder.\n"
+        "\n"
+        "Options:\n"
+        "  -o, --output DIR     output folder (default: the program's setting)\n"
+        "  -r, --retries N      extra attempts for each failed address\n"
+        "  -t, --use-title      name files after the video title instead of its id\n"
+        "  -f, --format N       preferred YouTube format list (0-5; -1 means 2)\n"
+        "  -q, --quiet          print only the final line of each address\n"
+        "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO)\n"
+        "      --check-update   check whether a newer version is published\n"
+        "  -h, --help           show this help\n"
+        "\n"
+        "Options change this run only; the program's settings are not saved.\n"
+        "Exit status: 0 all addresses downloaded, 1 some failed, 2 usage error.\n");
+}
+
+CliParseResult ParseCliArguments(const QStringList& arguments) {
+    CliParseResult result;
+    CliOptions& o = result.options;
+    bool onlyAddresses = false;
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString arg = arguments.at(i);
+        if (onlyAddresses || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            o.addresses << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            onlyAddresses = true;
+            continue;
+        }
+
+        // Split "--name=value" and "-xVALUE" into a name and an inline value.
+        QString name = arg;
+        std::optional<QString> inlineValue;
+        if (arg.startsWith(QLatin1String("--"))) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            if (eq > 0) {
+                name = arg.left(eq);
+                inlineValue = arg.mid(eq + 1);
+            }
+        } else if (arg.size() > 2) {
+            name = arg.left(2);
+            inlineValue = arg.mid(2);
+        }
+
+        auto takeValue = [&](const QString& what) -> std::optional<QString> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < arguments.size())
+                return arguments.at(++i);
+            result.error = QStringLiteral("option %1 needs %2").arg(name, what);
+            return std::nullopt;
+        };
+        auto takeNumber = [&](std::optional<int>& target, int minimum) {
+            auto value = takeValue(QStringLiteral("a number"));
+            if (!value)
+                return;
+            auto number = ParseInt(*value);
+            if (!number || *number < minimum)
+                result.error = QStringLiteral("invalid number for %1: %2").arg(name, *value);
+            else
+                target = number;
+        };
+        auto noValue = [&] {
+            if (inlineValue)
+                result.error = QStringLiteral("option %1 takes no value").arg(name);
+        };
+
+        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
+            if (auto v = takeValue(QStringLiteral("a folder"))) {
+                if (v->isEmpty())
+                    result.error = QStringLiteral("the output folder must not be empty");
+                else
+                    o.outputFolder = v;
+            }
+        } else if (name == QLatin1String("-r") || name == QLatin1String("--retries")) {
+            takeNumber(o.retryTimes, 0);
+        } else if (name == QLatin1String("-f") || name == QLatin1String("--format")) {
+            takeNumber(o.youtubeFormat, std::numeric_limits<int>::min());
+        } else if (name == QLatin1String("-t") || name == QLatin1String("--use-title")) {
+            noValue();
+            o.useTitle = true;
+        } else if (name == QLatin1String("-q") || name == QLatin1String("--quiet")) {
+            noValue();
+            o.quiet = true;
+        } else if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
+            noValue();
+            o.help = true;
+        } else if (name == QLatin1String("--check-update")) {
+            noValue();
+            o.checkUpdate = true;
+        } else if (name == QLatin1String("--history")) {
+            o.history = true;
+            std::optional<QString> site = inlineValue;
+            if (!site && i + 1 < arguments.size() && kSiteLabels.contains(arguments.at(i + 1).toUpper()))
+                site = arguments.at(++i);
+            if (site) {
+                o.historySite = site->toUpper();
+                if (!kSiteLabels.contains(o.historySite))
+                    result.error = QStringLiteral("unknown site: %1 (use %2)")
+                                       .arg(*site, kSiteLabels.join(QStringLiteral(", ")));
+            }
+        } else {
+            result.error = QStringLiteral("unknown option: %1").arg(arg);
+        }
+        if (!result.error.isEmpty())
+            return result;
+    }
+
+    if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty())
+        result.error = QStringLiteral("no address given");
+    else if ((o.checkUpdate || o.history) && !o.addresses.isEmpty())
+        result.error = QStringLiteral("addresses cannot be combined with --history or --check-update");
+    return result;
+}

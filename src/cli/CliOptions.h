@@ -1,0 +1,31 @@
+#pragma once
+// Command-line options of zorv-get.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct CliOptions {
+    QStringList addresses;
+    std::optional<QString> outputFolder;
+    std::optional<int> retryTimes;
+    bool useTitle = false;
+    std::optional<int> youtubeFormat;
+    bool quiet = false;
+    bool help = false;
+    bool checkUpdate = false;
+    bool history = false;
+    QString historySite; // empty: every site
+};
+
+struct CliParseResult {
+    CliOptions options;
+    QString error; // non-empty: a usage error to print before the usage text
+};
+
+// Parses argv (without the program name). Numbers accept a sign, so
+// "--format=-1", "-f -1" and "-f-1" all give -1.
+CliParseResult ParseCliArguments(const QStringList& arguments);
+
+QString CliUsage();

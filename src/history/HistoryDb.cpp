@@ -1,0 +1,174 @@
+#include "history/HistoryDb.h"
+
+#include "app/AppFolders.h"
+#include "app/AppLog.h"
+#include "history/CppSQLite3Exception.h"
+#include "history/SqliteStatementText.h"
+#include "retrieval/TextUtil.h"
+
+#include <QByteArray>
+#include <QLocale>
+
+namespace {
+
+// The interface version the stored files were first written with; logged as
+// is so old and new logs compare.
+constexpr const char* kSqliteVersion = "3.5.1";
+constexpr const char* kTableName = "history";
+constexpr const char* kCreateTable =
+    "CREATE TABLE history(id INTEGER PRIMARY KEY, profile_name TEXT,src_file_name TEXT, dest_file_name TEXT, "
+    "duration INTEGER, vcodec TEXT, vbitrate TEXT, fps NUMERIC, vsize TEXT, acodec TEXT, abitrate TEXT, "
+    "asamplerate TEXT, achannel TEXT, noaudio BOOLEAN, convert_date TEXT );";
+
+// Stored dates are read by every copy of the program whatever the user's
+// language, so they are always written in the one English form.
+QString StoredDateText(const QDateTime& when) {
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english.toString(when, QStringLiteral("MMMM dd, yyyy HH:mm:ss"));
+}
+
+QString TextColumn(const SqliteResultSet& rows, int index) {
+    const char* text = rows.ColumnText(index);
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+} // namespace
+
+QString HistorySiteLabel(int site) {
+    switch (site) {
+    case 0:
+        return QStringLiteral("YOUTUBE");
+    case 1:
+        return QStringLiteral("GOOGLE");
+    case 2:
+        return QStringLiteral("METACAFE");
+    case 3:
+        return QStringLiteral("NICOVIDEO");
+    default:
+        return QString();
+    }
+}
+
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection) {
+    return OpenHistoryDB(connection, JoinPath(GetDataFolder(), QStringLiteral("history.db")));
+}
+
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path) {
+    auto db = std::make_unique<SqliteConnection>();
+    LogInfo("OpenHistoryDB", "SQLite Version: %s", kSqliteVersion);
+    try {
+        db->Open(path.toUtf8().constData());
+        if (!db->HasTable(kTableName)) {
+            LogInfo("OpenHistoryDB", "Creating %s table", kTableName);
+            db->Execute(kCreateTable);
+        }
+    } catch (const CppSQLite3Exception& e) {
+        LogError("OpenHistoryDB", "DB error occured: %d : %s", e.ErrorCode(), e.ErrorMessage());
+        return 0;
+    }
+    connection = std::move(db);
+    return 1;
+}
+
+int InsertHistory(SqliteConnection* db, const DownloadTask& task, const QDateTime& insertedAt) {
+    const QString label = HistorySiteLabel(task.site);
+    if (!db)
+        return 1;
+    if (label.isEmpty()) {
+        // A row without a label would never be listed under any site.
+        LogError("InsertHistory", "Task of unknown site %d not inserted", task.site);
+        return 0;
+    }
+    // Numbers go through QByteArray::number: printf would follow the user's
+    // decimal comma, and the stored texts must not depend on it.
+    const QByteArray frameSize = QByteArray::number(task.width) + 'x' + QByteArray::number(task.height);
+    const QByteArray videoBitrate = QByteArray::number(task.videoBitrate, 'f', 0);
+    const QByteArray frameRate = QByteArray::number(task.fps, 'f', 2);
+    const QByteArray labelText = label.toUtf8();
+    const QByteArray pageUrl = task.pageUrl.toUtf8();
+    const QByteArray location = task.location.toUtf8();
+    const QByteArray videoFormat = task.videoFormat.toUtf8();
+    const QByteArray audioCodec = task.audioCodec.toUtf8();
+    const QByteArray date = StoredDateText(insertedAt).toUtf8();
+    try {
+        SqliteStatementText sql;
+        sql.Format("INSERT INTO history VALUES (NULL, %Q, %Q, %Q, '%ld', %Q, %Q, %Q, %Q, %Q, '%ld', '%ld', "
+                   "'%ld', '%ld', %Q);",
+                   labelText.constData(), pageUrl.constData(), location.constData(),
+                   static_cast<long>(task.markOutMs) - task.markInMs, videoFormat.constData(),
+                   videoBitrate.constData(), frameRate.constData(), frameSize.constData(),
+                   audioCodec.constData(), static_cast<long>(task.audioBitrate),
+                   static_cast<long>(task.audioRate), static_cast<long>(task.audioChannels),
+                   static_cast<long>(task.hasAudio ? 1 : 0), date.constData());
+        db->Execute(sql);
+    } catch (const CppSQLite3Exception& e) {
+        LogError("InsertHistory", "DB error occured when inserting : %d : %s", e.ErrorCode(),
+                 e.ErrorMessage());
+        return 0;
+    }
+    return 1;
+}
+
+int DeleteHistory(SqliteConnection* db, const DownloadTask& task) {
+    if (!db)
+        return 1;
+    const QByteArray location = task.location.toUtf8();
+    try {
+        SqliteStatementText sql;
+        sql.Format("DELETE FROM history WHERE dest_file_name = %Q;", location.constData());
+        db->Execute(sql);
+    } catch (const CppSQLite3Exception& e) {
+        LogError("DeleteHistory", "DB error occured when deleting : %d : %s", e.ErrorCode(),
+                 e.ErrorMessage());
+        return 0;
+    }
+    return 1;
+}
+
+int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
+    if (!db)
+        return 0;
+    const QByteArray labelText = label.toUtf8();
+    try {
+        // The label is quoted by SQLite too, so no text can end the literal.
+        SqliteStatementText sql;
+        sql.Format(
+            "SELECT src_file_name, dest_file_name, duration, vcodec, vsize, convert_date FROM %s WHERE "
+            "profile_name = %Q;",
+            kTableName, labelText.constData());
+        SqliteResultSet rows = db->Query(sql);
+        for (; !rows.AtEnd(); rows.Next()) {
+            DownloadTask task;
+            task.siteUrl = TextColumn(rows, 0);
+            task.location = TextColumn(rows, 1);
+            task.lengthMs = rows.ColumnInt(2, 0);
+            task.markInMs = 0;
+            task.markOutMs = task.lengthMs;
+            task.videoFormat = TextColumn(rows, 3);
+            task.sizeText = TextColumn(rows, 4);
+            task.dateText = TextColumn(rows, 5);
+            pane.AddHistoryRow(std::move(task));
+        }
+        rows.Finalize();
+    } catch (const CppSQLite3Exception& e) {
+        LogError("QueryHistory", "DB error occured: %d : %s", e.ErrorCode(), e.ErrorMessage());
+        return 0;
+    }
+    return 1;
+}
+
+int CountHistory(SqliteConnection* db, const QString& label) {
+    if (!db)
+        return 0;
+    const QByteArray labelText = label.toUtf8();
+    try {
+        if (label.isEmpty())
+            return db->QueryInt("SELECT COUNT(*) FROM history;");
+        SqliteStatementText sql;
+        sql.Format("SELECT COUNT(*) FROM %s WHERE profile_name = %Q;", kTableName, labelText.constData());
+        return db->QueryInt(sql);
+    } catch (const CppSQLite3Exception& e) {
+        LogError("CountHistory", "DB error occured: %d : %s", e.ErrorCode(), e.ErrorMessage());
+        return -1;
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The download history: one SQLite file "history.db" in the data folder with
+// one table, `history`. A failed open leaves the program without history;
+// every operation then does nothing and reports "nothing" (see each result).
+// Database failures are logged and turned into results; nothing throws.
+//
+// Threads: all of it runs on the user-interface thread (the command-line
+// front end: its main thread). Workers report finished downloads by message
+// and the insertion runs in the handler.
+
+#include "app/DownloadTask.h"
+#include "history/HistoryRowReceiver.h"
+#include "history/SqliteConnection.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+// "YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO" for VideoSite 0..3; empty for
+// anything else.
+QString HistorySiteLabel(int site);
+
+// Opens (creating file and table when missing) the database in the data
+// folder. 1 with `connection` set; 0 with `connection` left untouched.
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection);
+// The same on an explicit file path (UTF-16; handed to SQLite as UTF-8).
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path);
+
+// Records a downloaded and identified file (`location`, `pageUrl`, `site`
+// and the media fields). 1 on success or without a database, 0 on a
+// database error or a task without a known site. `insertedAt` is the
+// local time stored in `convert_date`.
+int InsertHistory(SqliteConnection* db, const DownloadTask& task,
+                  const QDateTime& insertedAt = QDateTime::currentDateTime());
+
+// Removes every row whose file path equals the task's `location`.
+// 1 on success or without a database, 0 on a database error.
+int DeleteHistory(SqliteConnection* db, const DownloadTask& task);
+
+// Hands every row of one site label to `pane` as a fresh task (`location`,
+// `lengthMs` = `markOutMs`, `siteUrl`, `videoFormat`, `sizeText`, `dateText`).
+// 1 when all rows were handed over; 0 without a database or on a database
+// error (rows handed over before the error stay with the receiver).
+int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane);
+
+// Rows of one label, or of all labels when `label` is empty. 0 without a
+// database, -1 on a database error.
+int CountHistory(SqliteConnection* db, const QString& label = QString());

@@ -1,0 +1,149 @@
+#include "mediatools/CCmdOpts.h"
+
+#include "mediatools/CFFMpegOpts.h"
+#include "mediatools/CMEncoderOpts.h"
+#include "mediatools/CMP4BoxOpts.h"
+#include "mediatools/CMP4CreatorOpts.h"
+#include "mediatools/CMPlayerOpts.h"
+#include "mediatools/CQTFastStartOpts.h"
+#include "mediatools/CSysCmdOpts.h"
+#include "mediatools/CTsMuxeROpts.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstdarg>
+#include <functional>
+
+CCmdOpts::~CCmdOpts() {
+    ClearOptions();
+}
+
+void CCmdOpts::SetInputFile(const QString& path) {
+    const QChar quote = QLatin1Char('"');
+    if (path.size() >= 2 && path.front() == quote && path.back() == quote)
+        inputFile_ = path;
+    else
+        inputFile_ = quote + path + quote;
+}
+
+void CCmdOpts::AddFlag(const QString& name) {
+    SetOptionValue(name, QString());
+}
+
+void CCmdOpts::SetOption(const QString& name, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const QString value = QString::vasprintf(format, args);
+    va_end(args);
+    SetOptionValue(name, value);
+}
+
+void CCmdOpts::AppendOption(const QString& name, int create, const QString& separator, const char* format,
+                            ...) {
+    va_list args;
+    va_start(args, format);
+    const QString value = QString::vasprintf(format, args);
+    va_end(args);
+    AppendOptionValue(name, create, separator, value);
+}
+
+void CCmdOpts::SetOptionValue(const QString& name, const QString& value) {
+    for (CmdOption& option : options_) {
+        if (option.name == name) {
+            option.value = value;
+            return;
+        }
+    }
+    options_.push_back({name, value});
+}
+
+void CCmdOpts::AppendOptionValue(const QString& name, int create, const QString& separator,
+                                 const QString& value) {
+    for (CmdOption& option : options_) {
+        if (option.name == name) {
+            option.value += separator + value;
+            return;
+        }
+    }
+    if (create)
+        options_.push_back({name, value});
+}
+
+void CCmdOpts::RemoveOption(const QString& name) {
+    std::erase_if(options_, [&](const CmdOption& option) { return option.name == name; });
+}
+
+void CCmdOpts::ClearOptions() {
+    options_.clear();
+}
+
+void CCmdOpts::ParseOptions(const QString&) {}
+
+QString CCmdOpts::RenderCommon() const {
+    QString text = prefix_;
+    for (const CmdOption& option : options_)
+        text += QLatin1Char(' ') + option.name + QLatin1Char(' ') + option.value;
+    if (!inputFile_.isEmpty())
+        text += QLatin1Char(' ') + inputFile_;
+    return text;
+}
+
+const QString& CCmdOpts::BuildCommandLine() {
+    commandLine_ = RenderCommon();
+    return commandLine_;
+}
+
+QStringList CCmdOpts::BuildArguments() const {
+    QStringList args{program_};
+    for (const CmdOption& option : options_) {
+        args << option.name;
+        if (!option.value.isEmpty())
+            args << option.value;
+    }
+    if (!inputFile_.isEmpty())
+        args << inputFile_.mid(1, inputFile_.size() - 2);
+    return args;
+}
+
+void CCmdOpts::SetProgram(const QString& program) {
+    program_ = program;
+    prefix_ = QLatin1Char('"') + program + QLatin1Char('"');
+}
+
+void CCmdOpts::ParseOptionText(const QString& text) {
+    // Cut before every " -" so each piece keeps its dash; a piece of one word
+    // is a flag, of two words an option with its value, longer ones are ignored.
+    static const QRegularExpression optionStart(QStringLiteral(" (?=-)"));
+    const QStringList pieces = (QLatin1Char(' ') + text).split(optionStart);
+    for (const QString& rawPiece : pieces) {
+        const QString piece = rawPiece.trimmed();
+        if (piece.isEmpty())
+            continue;
+        const QStringList words = piece.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.size() == 1)
+            AddFlag(words[0].trimmed());
+        else if (words.size() == 2)
+            SetOptionValue(words[0].trimmed(), words[1].trimmed());
+    }
+}
+
+std::unique_ptr<CCmdOpts> CreateCmdOpts(const QString& className) {
+    using Maker = std::function<std::unique_ptr<CCmdOpts>()>;
+    static const std::pair<const char*, Maker> kClasses[] = {
+        {"CCmdOpts", [] { return std::make_unique<CCmdOpts>(); }},
+        {"CMPlayerOpts", [] { return std::make_unique<CMPlayerOpts>(); }},
+        {"CMEncoderOpts", [] { return std::make_unique<CMEncoderOpts>(); }},
+        {"CFFMpegOpts", [] { return std::make_unique<CFFMpegOpts>(); }},
+        {"CMP4CreatorOpts", [] { return std::make_unique<CMP4CreatorOpts>(); }},
+        {"CMP4BoxOpts", [] { return std::make_unique<CMP4BoxOpts>(); }},
+        {"CSysCmdOpts", [] { return std::make_unique<CSysCmdOpts>(); }},
+        {"CTsMuxeROpts", [] { return std::make_unique<CTsMuxeROpts>(); }},
+        {"CQTFastStartOpts", [] { return std::make_unique<CQTFastStartOpts>(); }},
+    };
+    for (const auto& [name, make] : kClasses) {
+        if (className == QLatin1String(name))
+            return make();
+    }
+    return nullptr;
+}

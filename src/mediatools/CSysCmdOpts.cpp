@@ -1,0 +1,5 @@
+#include "mediatools/CSysCmdOpts.h"
+
+CSysCmdOpts::CSysCmdOpts(const QString& program) {
+    SetProgram(program);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Identification of a media file by running mplayer in identification mode.
+//
+// Threads: any thread; each call runs its own mplayer and waits for it.
+
+#include "mediatools/MediaInfo.h"
+
+#include <QString>
+
+// Fills `info` and returns 1 when mplayer reports a video format for the
+// file; returns 0 and leaves `info` untouched otherwise (not a media file,
+// mplayer missing, or mplayer not finished within the time limit, after
+// which it is killed). Failures to run mplayer are logged.
+int IdentifyMedia(const QString& path, MediaInfo& info);
+
+// The time limit for one identification, 30 000 ms unless changed (tests).
+void SetIdentifyTimeoutMs(int ms);
+int IdentifyTimeoutMs();

@@ -1,0 +1,48 @@
+#include "cli/CliOptions.h"
+#include "cli/ProgressView.h"
+
+#include <gtest/gtest.h>
+
+TEST(CliOptions, ParsesEveryOptionForm) {
+    auto r = ParseCliArguments({"-o", "/tmp/out", "--retries=2", "-t", "--format=-1", "-q", "http://a", "b"});
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    EXPECT_EQ(r.options.outputFolder, QString("/tmp/out"));
+    EXPECT_EQ(r.options.retryTimes, 2);
+    EXPECT_TRUE(r.options.useTitle);
+    EXPECT_EQ(r.options.youtubeFormat, -1);
+    EXPECT_TRUE(r.options.quiet);
+    EXPECT_EQ(r.options.addresses, QStringList({"http://a", "b"}));
+
+    EXPECT_EQ(ParseCliArguments({"-f", "-1", "x"}).options.youtubeFormat, -1);
+    EXPECT_EQ(ParseCliArguments({"-f7", "x"}).options.youtubeFormat, 7);
+    EXPECT_EQ(ParseCliArguments({"--", "-not-an-option"}).options.addresses, QStringList({"-not-an-option"}));
+}
+
+TEST(CliOptions, ReportsUsageErrors) {
+    EXPECT_FALSE(ParseCliArguments({}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--retries", "-1", "x"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--retries", "two", "x"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"-o"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--bogus", "x"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--quiet=yes", "x"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--history=MYSPACE"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--check-update", "http://a"}).error.isEmpty());
+    EXPECT_TRUE(ParseCliArguments({"--help"}).error.isEmpty());
+}
+
+TEST(CliOptions, HistoryTakesAnOptionalSiteLabel) {
+    auto all = ParseCliArguments({"--history"});
+    EXPECT_TRUE(all.error.isEmpty());
+    EXPECT_TRUE(all.options.history);
+    EXPECT_TRUE(all.options.historySite.isEmpty());
+    EXPECT_EQ(ParseCliArguments({"--history", "youtube"}).options.historySite, "YOUTUBE");
+    EXPECT_EQ(ParseCliArguments({"--history=NicoVideo"}).options.historySite, "NICOVIDEO");
+}
+
+TEST(ProgressView, FormatsSizesAndTimes) {
+    EXPECT_EQ(ProgressView::FormatBytes(512), "512 B");
+    EXPECT_EQ(ProgressView::FormatBytes(1536), "1.5 KiB");
+    EXPECT_EQ(ProgressView::FormatBytes(3.0 * 1024 * 1024 * 1024), "3.0 GiB");
+    EXPECT_EQ(ProgressView::FormatDuration(3725), "01:02:05");
+    EXPECT_EQ(ProgressView::FormatDuration(-4), "00:00:00");
+}

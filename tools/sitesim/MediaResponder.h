@@ -1,0 +1,23 @@
+#pragma once
+// Sends one media file, or the fault asked for instead: the request's own
+// "fault" parameter wins over the catalogue entry's, which wins over the
+// simulator-wide switch. Called on server threads; keeps no state.
+//
+//   slow        the body trickles at about 20 KB/s
+//   cut         Content-Length announced, the connection closed after half
+//   nolength    chunked body, no Content-Length
+//   404         not found
+//   redirectN   N redirects (absolute addresses, "hop" counts them), then the file
+
+#include "sitesim/SimContext.h"
+
+#include <httplib.h>
+
+#include <QString>
+
+namespace MediaResponder {
+
+void Serve(const httplib::Request& req, httplib::Response& res, const SimContext& ctx, const QString& kind,
+           const QString& entryFault);
+
+} // namespace MediaResponder
