@@ -3,6 +3,7 @@
 #include "platform/ParseUrl.h"
 #include "retrieval/MetaCafeExtractor.h"
 #include "retrieval/TextUtil.h"
+#include "retrieval/YouTubeExtractor.h"
 
 namespace {
 // Addresses nest through "srcurl=" only so deep; anything deeper is not a
@@ -38,11 +39,13 @@ VideoSite DetectSite(const QString& address) {
 std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadWorker* worker) {
     std::unique_ptr<SiteExtractor> extractor;
     switch (DetectSite(address)) {
+    case YOUTUBE:
+        extractor = std::make_unique<YouTubeExtractor>();
+        break;
     case METACAFE:
         extractor = std::make_unique<MetaCafeExtractor>();
         break;
-    // The YouTube, Google Video and NicoVideo extractors plug in here.
-    case YOUTUBE:
+    // The Google Video and NicoVideo extractors plug in here.
     case GOOGLE:
     case NICOVIDEO:
     default:
