@@ -19,50 +19,26 @@ const QString kFormContentType = QStringLiteral("Content-Type: application/x-www
 using FormatEntry = YouTubeExtractor::FormatEntry;
 
 // Best first; the selector is YoutubeFMT modulo 6.
-constexpr std::array<FormatEntry, 5> kLowest = {
-    {{83, "mp4"}, {5, "flv"}, {6, "flv"}, {13, "3gp"}, {17, "3gp"}}};
-constexpr std::array<FormatEntry, 8> kNormal = {{{18, "mp4"},
-                                                 {34, "flv"},
-                                                 {82, "mp4"},
-                                                 {43, "webm"},
-                                                 {100, "webm"},
-                                                 {83, "mp4"},
-                                                 {5, "flv"},
-                                                 {6, "flv"}}};
-constexpr std::array<FormatEntry, 10> kHigh = {{{35, "flv"},
-                                                {44, "webm"},
-                                                {101, "webm"},
-                                                {46, "webm"},
-                                                {85, "mp4"},
-                                                {18, "mp4"},
-                                                {34, "flv"},
-                                                {82, "mp4"},
-                                                {43, "webm"},
-                                                {100, "webm"}}};
-constexpr std::array<FormatEntry, 19> kHd720 = {{{22, "mp4"},
-                                                 {84, "mp4"},
-                                                 {45, "webm"},
-                                                 {102, "webm"},
-                                                 {35, "flv"},
-                                                 {44, "webm"},
-                                                 {101, "webm"},
-                                                 {46, "webm"},
-                                                 {85, "mp4"},
-                                                 {18, "mp4"},
-                                                 {34, "flv"},
-                                                 {82, "mp4"},
-                                                 {43, "webm"},
-                                                 {100, "webm"},
-                                                 {83, "mp4"},
-                                                 {5, "flv"},
-                                                 {6, "flv"},
-                                                 {13, "3gp"},
-                                                 {17, "3gp"}}};
-constexpr std::array<FormatEntry, 21> kHd1080 = {
-    {{37, "mp4"},  {38, "mp4"},   {22, "mp4"},  {84, "mp4"}, {45, "webm"}, {102, "webm"}, {35, "flv"},
-     {44, "webm"}, {101, "webm"}, {46, "webm"}, {85, "mp4"}, {18, "mp4"},  {34, "flv"},   {82, "mp4"},
-     {43, "webm"}, {100, "webm"}, {83, "mp4"},  {5, "flv"},  {6, "flv"},   {13, "3gp"},   {17, "3gp"}}};
+// clang-format off
+constexpr std::array<FormatEntry, 5> kLowest = {{
+    {83, "mp4"}, {5, "flv"}, {6, "flv"}, {13, "3gp"}, {17, "3gp"}}};
+constexpr std::array<FormatEntry, 8> kNormal = {{
+    {18, "mp4"}, {34, "flv"}, {82, "mp4"}, {43, "webm"}, {100, "webm"}, {83, "mp4"}, {5, "flv"}, {6, "flv"}}};
+constexpr std::array<FormatEntry, 10> kHigh = {{
+    {35, "flv"}, {44, "webm"}, {101, "webm"}, {46, "webm"}, {85, "mp4"},
+    {18, "mp4"}, {34, "flv"}, {82, "mp4"}, {43, "webm"}, {100, "webm"}}};
+constexpr std::array<FormatEntry, 19> kHd720 = {{
+    {22, "mp4"}, {84, "mp4"}, {45, "webm"}, {102, "webm"},
+    {35, "flv"}, {44, "webm"}, {101, "webm"}, {46, "webm"}, {85, "mp4"},
+    {18, "mp4"}, {34, "flv"}, {82, "mp4"}, {43, "webm"}, {100, "webm"},
+    {83, "mp4"}, {5, "flv"}, {6, "flv"}, {13, "3gp"}, {17, "3gp"}}};
+constexpr std::array<FormatEntry, 21> kHd1080 = {{
+    {37, "mp4"}, {38, "mp4"}, {22, "mp4"}, {84, "mp4"}, {45, "webm"}, {102, "webm"},
+    {35, "flv"}, {44, "webm"}, {101, "webm"}, {46, "webm"}, {85, "mp4"},
+    {18, "mp4"}, {34, "flv"}, {82, "mp4"}, {43, "webm"}, {100, "webm"},
+    {83, "mp4"}, {5, "flv"}, {6, "flv"}, {13, "3gp"}, {17, "3gp"}}};
 constexpr std::array<FormatEntry, 2> kMobile = {{{13, "3gp"}, {17, "3gp"}}};
+// clang-format on
 
 QString WebAddress(const QString& pathAndQuery) {
     return QStringLiteral("http://") + QLatin1String(YouTubeExtractor::kWebHost) + pathAndQuery;
