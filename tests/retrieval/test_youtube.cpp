@@ -124,6 +124,9 @@ std::unique_ptr<QTemporaryDir> YouTubeSiteTest::dir_;
 std::unique_ptr<SiteSimulator> YouTubeSiteTest::sim_;
 
 TEST_F(YouTubeSiteTest, ResolvesTitleAndPreferredStream) {
+    Settings().YTUser = kUser;
+    Settings().YTPasswd = "secret";
+    Settings().Publish();
     p_.pageUrl = Watch("zvPlusAmp01");
     EXPECT_EQ(p_.GetVideoId(), "zvPlusAmp01");
     ASSERT_EQ(p_.Resolve(), 0) << worker_->lastError.toStdString();
@@ -138,6 +141,28 @@ TEST_F(YouTubeSiteTest, ResolvesTitleAndPreferredStream) {
         << p_.mediaUrl.toStdString();
     EXPECT_EQ(p_.mediaUrl.count("&itag="), 1);
     EXPECT_TRUE(HasCookie("PREF")); // the language step's lasting effect
+    EXPECT_EQ(p_.user, kUser);      // kept, though no step sends them
+    EXPECT_EQ(p_.password, "secret");
+    Settings().YTUser.clear();
+    Settings().YTPasswd.clear();
+    Settings().Publish();
+}
+
+TEST_F(YouTubeSiteTest, UnreachableHostsFailEachStepWithItsResult) {
+    // Nothing listens on port 1: every connection is refused.
+    qputenv("ZORV_CONNECT_TO", "www.youtube.com:80:127.0.0.1:1,accounts.google.com:443:127.0.0.1:1");
+    const int refused = TransportError::kCodeBase + CURLE_COULDNT_CONNECT;
+    p_.pageUrl = Watch("zvNormal001");
+    p_.GetVideoId();
+    EXPECT_EQ(p_.SetLanguage(), DownloadStatus::Error206);
+    EXPECT_EQ(p_.Resolve(), -1); // the watch page could not be fetched
+    EXPECT_EQ(p_.Login(QString(), kUser, "x"), refused);
+    EXPECT_EQ(p_.ConfirmAgeVerify(), refused);
+    EXPECT_EQ(Statuses(target_.TakeAll()), (std::vector<int>{112, 112, 100, 102}));
+
+    const QString log = QString::fromUtf8(ReadFile(Path("ruzivar.log")));
+    for (const char* label : {"SetLanguage", "Login", "ConfirmAgeVerify"})
+        EXPECT_TRUE(log.contains(QStringLiteral("%1() Exception [%2]: ").arg(label).arg(refused))) << label;
 }
 
 TEST_F(YouTubeSiteTest, TitleFallsBackThroughTheInformationRequests) {
