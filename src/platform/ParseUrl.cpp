@@ -3,7 +3,11 @@
 #include <QUrl>
 
 std::optional<UrlParts> ParseUrl(const QString& text) {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    // Decoded addresses may hold spaces (titles in paths); they split like
+    // any other character and go on the wire encoded.
+    QString clean = text.trimmed();
+    clean.replace(QLatin1Char(' '), QLatin1String("%20"));
+    const QUrl url(clean, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
         return std::nullopt;
     UrlParts parts;

@@ -5,6 +5,7 @@
 #include "retrieval/MetaCafeExtractor.h"
 #include "retrieval/NicoVideoExtractor.h"
 #include "retrieval/TextUtil.h"
+#include "retrieval/YouTubeExtractor.h"
 
 namespace {
 // Addresses nest through "srcurl=" only so deep; anything deeper is not a
@@ -35,7 +36,9 @@ Detected Detect(const QString& address) {
         if (!parts)
             return {};
         const QString server = parts->server.toLower();
-        if (server.contains(QLatin1String("youtube")))
+        // Short links ("youtu.be/ID") belong to the same site.
+        if (server.contains(QLatin1String("youtube")) || server == QLatin1String("youtu.be") ||
+            server.endsWith(QLatin1String(".youtu.be")))
             return {YOUTUBE, current, fromSource};
         if (server.contains(QLatin1String("google"))) {
             const std::optional<QString> source = GetQueryValue(current, QStringLiteral("srcurl="));
@@ -63,6 +66,9 @@ std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadW
     const Detected detected = Detect(address);
     std::unique_ptr<SiteExtractor> extractor;
     switch (detected.site) {
+    case YOUTUBE:
+        extractor = std::make_unique<YouTubeExtractor>();
+        break;
     case GOOGLE:
         extractor = std::make_unique<GoogleVideoExtractor>();
         break;
@@ -72,8 +78,6 @@ std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadW
     case NICOVIDEO:
         extractor = std::make_unique<NicoVideoExtractor>();
         break;
-    // The YouTube extractor plugs in here.
-    case YOUTUBE:
     default:
         return nullptr;
     }

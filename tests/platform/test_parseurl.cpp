@@ -15,6 +15,11 @@ TEST(ParseUrl, SplitsFullAddresses) {
     EXPECT_EQ(s->object, "/");
     EXPECT_EQ(s->port, 8443);
     EXPECT_EQ(ParseUrl("https://a.example/x")->port, 443);
+
+    // A decoded address with spaces still splits; the space goes out encoded.
+    auto spaced = ParseUrl("http://v.example/ItemFiles/[From www.example] 12.flv");
+    ASSERT_TRUE(spaced);
+    EXPECT_EQ(spaced->object, "/ItemFiles/[From%20www.example]%2012.flv");
 }
 
 TEST(ParseUrl, RejectsWhatIsNotAFullAddress) {

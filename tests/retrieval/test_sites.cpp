@@ -13,6 +13,9 @@ TEST(DetectSite, ByHostName) {
     EXPECT_EQ(DetectSite("http://video.google.com/videoplay?docid=1"), GOOGLE);
     EXPECT_EQ(DetectSite("http://www.MetaCafe.com/watch/1/x/"), METACAFE);
     EXPECT_EQ(DetectSite("http://www.nicovideo.jp/watch/sm9"), NICOVIDEO);
+    EXPECT_EQ(DetectSite("http://youtu.be/zvNormal001"), YOUTUBE);
+    EXPECT_EQ(DetectSite("http://notyoutu.be/x"), NO_SITE);
+    EXPECT_EQ(DetectSite("http://www.metacafe.com/watch/1/a%20b/"), METACAFE);
     EXPECT_EQ(DetectSite("http://www.example.org/watch/1"), NO_SITE);
     EXPECT_EQ(DetectSite("www.youtube.com/watch?v=abc"), NO_SITE);          // not a full address
     EXPECT_EQ(DetectSite("http://example.org/?next=youtube.com"), NO_SITE); // only the host counts
