@@ -109,3 +109,54 @@ TEST_F(ZorvGetTest, ChecksForUpdates) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.OutLines().value(0), "No new version available: 1.0.8");
 }
+
+TEST_F(ZorvGetTest, YouTubeByIdByTitleAndUnknownId) {
+    const QString watch = "http://www.youtube.com/watch?v=zvNormal001";
+    ZorvGetRun run = runner_->Run({"-o", Out(), watch});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/zvNormal001.flv  "));
+    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/zvNormal001.flv"));
+
+    ASSERT_EQ(runner_->Run({"-t", "-o", Out(), watch}).exitCode, 0);
+    run = runner_->Run({"-t", "-o", Out(), watch});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/Zorv sample clip.flv"));
+    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/Zorv sample clip_001.flv  "))
+        << run.out.toStdString();
+
+    run = runner_->Run({"-o", Out(), "http://www.youtube.com/watch?v=zvUnknown00"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.OutLines().last(), "error: can't retrieve video file location from html file.");
+}
+
+TEST_F(ZorvGetTest, OneVideoOfEachSiteInOneBatch) {
+    runner_->SetSetting("Setting/Output/NicoUser", "nico.tester@example.com");
+    runner_->SetSetting("Setting/Output/NicoPasswd", "p&s=w+rd% 1");
+    const ZorvGetRun run = runner_->Run({"-q", "-o", Out(), "http://www.youtube.com/watch?v=zvNormal001",
+                                         "http://video.google.com/videoplay?docid=1234567890123456789",
+                                         "http://www.metacafe.com/watch/1000001/sample_clip/",
+                                         "http://www.nicovideo.jp/watch/sm1004"});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+    const QStringList lines = run.OutLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(Out() + "/YouTube/zvNormal001.flv  "));
+    EXPECT_TRUE(lines[1].startsWith(Out() + "/Google/1234567890123456789.flv  "));
+    EXPECT_TRUE(lines[2].startsWith(Out() + "/MetaCafe/1000001.flv  "));
+    EXPECT_TRUE(lines[3].startsWith(Out() + "/NicoVideo/sm1004.flv  "));
+    EXPECT_EQ(runner_->Run({"--history"}).OutLines().size(), 4);
+}
+
+TEST_F(ZorvGetTest, CaptchaPrintsTheBrowserAddress) {
+    const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.youtube.com/watch?v=zvCaptcha01"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("Open this address in a browser and solve it:\n  http://www.youtube.com/das_captcha"))
+        << run.out.toStdString();
+    EXPECT_EQ(run.OutLines().last(), "error: Please input the verification code and try again.");
+}
+
+TEST_F(ZorvGetTest, NicoVideoAccountNoticeIsPrintedOnce) {
+    const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.nicovideo.jp/watch/sm1001",
+                                         "http://www.nicovideo.jp/watch/sm1002"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_EQ(run.out.count("No NicoVideo account is set"), 1);
+}
