@@ -285,12 +285,8 @@ int YouTubeExtractor::ParsePage(const QString&) {
     return 0;
 }
 
-int YouTubeExtractor::Login(const QString&, const QString& user, const QString& password) {
-    owner->PostStatus(DownloadStatus::SigningIn);
-    const QString address =
-        QStringLiteral("https://") + QLatin1String(kAccountsHost) + QStringLiteral("/accounts/ClientLogin");
-    const QString body = QStringLiteral("Email=%1&Passwd=%2&service=youtube&source=Tallowgrove")
-                             .arg(FormValue(user), FormValue(password));
+int YouTubeExtractor::PostForm(const char* label, const QString& address, const QString& body, int doneStatus,
+                               int textFailureResult) {
     try {
         CVideoDownloader downloader(owner);
         std::unique_ptr<TransportResponse> response;
@@ -298,10 +294,11 @@ int YouTubeExtractor::Login(const QString&, const QString& user, const QString& 
         const int r = downloader.RequestHTTP(address, response, location, QStringLiteral("POST"), body,
                                              kFormContentType);
         if (r == 302) {
+            // A copy: the fetch below writes its own redirects into `location`.
             const QString target = location;
             QString scratch;
             downloader.GetHTMLPage(target, scratch, location);
-            owner->PostStatus(DownloadStatus::SignedIn);
+            owner->PostStatus(doneStatus);
             return 0;
         }
         if (r == 0) {
@@ -310,40 +307,26 @@ int YouTubeExtractor::Login(const QString&, const QString& user, const QString& 
         }
         return -1;
     } catch (const TransportError& error) {
-        CVideoDownloader::ReportException("Login", error);
+        CVideoDownloader::ReportException(label, error);
         return error.code;
     } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("Login() Error: %1").arg(failure.text));
-        return DownloadStatus::SiteError;
+        LogErrorW(kCategory, QStringLiteral("%1() Error: %2").arg(QLatin1String(label), failure.text));
+        return textFailureResult;
     }
+}
+
+int YouTubeExtractor::Login(const QString&, const QString& user, const QString& password) {
+    owner->PostStatus(DownloadStatus::SigningIn);
+    const QString address =
+        QStringLiteral("https://") + QLatin1String(kAccountsHost) + QStringLiteral("/accounts/ClientLogin");
+    const QString body = QStringLiteral("Email=%1&Passwd=%2&service=youtube&source=Tallowgrove")
+                             .arg(FormValue(user), FormValue(password));
+    return PostForm("Login", address, body, DownloadStatus::SignedIn, DownloadStatus::SiteError);
 }
 
 int YouTubeExtractor::ConfirmAgeVerify() {
     owner->PostStatus(DownloadStatus::ConfirmingAge);
-    try {
-        CVideoDownloader downloader(owner);
-        std::unique_ptr<TransportResponse> response;
-        QString location;
-        const int r = downloader.RequestHTTP(
-            WebAddress(QStringLiteral("/verify_age?next_url=/&gl=US&hl=en")), response, location,
-            QStringLiteral("POST"), QStringLiteral("next_url=/&action_confirm=Confirm"), kFormContentType);
-        if (r == 302) {
-            const QString target = location;
-            QString scratch;
-            downloader.GetHTMLPage(target, scratch, location);
-            owner->PostStatus(DownloadStatus::AgeConfirmed);
-            return 0;
-        }
-        if (r == 0) {
-            DiscardBody(*response);
-            return 0;
-        }
-        return -1;
-    } catch (const TransportError& error) {
-        CVideoDownloader::ReportException("ConfirmAgeVerify", error);
-        return error.code;
-    } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("ConfirmAgeVerify() Error: %1").arg(failure.text));
-        return DownloadStatus::Error203;
-    }
+    return PostForm("ConfirmAgeVerify", WebAddress(QStringLiteral("/verify_age?next_url=/&gl=US&hl=en")),
+                    QStringLiteral("next_url=/&action_confirm=Confirm"), DownloadStatus::AgeConfirmed,
+                    DownloadStatus::Error203);
 }

@@ -65,4 +65,11 @@ class YouTubeExtractor : public SiteExtractor {
     int GetVideoInfo(const QString& suffix);
 
     QString streamMap;
+
+  private:
+    // POSTs a form; on a redirect fetches its target and posts `doneStatus`.
+    // 0 on a redirect or a page, -1 otherwise, `textFailureResult` on a text
+    // failure, a network failure's code.
+    int PostForm(const char* label, const QString& address, const QString& body, int doneStatus,
+                 int textFailureResult);
 };
