@@ -52,5 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString cut = CutToUtf8Bytes(text, budget);
     FUZZ_CHECK(text.startsWith(cut));
     FUZZ_CHECK(cut.toUtf8().size() <= std::max(budget, 0));
+    // The longest such prefix, never half of a surrogate pair.
+    if (budget > 0 && cut.size() < text.size()) {
+        const bool pair = text.at(cut.size()).isHighSurrogate() && cut.size() + 1 < text.size() &&
+                          text.at(cut.size() + 1).isLowSurrogate();
+        const QString next = text.mid(cut.size(), pair ? 2 : 1);
+        FUZZ_CHECK(cut.toUtf8().size() + next.toUtf8().size() > budget);
+        FUZZ_CHECK(!text.at(cut.size()).isLowSurrogate());
+    }
     return 0;
 }

@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Settings().Publish();
         const int r = youtube->ParsePage(QString());
         FUZZ_CHECK(r == (page.isEmpty() ? -1 : 0));
+        FUZZ_CHECK(!youtube->mediaUrl.contains(QChar(0)));
         break;
     }
     case GOOGLE:
