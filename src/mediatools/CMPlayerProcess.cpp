@@ -4,6 +4,9 @@
 
 #include <QRegularExpression>
 
+#include <climits>
+#include <cmath>
+
 CMPlayerProcess::CMPlayerProcess(int progressParsing, int fixedBuffer)
     : progressParsing_(progressParsing != 0), fixedBuffer_(fixedBuffer != 0) {}
 
@@ -78,8 +81,18 @@ int CMPlayerProcess::ParseVideo() {
     if (FindLastValue(text, QStringLiteral("ID_LENGTH"), &value) >= 0) {
         // Whole milliseconds, truncated; the nudge keeps a decimal like 2.05
         // from turning into 2049 through its binary approximation.
+        // A length past the int range is clamped like the integer keys, and
+        // "inf" / "nan" (which the number reader accepts) mean no usable
+        // length: converting either to int is undefined behaviour.
         const double ms = LeadingDouble(value) * 1000.0;
-        v.lengthMs = static_cast<int>(ms + (ms >= 0 ? 1e-6 : -1e-6));
+        if (!std::isfinite(ms))
+            v.lengthMs = 0;
+        else if (ms >= double(INT_MAX))
+            v.lengthMs = INT_MAX;
+        else if (ms <= double(INT_MIN))
+            v.lengthMs = INT_MIN;
+        else
+            v.lengthMs = static_cast<int>(ms + (ms >= 0 ? 1e-6 : -1e-6));
     }
     return found ? 1 : 0;
 }

@@ -80,8 +80,10 @@ QString DecodeEntity(const QString& entity) {
 
 QString DecodeEntities(const QString& text) {
     qsizetype amp = text.indexOf(QLatin1Char('&'));
+    // A raw NUL ends the text too, not only a decoded "&#0;": otherwise a
+    // title without entities would keep it and carry it into a file name.
     if (amp < 0)
-        return text;
+        return CutAtNul(text);
     QString result = text.left(amp);
     qsizetype i = amp;
     while (i < text.size()) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // Feeds recorded output the way the reader thread would: in chunks of at
@@ -60,6 +62,23 @@ TEST(MPlayerParseTest, LfLinesLastValuesAndKeysOnlyAtLineStart) {
     Collector fake;
     fake.Feed("Playing /v/ID_VIDEO_FORMAT=x.\nID_FILENAME=/v/ID_VIDEO_FORMAT=x\n");
     EXPECT_EQ(fake.ParseVideo(), 0);
+}
+
+// The number reader takes "inf" and "nan" and any exponent; none of them may
+// reach an int conversion (undefined behaviour, found by fuzzing).
+TEST(MPlayerParseTest, LengthOutsideTheIntRangeIsClampedAndNonFiniteIsNone) {
+    const struct {
+        const char* text;
+        int expected;
+    } cases[] = {{"inf", 0},          {"-inf", 0},       {"nan", 0},
+                 {"1e300", INT_MAX},  {"-1e300", INT_MIN}, {"2147483.647", 2147483647},
+                 {"2147484", INT_MAX}, {"-3.5", -3500}};
+    for (const auto& c : cases) {
+        Collector player;
+        player.Feed(QByteArray("ID_VIDEO_FORMAT=FLV1\nID_LENGTH=") + c.text + "\n");
+        ASSERT_EQ(player.ParseVideo(), 1) << c.text;
+        EXPECT_EQ(player.Values().lengthMs, c.expected) << c.text;
+    }
 }
 
 TEST(MPlayerParseTest, AudioTracksWithAndWithoutLanguage) {

@@ -16,6 +16,9 @@ TEST(DecodeEntities, DecodesOnePassAndDropsUnknownEntities) {
     EXPECT_EQ(DecodeEntities("cut&#x27;here"), "cut");
     EXPECT_EQ(DecodeEntities("&#12354;"), QString::fromUtf8("\xE3\x81\x82"));
     EXPECT_EQ(DecodeEntities("&#128512;"), QString::fromUtf8("\xF0\x9F\x98\x80"));
+    // A raw NUL ends the text whether or not an entity stands before it.
+    EXPECT_EQ(DecodeEntities(QStringLiteral("title\0tail")), "title");
+    EXPECT_EQ(DecodeEntities(QStringLiteral("a&amp;b\0tail")), "a&b");
     EXPECT_EQ(DecodeEntities("&#99999999999;x"), QString(QChar(0xFFFD)) + "x");
 }
 
