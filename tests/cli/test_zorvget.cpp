@@ -160,3 +160,22 @@ TEST_F(ZorvGetTest, NicoVideoAccountNoticeIsPrintedOnce) {
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
     EXPECT_EQ(run.out.count("No NicoVideo account is set"), 1);
 }
+
+#include "support/LoopbackServer.h"
+
+// A download that is not a video: the file stays, the line says so, and the
+// address still counts as downloaded.
+TEST_F(ZorvGetTest, UnidentifiableDownloadKeepsTheFileAndSaysSo) {
+    LoopbackServer server;
+    server.ServeBody("/watch/42/not_a_video/",
+                     "<html><title>x</title>mediaURL=http%3A%2F%2Fwww.metacafe.com%2Fnote.flv&amp;</html>");
+    server.ServeBody("/note.flv", QByteArray(4096, 'z'), "video/x-flv");
+    runner_->SetConnectTo(server.ConnectTo("www.metacafe.com"));
+    const ZorvGetRun run = runner_->Run({"-q", "-o", Out(), "http://www.metacafe.com/watch/42/not_a_video/"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    const QString path = Out() + "/MetaCafe/42.flv";
+    EXPECT_EQ(run.OutLines().value(0), QString("The file %1 could not be read as a video. It may be damaged or "
+                                               "of an unknown type.").arg(path));
+    EXPECT_EQ(ReadFile(path), QByteArray(4096, 'z'));
+    EXPECT_TRUE(runner_->Run({"--history"}).OutLines().isEmpty());
+}
