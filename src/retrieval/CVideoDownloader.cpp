@@ -15,6 +15,9 @@ constexpr const char* kCategory = "CVideoDownloader";
 constexpr int kPageResponses = 3;
 constexpr int kMediaResponses = 10;
 constexpr int kMaxExceptionText = 255;
+// Pages are parsed whole in memory; no real watch page or information reply
+// comes near this, while a media file or a hostile server easily would.
+constexpr qint64 kMaxPageBytes = qint64(32) * 1024 * 1024;
 
 // The lines the sites see on every request, in this order.
 const char* const kRequestHeaders[] = {
@@ -143,12 +146,22 @@ int CVideoDownloader::GetHTMLPage(const QString& address, QString& text, QString
                 return -1;
             // Decoded once at the end so a character split between two
             // blocks comes out whole.
+            const QString tooLarge =
+                QStringLiteral("The page is larger than %1 MiB and is not read: %2").arg(kMaxPageBytes >> 20).arg(current);
+            if (response->ContentLength() > kMaxPageBytes) {
+                SetError(tooLarge);
+                return -1;
+            }
             QByteArray bytes;
             char block[kBlockSize];
             for (;;) {
                 const qint64 n = response->Read(block, kBlockSize);
                 if (n == 0)
                     break;
+                if (bytes.size() + n > kMaxPageBytes) {
+                    SetError(tooLarge);
+                    return -1;
+                }
                 bytes.append(block, n);
                 if (CheckStop())
                     return 111;

@@ -30,9 +30,14 @@ bool PostToReceiver(int msg, qintptr wParam, qintptr lParam) {
     return true;
 }
 
+// The version file is a few lines; anything beyond this is not one.
+constexpr qint64 kMaxVersionFileBytes = qint64(1) * 1024 * 1024;
+
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
     auto* file = static_cast<QSaveFile*>(user);
     const qint64 bytes = qint64(size * count);
+    if (file->pos() + bytes > kMaxVersionFileBytes)
+        return 0; // ends the transfer with a write error
     return file->write(data, bytes) == bytes ? size * count : 0;
 }
 } // namespace
@@ -90,8 +95,7 @@ int GetFile(const QString& url, const QString& localPath) {
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
-        // The version file is small; anything beyond a few MiB is not one.
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(16) * 1024 * 1024);
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxVersionFileBytes));
         curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
         headers = curl_slist_append(headers, "Pragma: no-cache");
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);

@@ -57,6 +57,19 @@ class TransportTest : public TempDirTest {
     ByteCount received_{0};
 };
 
+// A page is parsed in memory: a huge one (a media file pasted as a page, a
+// hostile server) is refused instead of exhausting memory.
+TEST_F(TransportTest, HugePagesAreRefused) {
+    server_.ServeGenerated("/announced", qint64(40) * 1024 * 1024);
+    server_.ServeChunked("/unannounced", QByteArray(33 * 1024 * 1024, 'x'));
+    for (const char* path : {"/announced", "/unannounced"}) {
+        QString text, location;
+        EXPECT_EQ(Fetch(QString("http://www.metacafe.com") + path, text, location), -1) << path;
+        EXPECT_TRUE(text.isEmpty());
+        EXPECT_TRUE(worker_.lastError.startsWith("The page is larger than 32 MiB")) << path;
+    }
+}
+
 TEST_F(TransportTest, PageRedirectsAreFollowedForThreeResponsesOnly) {
     server_.Redirect("/r1", "http://www.metacafe.com/r2");
     server_.Redirect("/r2", "http://www.metacafe.com/r3");
