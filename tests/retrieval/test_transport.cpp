@@ -70,6 +70,19 @@ TEST_F(TransportTest, HugePagesAreRefused) {
     }
 }
 
+// A full disk and a folder that cannot hold the file end the download with
+// their own texts.
+TEST_F(TransportTest, FullDiskAndUncreatableFilesFail) {
+    server_.ServeBody("/clip.flv", QByteArray(100000, 'v'), "video/x-flv");
+    EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", "/dev/full"), -1);
+    EXPECT_EQ(worker_.lastError, "Write file failed");
+    EXPECT_TRUE(LogText().contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: /dev/full, "));
+
+    EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", Path("no/such/folder/clip.flv.qxt")), -1);
+    EXPECT_EQ(worker_.lastError, "can not create output file");
+    EXPECT_TRUE(LogText().contains("Open file failed: " + Path("no/such/folder/clip.flv.qxt")));
+}
+
 TEST_F(TransportTest, PageRedirectsAreFollowedForThreeResponsesOnly) {
     server_.Redirect("/r1", "http://www.metacafe.com/r2");
     server_.Redirect("/r2", "http://www.metacafe.com/r3");
