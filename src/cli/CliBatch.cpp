@@ -62,10 +62,9 @@ void CliBatch::Run(const QStringList& addresses) {
                     r.line = QStringLiteral("error: the download could not be started");
             return;
         }
-        bool stopping = false;
         while (!finished_) {
-            if (!stopping && stopRequested && stopRequested()) {
-                stopping = true;
+            if (!stopping_ && stopRequested && stopRequested()) {
+                stopping_ = true;
                 view_.Line(QStringLiteral("Stopping..."));
                 worker_->Stop();
             }
@@ -78,8 +77,14 @@ void CliBatch::Run(const QStringList& addresses) {
         if (!r.line.isEmpty())
             continue;
         const auto snapshot = worker_->RowSnapshot(int(i));
-        const QString error = snapshot ? snapshot->lastError : QString();
-        r.line = QStringLiteral("error: %1").arg(error.isEmpty() ? QStringLiteral("not downloaded") : error);
+        if (r.stopped)
+            r.line = QStringLiteral("stopped: %1").arg(r.address);
+        else if (!snapshot && stopping_)
+            r.line = QStringLiteral("not started, the batch was stopped: %1").arg(r.address);
+        else if (const QString error = snapshot ? snapshot->lastError : QString(); !error.isEmpty())
+            r.line = QStringLiteral("error: %1").arg(error);
+        else
+            r.line = QStringLiteral("error: not downloaded");
     }
 }
 
@@ -136,6 +141,8 @@ void CliBatch::Handle(const PostedMessage& m) {
 
 void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
     const QString shown = text ? *text : DownloadWorker::StatusText(code);
+    if (code == DownloadStatus::Stopped && row >= 0 && row < int(results_.size()))
+        results_[row].stopped = true;
     if (code == DownloadStatus::CaptchaRequired || code == DownloadStatus::SignInRequired) {
         const bool captcha = code == DownloadStatus::CaptchaRequired;
         QString address;

@@ -25,6 +25,7 @@ public:
     struct Result {
         QString address;
         bool downloaded = false;
+        bool stopped = false; // the user stopped the batch during this item
         QString line; // what the final summary prints for the address
     };
 
@@ -55,6 +56,7 @@ private:
     std::shared_ptr<DownloadWorker> worker_;
     std::vector<Result> results_;
     bool finished_ = false;
+    bool stopping_ = false;
     int currentRow_ = -1;
     QString lastErrorLine_;
 };

@@ -179,3 +179,19 @@ TEST_F(ZorvGetTest, UnidentifiableDownloadKeepsTheFileAndSaysSo) {
     EXPECT_EQ(ReadFile(path), QByteArray(4096, 'z'));
     EXPECT_TRUE(runner_->Run({"--history"}).OutLines().isEmpty());
 }
+
+TEST_F(ZorvGetTest, TerminatingStopsTheBatchAndLeavesNoPartialFile) {
+    sim_->SetMediaFault("slow");
+    const ZorvGetRun run = runner_->RunAndTerminate(
+        {"-o", Out(), "http://www.metacafe.com/watch/1000001/sample_clip/",
+         "http://www.metacafe.com/watch/1000002/lower_case/"},
+        "% of");
+    sim_->SetMediaFault(QString());
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString() << run.err.toStdString();
+    const QStringList lines = run.OutLines();
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[lines.size() - 2], "stopped: http://www.metacafe.com/watch/1000001/sample_clip/");
+    EXPECT_EQ(lines.last(), "not started, the batch was stopped: http://www.metacafe.com/watch/1000002/lower_case/");
+    EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv"));
+    EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv.qxt"));
+}

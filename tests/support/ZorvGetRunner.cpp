@@ -20,13 +20,39 @@ ZorvGetRunner::ZorvGetRunner(const QString& home, const SiteSimulator& sim) : ho
     env_.insert("LC_ALL", "C.UTF-8");
 }
 
-ZorvGetRun ZorvGetRunner::Run(const QStringList& arguments, int timeoutMs) const {
-    QProcess process;
-    process.setProcessEnvironment(env_);
+namespace {
+void StartZorvGet(QProcess& process, const QProcessEnvironment& env, const QStringList& arguments) {
+    process.setProcessEnvironment(env);
     process.setProgram(QString::fromLocal8Bit(qgetenv("ZORV_TEST_BINARY_DIR")) + "/bin/zorv-get");
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     process.start();
+}
+} // namespace
+
+ZorvGetRun ZorvGetRunner::RunAndTerminate(const QStringList& arguments, const QString& trigger) const {
+    QProcess process;
+    StartZorvGet(process, env_, arguments);
+    QByteArray out;
+    while (!out.contains(trigger.toUtf8()) && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
+    process.terminate();
+    ZorvGetRun run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "zorv-get did not stop";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(out + process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+ZorvGetRun ZorvGetRunner::Run(const QStringList& arguments, int timeoutMs) const {
+    QProcess process;
+    StartZorvGet(process, env_, arguments);
     ZorvGetRun run;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
