@@ -129,7 +129,10 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             return result;
     }
 
-    if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty())
+    // Rows travel in 16 bits inside the worker's notifications.
+    if (o.addresses.size() > 65535)
+        result.error = QStringLiteral("at most 65535 addresses can be given at once");
+    else if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty())
         result.error = QStringLiteral("no address given");
     else if ((o.checkUpdate || o.history) && !o.addresses.isEmpty())
         result.error = QStringLiteral("addresses cannot be combined with --history or --check-update");

@@ -28,6 +28,12 @@ TEST(CliOptions, ReportsUsageErrors) {
     EXPECT_FALSE(ParseCliArguments({"--history=MYSPACE"}).error.isEmpty());
     EXPECT_FALSE(ParseCliArguments({"--check-update", "http://a"}).error.isEmpty());
     EXPECT_TRUE(ParseCliArguments({"--help"}).error.isEmpty());
+    QStringList many;
+    for (int i = 0; i < 65536; ++i)
+        many << QString("http://www.youtube.com/watch?v=%1").arg(i);
+    EXPECT_FALSE(ParseCliArguments(many).error.isEmpty());
+    many.removeLast();
+    EXPECT_TRUE(ParseCliArguments(many).error.isEmpty());
 }
 
 TEST(CliOptions, HistoryTakesAnOptionalSiteLabel) {
