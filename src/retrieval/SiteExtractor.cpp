@@ -92,6 +92,14 @@ int SiteExtractor::MakeFileName(const QString& folder, int useTitle, QString& fi
     if (name.isEmpty())
         name = videoId.isEmpty() ? siteName : videoId;
     SanitizeFileName(name, QLatin1Char('_'));
+    // A NUL (a decoded "%00") makes every open fail, and line breaks or other
+    // control characters make a name no shell shows whole; leading dots hide
+    // the file, and a title of dots only would look like "." or "..".
+    for (QChar& c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char('_');
+    for (qsizetype i = 0; i < name.size() && name.at(i) == QLatin1Char('.'); ++i)
+        name[i] = QLatin1Char('_');
     const QString directory = JoinPath(folder, siteName);
 
     // Room for "_NNN", ".ext" and ".qxt" in the component, and for the whole

@@ -7,6 +7,8 @@
 
 #include "support/TempDirTest.h"
 
+#include <QFile>
+
 namespace {
 class RecordingPrompts : public UserPrompts {
   public:
@@ -71,4 +73,27 @@ TEST_F(FileNameTest, FolderTooLongForAnyNameIsReported) {
     ASSERT_EQ(p_.MakeFileName(tight, 1, final_, temp_), 1);
     EXPECT_EQ(temp_.toUtf8().size() + 4, 4095); // with "_NNN" it is exactly at the limit
     EXPECT_TRUE(final_.endsWith("/MetaCafe/abcdefghijkl.flv"));
+}
+
+TEST_F(FileNameTest, TitleNeverGivesAHiddenOrUnopenableName) {
+    // A title made only of dots, or starting with one, would give a hidden
+    // file that the user never finds in the folder.
+    for (const QString& title : {QString(".."), QString("."), QString(".profile")}) {
+        p_.title = title;
+        ASSERT_EQ(p_.MakeFileName(Path("out"), 1, final_, temp_), 1) << title.toStdString();
+        const QString name = final_.section('/', -1);
+        EXPECT_FALSE(name.startsWith('.')) << name.toStdString();
+        EXPECT_EQ(final_.section('/', 0, -2), Path("out/MetaCafe"));
+    }
+    p_.title = "..";
+    ASSERT_EQ(p_.MakeFileName(Path("out"), 1, final_, temp_), 1);
+    EXPECT_EQ(final_.toStdString(), Path("out/MetaCafe/__.flv").toStdString());
+
+    // A NUL (a decoded "%00") makes every open fail; line breaks and other
+    // control characters make a name no shell or file manager shows whole.
+    p_.title = QString("a") + QChar(0) + "b\nc\td" + QChar(0x7F) + "e";
+    ASSERT_EQ(p_.MakeFileName(Path("out"), 1, final_, temp_), 1);
+    EXPECT_EQ(final_.toStdString(), Path("out/MetaCafe/a_b_c_d_e.flv").toStdString());
+    QFile file(temp_);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
 }
