@@ -96,6 +96,9 @@ int GetFile(const QString& url, const QString& localPath) {
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxVersionFileBytes));
+        // An error page (404, 500) is no version file: it would read as
+        // 0.0.0, "no new version", and replace the last good file.
+        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
         curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
         headers = curl_slist_append(headers, "Pragma: no-cache");
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);

@@ -115,6 +115,20 @@ TEST_F(UpdateCheckTest, NoServerFailsAndKeepsTheLastGoodFile) {
     EXPECT_EQ(ReadFile(LocalVersionFilePath()), good);
 }
 
+TEST_F(UpdateCheckTest, MissingVersionFileFailsAndKeepsTheLastGoodFile) {
+    // A 404 page is no version file: it must neither read as "no new
+    // version" nor replace the file of the last good check.
+    ASSERT_TRUE(Check("1.0.9"));
+    const QByteArray good = ReadFile(LocalVersionFilePath());
+    sim_->SetVersionFile(VersionFileMode::Missing);
+    auto m = Check("1.0.9");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->msg, UM_VERSION_FAILED);
+    EXPECT_TRUE(Log().contains("ERROR CCheckUpdateDlg::GetFile <> - Error occured: "));
+    EXPECT_FALSE(Log().contains("No new version available: 0.0.0"));
+    EXPECT_EQ(ReadFile(LocalVersionFilePath()), good);
+}
+
 TEST_F(UpdateCheckTest, NoReceiverPostsAndLogsNoResult) {
     SetVersionReceiver(nullptr);
     EXPECT_FALSE(Check("1.0.9"));
