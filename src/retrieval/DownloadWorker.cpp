@@ -3,11 +3,17 @@
 #include "app/AppLog.h"
 #include "app/Localization.h"
 #include "retrieval/ExtractorFactory.h"
+#include "retrieval/TextUtil.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -360,15 +366,36 @@ void DownloadWorker::RunItem(std::unique_ptr<SiteExtractor> p, int row) {
 bool DownloadWorker::MoveToFinal() {
     namespace fs = std::filesystem;
     const fs::path from(QFile::encodeName(tempPath).toStdString());
-    const fs::path to(QFile::encodeName(finalPath).toStdString());
-    std::error_code error;
-    fs::rename(from, to, error);
-    if (!error)
-        return true;
-    // The file may still be held open by a scanner: try once more.
-    std::this_thread::sleep_for(std::chrono::milliseconds(kMoveRetryDelayMs));
-    fs::rename(from, to, error);
-    return !error;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) {
+            // The file may still be held open by a scanner: try once more.
+            std::this_thread::sleep_for(std::chrono::milliseconds(kMoveRetryDelayMs));
+        }
+        // The name was free when the download began; another download may
+        // have finished a file of that name since. It is not replaced: this
+        // file takes the next free name instead.
+        for (int clash = 0; clash < 3; ++clash) {
+            const QByteArray to = QFile::encodeName(finalPath);
+            if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+                return true;
+            if (errno == EINVAL || errno == ENOSYS) {
+                // A file system without the no-replace flag: a plain move.
+                std::error_code error;
+                fs::rename(from, fs::path(to.toStdString()), error);
+                if (!error)
+                    return true;
+                break;
+            }
+            if (errno != EEXIST)
+                break;
+            const QFileInfo taken(finalPath);
+            const QString next = MakeUniquePath(taken.path(), taken.completeBaseName(), taken.suffix());
+            if (next.isEmpty())
+                return false;
+            finalPath = next;
+        }
+    }
+    return false;
 }
 
 void DownloadWorker::DeleteTemp() {

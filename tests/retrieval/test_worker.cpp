@@ -220,6 +220,31 @@ TEST_F(WorkerTest, StopDuringMediaCopyEndsTheItemAndRemovesItsTemporaryFile) {
     EXPECT_FALSE(worker_->Stop()); // nothing left to stop
 }
 
+TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
+    // Another download (a second program run) may finish a file of the same
+    // name while this one is still copying: neither may be lost.
+    server_.ServeBody("/watch/1/clip/", Page("Clash", "http://v.mccont.com/item/clash.flv"));
+    server_.ServeSlow("/item/clash.flv", 40 * 8192, 8192, 20);
+    worker_->Enqueue(Watch("1"), 0);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    {
+        QFile theirs(Path("out/MetaCafe/Clash.flv"));
+        ASSERT_TRUE(theirs.open(QIODevice::WriteOnly));
+        theirs.write("theirs");
+    }
+    for (const PostedMessage& m : Collect())
+        all.push_back(m);
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 1);
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Clash.flv")), "theirs");
+    const auto state = worker_->RowSnapshot(0);
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->finalPath, Path("out/MetaCafe/Clash_001.flv"));
+    EXPECT_EQ(QFileInfo(state->finalPath).size(), 40 * 8192);
+    EXPECT_EQ(SiteFiles(), QStringList({"Clash.flv", "Clash_001.flv"}));
+}
+
 TEST_F(WorkerTest, FailedItemsLoseTheirTemporaryFileWhenTheyEnd) {
     // The first item's media comes without a length: it fails with an
     // empty temporary file, which must not wait for the end of the batch.
