@@ -195,6 +195,10 @@ int CVideoDownloader::GetFLVFile(const QString& address, const QString& temporar
             LogInfoW("CVideoDownloader::GetFLVFile",
                      QStringLiteral("Redirect to new location: %1").arg(current));
         }
+        // An error page (403, 500, ...) in place of the media file is a
+        // failed download, not a video.
+        if (r == 0 && response->StatusCode() >= 400)
+            r = response->StatusCode();
         if (r != 0)
             throw DownloadFailure{QStringLiteral("can not connect to flv url, %1").arg(r)};
         finalAddress = current;

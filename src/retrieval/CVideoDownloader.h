@@ -47,7 +47,8 @@ class CVideoDownloader {
 
     // Follows up to 10 responses to the media file and copies its body into
     // `temporaryPath`. 0: written completely; -1: failed, reason given to the
-    // owner's SetError; else the code of a network failure (TransportError).
+    // owner's SetError (an HTTP error status included); else the code of a
+    // network failure (TransportError).
     virtual int GetFLVFile(const QString& address, const QString& temporaryPath, QString& finalAddress,
                            ByteCount& totalBytes, ByteCount& receivedBytes);
 

@@ -159,6 +159,19 @@ TEST_F(TransportTest, ServerErrorPageIsReadAsAPage) {
     EXPECT_EQ(text, "kept:<html>Internal trouble</html>"); // appended, not replaced
 }
 
+TEST_F(TransportTest, MediaErrorStatusIsAFailureNotAFile) {
+    // An error page in place of the media file must not become the video.
+    server_.ServeStatus("/gone.flv", 403, "<html><body><h1>403 Forbidden</h1></body></html>");
+    server_.ServeStatus("/busy.flv", 503, "<html>try later</html>");
+    const QString file = Path("e.flv.qxt");
+    EXPECT_EQ(FetchMedia("http://www.metacafe.com/gone.flv", file), -1);
+    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 403");
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(FetchMedia("http://www.metacafe.com/busy.flv", file), -1);
+    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 503");
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
 TEST_F(TransportTest, MediaWithoutContentLengthFailsAndLeavesAnEmptyFile) {
     server_.ServeChunked("/chunked.flv", QByteArray(20000, 'x'));
     const QString file = Path("c.flv.qxt");
