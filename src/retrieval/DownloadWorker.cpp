@@ -29,6 +29,11 @@ struct DownloadWorker::BatchLink {
     Event ended{Event::Reset::Manual};
     std::atomic<bool> runReturned{false};
     std::atomic<bool> abandoned{false};
+    // Only an abandoned thread keeps its worker alive: any other batch must
+    // end when the window's last reference goes (the destructor stops it).
+    // Both under `mutex`.
+    std::shared_ptr<DownloadWorker> keepAlive;
+    bool threadDone = false;
 };
 
 DownloadWorker::DownloadWorker(MessageTarget* window) : window_(window) {}
@@ -109,9 +114,8 @@ bool DownloadWorker::Start() {
     auto link = std::make_shared<BatchLink>();
     link->receiver = window_;
     link_ = link;
-    std::shared_ptr<DownloadWorker> self = weak_from_this().lock();
     try {
-        thread_ = std::thread([this, self, link] { ThreadMain(link); });
+        thread_ = std::thread([this, link] { ThreadMain(link); });
     } catch (const std::system_error&) {
         link->ended.Set();
         Stop();
@@ -125,7 +129,15 @@ void DownloadWorker::ThreadMain(std::shared_ptr<BatchLink> link) {
     running = 1;
     Run();
     running = 0;
+    std::shared_ptr<DownloadWorker> keep;
+    {
+        std::lock_guard lock(link->mutex);
+        link->threadDone = true;
+        keep = std::move(link->keepAlive);
+    }
     link->ended.Set();
+    // `keep` may be the last reference: the worker then ends here, on its
+    // own detached thread.
 }
 
 bool DownloadWorker::Stop() {
@@ -139,14 +151,25 @@ bool DownloadWorker::Stop() {
     } else {
         // No forcible end: the thread is cut off from the window and winds
         // down on its own.
+        bool finished = false;
+        bool keptAlive = false;
         {
             std::lock_guard lock(link_->mutex);
-            link_->receiver = nullptr;
+            finished = link_->threadDone;
+            if (!finished) {
+                link_->receiver = nullptr;
+                link_->keepAlive = weak_from_this().lock();
+                keptAlive = link_->keepAlive != nullptr;
+            }
         }
-        link_->abandoned = true;
-        LogWarn(kCategory, "Download thread did not stop in %d ms; abandoned", kStopDeadlineMs);
-        if (!weak_from_this().expired())
-            thread_.detach(); // it holds its own reference to this worker
+        if (finished) {
+            thread_.join(); // it ended just after the deadline
+        } else {
+            link_->abandoned = true;
+            LogWarn(kCategory, "Download thread did not stop in %d ms; abandoned", kStopDeadlineMs);
+            if (keptAlive)
+                thread_.detach(); // it now holds its own reference to this worker
+        }
     }
     if (window_)
         window_->Post(UM_DOWNLOAD_STOPPED, 0, 0);

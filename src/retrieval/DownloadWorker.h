@@ -29,7 +29,8 @@
 // worker alive by itself when the worker is owned by a std::shared_ptr (make
 // it with std::make_shared; a worker owned otherwise waits for such a thread
 // in its destructor). A new batch cannot start while an abandoned one still
-// runs.
+// runs. A batch that is not abandoned never keeps its worker alive: the
+// destructor (the window's last reference going) stops it first.
 
 #include "platform/Event.h"
 #include "platform/MessageTarget.h"

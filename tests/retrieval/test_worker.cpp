@@ -245,6 +245,22 @@ TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
     EXPECT_EQ(SiteFiles(), QStringList({"Clash.flv", "Clash_001.flv"}));
 }
 
+TEST_F(WorkerTest, DroppingTheLastReferenceStopsTheBatch) {
+    // The window lets go of its worker while a download runs: the batch must
+    // end then, not go on posting to a window that is gone.
+    server_.ServeBody("/watch/1/clip/", Page("Slow", "http://v.mccont.com/item/slow.flv"));
+    server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
+    worker_->Enqueue(Watch("1"), 0);
+    ASSERT_TRUE(worker_->Start());
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    worker_.reset();
+    target_.TakeAll();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(target_.TakeAll().empty());
+    EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/Slow.flv.qxt")));
+}
+
 TEST_F(WorkerTest, FailedItemsLoseTheirTemporaryFileWhenTheyEnd) {
     // The first item's media comes without a length: it fails with an
     // empty temporary file, which must not wait for the end of the batch.
