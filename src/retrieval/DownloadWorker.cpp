@@ -111,6 +111,10 @@ bool DownloadWorker::Start() {
     stopFlag = 0;
     finalPath.clear();
     tempPath.clear();
+    // A dialog that closed after the last batch stopped waiting for it must
+    // not answer this batch's first wait.
+    captchaDone.Reset();
+    signInDone.Reset();
     auto link = std::make_shared<BatchLink>();
     link->receiver = window_;
     link_ = link;
@@ -280,17 +284,19 @@ void DownloadWorker::Run() {
         if (!TakeQueued(i, address, row))
             break;
         lastProgress = 0;
-        if (stopFlag || IsAbandoned())
+        if (stopFlag || IsAbandoned()) {
+            // A stopped batch drops what is left. (A batch that ran out of
+            // items emptied the queue in TakeQueued, under the same lock as
+            // its last check, so nothing appended after that is lost.)
+            std::lock_guard lock(queueMutex_);
+            queueAddresses_.clear();
+            queueRows_.clear();
             break;
+        }
         std::unique_ptr<SiteExtractor> p = CreateExtractor(address, this);
         if (!p)
             continue; // not a video site: skipped without a word
         RunItem(std::move(p), row);
-    }
-    {
-        std::lock_guard lock(queueMutex_);
-        queueAddresses_.clear();
-        queueRows_.clear();
     }
     if (link_)
         link_->runReturned = true;

@@ -321,6 +321,15 @@ TEST_F(WorkerTest, StopWakesAWorkerWaitingForTheCaptchaDialog) {
         all.push_back(m);
     EXPECT_EQ(Statuses(all, 0).back(), 111);
     EXPECT_EQ(server_.Hits("/item/4.flv"), 0);
+
+    // The dialog closes only now: that must not answer the next batch's wait.
+    worker_->captchaDone.Set();
+    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->Enqueue(Watch("4"), 1);
+    ASSERT_TRUE(worker_->Start());
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(worker_->running, 1); // still waiting for its own dialog
+    EXPECT_TRUE(worker_->Stop());
 }
 
 TEST_F(WorkerTest, ClosedCaptchaDialogEarnsOneMoreAttempt) {
