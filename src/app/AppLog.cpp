@@ -7,8 +7,8 @@
 #include <log4cpp/NDC.hh>
 #include <log4cpp/Priority.hh>
 
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdarg>
 #include <cstdio>
@@ -65,16 +65,22 @@ std::string CutWide(const QString& message) {
 }
 } // namespace
 
-#define ZORV_LOG_NARROW(priority)                                                                         \
-    va_list args;                                                                                         \
-    va_start(args, format);                                                                               \
-    std::string text = FormatNarrow(format, args);                                                        \
-    va_end(args);                                                                                         \
+#define ZORV_LOG_NARROW(priority)                                                                            \
+    va_list args;                                                                                            \
+    va_start(args, format);                                                                                  \
+    std::string text = FormatNarrow(format, args);                                                           \
+    va_end(args);                                                                                            \
     Write(category, priority, text)
 
-void LogInfo(const char* category, const char* format, ...) { ZORV_LOG_NARROW(log4cpp::Priority::INFO); }
-void LogWarn(const char* category, const char* format, ...) { ZORV_LOG_NARROW(log4cpp::Priority::WARN); }
-void LogError(const char* category, const char* format, ...) { ZORV_LOG_NARROW(log4cpp::Priority::ERROR); }
+void LogInfo(const char* category, const char* format, ...) {
+    ZORV_LOG_NARROW(log4cpp::Priority::INFO);
+}
+void LogWarn(const char* category, const char* format, ...) {
+    ZORV_LOG_NARROW(log4cpp::Priority::WARN);
+}
+void LogError(const char* category, const char* format, ...) {
+    ZORV_LOG_NARROW(log4cpp::Priority::ERROR);
+}
 
 void LogInfoW(const char* category, const QString& message) {
     Write(category, log4cpp::Priority::INFO, CutWide(message));
@@ -86,8 +92,12 @@ void LogErrorW(const char* category, const QString& message) {
     Write(category, log4cpp::Priority::ERROR, CutWide(message));
 }
 
-void PushContext(const char* name) { log4cpp::NDC::push(name ? name : ""); }
-void PopContext() { log4cpp::NDC::pop(); }
+void PushContext(const char* name) {
+    log4cpp::NDC::push(name ? name : "");
+}
+void PopContext() {
+    log4cpp::NDC::pop();
+}
 
 void InitLog(const QString& path) {
     {

@@ -30,7 +30,7 @@ void ShutdownLog();
 
 // Pushes a diagnostic context for the lifetime of a scope.
 class LogContextScope {
-public:
+  public:
     explicit LogContextScope(const char* name) { PushContext(name); }
     ~LogContextScope() { PopContext(); }
     LogContextScope(const LogContextScope&) = delete;

@@ -5,6 +5,6 @@
 #include <log4cpp/Layout.hh>
 
 class TTCLayout : public log4cpp::Layout {
-public:
+  public:
     std::string format(const log4cpp::LoggingEvent& event) override;
 };

@@ -166,7 +166,8 @@ void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
     if (code >= 200) {
         const auto s = worker_->RowSnapshot(row);
         const QString error = s ? s->lastError : QString();
-        const QString line = QStringLiteral("  ") + (error.isEmpty() ? shown : FillText(LoadText(32831), error));
+        const QString line =
+            QStringLiteral("  ") + (error.isEmpty() ? shown : FillText(LoadText(32831), error));
         // A failed attempt often reports the same error twice (download, then attempt).
         if (line != lastErrorLine_)
             view_.Line(line);

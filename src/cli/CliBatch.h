@@ -21,12 +21,12 @@ class ProgressView;
 class SqliteConnection;
 
 class CliBatch {
-public:
+  public:
     struct Result {
         QString address;
         bool downloaded = false;
         bool stopped = false; // the user stopped the batch during this item
-        QString line; // what the final summary prints for the address
+        QString line;         // what the final summary prints for the address
     };
 
     CliBatch(ProgressView& view, SqliteConnection* history);
@@ -43,7 +43,7 @@ public:
     const std::vector<Result>& Results() const { return results_; }
     bool AllDownloaded() const;
 
-private:
+  private:
     void Handle(const PostedMessage& m);
     // Announces the item of `row` when it is not the one shown last.
     void NoteRow(int row);

@@ -10,11 +10,11 @@
 #include <mutex>
 
 class CliPrompts : public UserPrompts {
-public:
+  public:
     explicit CliPrompts(FILE* out) : out_(out) {}
     void ShowMessage(const QString& text, Icon icon) override;
 
-private:
+  private:
     FILE* out_;
     std::mutex mutex_;
     QSet<QString> shown_;

@@ -3,7 +3,8 @@
 #include <QRegularExpression>
 
 QString FillText(const QString& format, const QString& arg) {
-    static const QRegularExpression conversion(QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:l|ll|h)?[sdiuxXfgc]"));
+    static const QRegularExpression conversion(
+        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:l|ll|h)?[sdiuxXfgc]"));
     QString out;
     bool filled = false;
     qsizetype at = 0;

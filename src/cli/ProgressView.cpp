@@ -49,11 +49,11 @@ void ProgressView::Progress(int perMille, quint64 receivedBytes, quint64 totalBy
         constexpr int width = 30;
         const int filled = perMille * width / 1000;
         const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
-        const QString text = QStringLiteral("\r\033[K  [%1] %2% %3 / %4  %5  ETA %6")
-                                 .arg(bar)
-                                 .arg(perMille / 10.0, 5, 'f', 1)
-                                 .arg(FormatBytes(double(receivedBytes)), FormatBytes(double(totalBytes)),
-                                      speedText, eta);
+        const QString text =
+            QStringLiteral("\r\033[K  [%1] %2% %3 / %4  %5  ETA %6")
+                .arg(bar)
+                .arg(perMille / 10.0, 5, 'f', 1)
+                .arg(FormatBytes(double(receivedBytes)), FormatBytes(double(totalBytes)), speedText, eta);
         std::fputs(text.toUtf8().constData(), out_);
         std::fflush(out_);
         barShown_ = true;

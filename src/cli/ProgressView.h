@@ -8,7 +8,7 @@
 #include <cstdio>
 
 class ProgressView {
-public:
+  public:
     ProgressView(FILE* out, bool terminal, bool quiet);
 
     // A new item starts: its address and position in the batch.
@@ -23,7 +23,7 @@ public:
     static QString FormatBytes(double bytes);
     static QString FormatDuration(qint64 seconds);
 
-private:
+  private:
     void ClearBar();
 
     FILE* out_;

@@ -59,7 +59,7 @@ int CheckUpdate() {
 }
 
 class PrintingReceiver : public HistoryRowReceiver {
-public:
+  public:
     void AddHistoryRow(DownloadTask task) override {
         const HistoryRowText t = MakeHistoryRowText(task);
         Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
@@ -76,8 +76,8 @@ int ListHistory(SqliteConnection* db, const QString& site) {
         return 1;
     }
     PrintingReceiver receiver;
-    const QStringList labels = site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"}
-                                              : QStringList{site};
+    const QStringList labels =
+        site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
     for (const QString& label : labels) {
         receiver.label = label;
         if (!QueryHistory(db, label, receiver)) {

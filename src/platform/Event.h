@@ -7,7 +7,7 @@
 #include <mutex>
 
 class Event {
-public:
+  public:
     enum class Reset { Manual, Auto };
     explicit Event(Reset mode = Reset::Manual, bool signalled = false);
     Event(const Event&) = delete;
@@ -25,7 +25,7 @@ public:
     // event only if it is the one reported.
     static int WaitAny(Event& a, Event& b, int ms);
 
-private:
+  private:
     bool TryConsumeLocked();
 
     const enum Reset mode_;

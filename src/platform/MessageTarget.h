@@ -15,7 +15,7 @@
 #include <optional>
 
 class MessageTarget {
-public:
+  public:
     virtual ~MessageTarget() = default;
     virtual void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text = {}) = 0;
 };
@@ -29,7 +29,7 @@ struct PostedMessage {
 
 // A thread-safe FIFO of posted messages that a consumer thread drains.
 class QueueMessageTarget : public MessageTarget {
-public:
+  public:
     void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text = {}) override {
         {
             std::lock_guard lock(mutex_);
@@ -53,7 +53,7 @@ public:
         return std::exchange(queue_, {});
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<PostedMessage> queue_;

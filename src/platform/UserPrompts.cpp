@@ -6,7 +6,7 @@
 
 namespace {
 class LoggingPrompts : public UserPrompts {
-public:
+  public:
     void ShowMessage(const QString& text, Icon) override { LogWarnW("UserPrompts", text); }
 };
 
@@ -19,4 +19,6 @@ UserPrompts& Prompts() {
     return p ? *p : g_fallback;
 }
 
-void SetUserPrompts(UserPrompts* prompts) { g_prompts.store(prompts); }
+void SetUserPrompts(UserPrompts* prompts) {
+    g_prompts.store(prompts);
+}

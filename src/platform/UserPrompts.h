@@ -10,7 +10,7 @@
 #include <optional>
 
 class UserPrompts {
-public:
+  public:
     enum class Icon { None, Information, Warning, Question, Error };
     virtual ~UserPrompts() = default;
     // A message box with an OK button; returns when the user closed it.

@@ -146,8 +146,9 @@ int CVideoDownloader::GetHTMLPage(const QString& address, QString& text, QString
                 return -1;
             // Decoded once at the end so a character split between two
             // blocks comes out whole.
-            const QString tooLarge =
-                QStringLiteral("The page is larger than %1 MiB and is not read: %2").arg(kMaxPageBytes >> 20).arg(current);
+            const QString tooLarge = QStringLiteral("The page is larger than %1 MiB and is not read: %2")
+                                         .arg(kMaxPageBytes >> 20)
+                                         .arg(current);
             if (response->ContentLength() > kMaxPageBytes) {
                 SetError(tooLarge);
                 return -1;

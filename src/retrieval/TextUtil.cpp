@@ -209,7 +209,8 @@ void EnsureFolder(const QString& path) {
 QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension) {
     EnsureFolder(folder);
     for (int i = 0; i <= 999; ++i) {
-        const QString base = i == 0 ? name : QStringLiteral("%1_%2").arg(name).arg(i, 3, 10, QLatin1Char('0'));
+        const QString base =
+            i == 0 ? name : QStringLiteral("%1_%2").arg(name).arg(i, 3, 10, QLatin1Char('0'));
         const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, base, extension);
         const QFileInfo info(candidate);
         if (!info.exists() && !info.isSymLink())
@@ -224,7 +225,8 @@ QString CutToUtf8Bytes(const QString& text, int maxBytes) {
     int bytes = 0;
     qsizetype i = 0;
     while (i < text.size()) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const uint code = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
         const int width = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
         if (bytes + width > maxBytes)

@@ -42,7 +42,9 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
 }
 } // namespace
 
-VersionTriple ProgramVersion() { return {ZORV_VERSION_MAJOR, ZORV_VERSION_MINOR, ZORV_VERSION_PATCH}; }
+VersionTriple ProgramVersion() {
+    return {ZORV_VERSION_MAJOR, ZORV_VERSION_MINOR, ZORV_VERSION_PATCH};
+}
 
 bool IsNewerVersion(const VersionTriple& c, const VersionTriple& l) {
     if (c.major != l.major)
@@ -138,8 +140,10 @@ int CheckVersionThread(VersionTriple current) {
                                ini.GetInt(section, QStringLiteral("minor_version"), 0),
                                ini.GetInt(section, QStringLiteral("build"), 0)};
     const bool newer = IsNewerVersion(current, latest);
-    if (PostToReceiver(newer ? UM_VERSION_NEWER : UM_VERSION_CURRENT, PackVersionWParam(latest), latest.build))
-        LogInfo(kThreadCategory, newer ? "New version available: %d.%d.%d" : "No new version available: %d.%d.%d",
+    if (PostToReceiver(newer ? UM_VERSION_NEWER : UM_VERSION_CURRENT, PackVersionWParam(latest),
+                       latest.build))
+        LogInfo(kThreadCategory,
+                newer ? "New version available: %d.%d.%d" : "No new version available: %d.%d.%d",
                 latest.major, latest.minor, latest.build);
     return 0;
 }

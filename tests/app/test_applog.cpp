@@ -9,7 +9,7 @@
 #include <vector>
 
 class AppLogTest : public TempDirTest {
-protected:
+  protected:
     void TearDown() override {
         ShutdownLog();
         TempDirTest::TearDown();
@@ -36,7 +36,8 @@ TEST_F(AppLogTest, LinesHaveTheFixedLayout) {
     static const QRegularExpression layout(
         R"(^\d\d-\d\d-\d\d \d\d:\d\d:\d\d, (AM|PM) \[\d+\] INFO CTrevaloDlg <OnInitDialog> - Initializing main dialog \.\.\.$)");
     EXPECT_TRUE(layout.match(lines[2]).hasMatch()) << lines[2].toStdString();
-    EXPECT_TRUE(lines[3].endsWith(QString::fromUtf8("WARN CVideoDownloader <> - Retrying download 2, video id: \xE3\x81\x82")));
+    EXPECT_TRUE(lines[3].endsWith(
+        QString::fromUtf8("WARN CVideoDownloader <> - Retrying download 2, video id: \xE3\x81\x82")));
     EXPECT_TRUE(lines[4].endsWith("ERROR main <> - Error: boom"));
 }
 

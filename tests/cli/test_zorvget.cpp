@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 
 class ZorvGetTest : public TempDirTest {
-protected:
+  protected:
     static void SetUpTestSuite() {
         sim_ = new SiteSimulator();
         QString error;
@@ -96,7 +96,8 @@ TEST_F(ZorvGetTest, ShowsStatusTextsInTheChosenLanguage) {
     runner_->SetSetting("Setting/Output/LangID", "de");
     const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.contains("Downloadfehler: Network error, can not get FLV file")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Downloadfehler: Network error, can not get FLV file"))
+        << run.out.toStdString();
 }
 
 TEST_F(ZorvGetTest, ChecksForUpdates) {
@@ -149,14 +150,15 @@ TEST_F(ZorvGetTest, OneVideoOfEachSiteInOneBatch) {
 TEST_F(ZorvGetTest, CaptchaPrintsTheBrowserAddress) {
     const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.youtube.com/watch?v=zvCaptcha01"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.contains("Open this address in a browser and solve it:\n  http://www.youtube.com/das_captcha"))
+    EXPECT_TRUE(run.out.contains(
+        "Open this address in a browser and solve it:\n  http://www.youtube.com/das_captcha"))
         << run.out.toStdString();
     EXPECT_EQ(run.OutLines().last(), "error: Please input the verification code and try again.");
 }
 
 TEST_F(ZorvGetTest, NicoVideoAccountNoticeIsPrintedOnce) {
-    const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.nicovideo.jp/watch/sm1001",
-                                         "http://www.nicovideo.jp/watch/sm1002"});
+    const ZorvGetRun run = runner_->Run(
+        {"-o", Out(), "http://www.nicovideo.jp/watch/sm1001", "http://www.nicovideo.jp/watch/sm1002"});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
     EXPECT_EQ(run.out.count("No NicoVideo account is set"), 1);
 }
@@ -174,24 +176,27 @@ TEST_F(ZorvGetTest, UnidentifiableDownloadKeepsTheFileAndSaysSo) {
     const ZorvGetRun run = runner_->Run({"-q", "-o", Out(), "http://www.metacafe.com/watch/42/not_a_video/"});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
     const QString path = Out() + "/MetaCafe/42.flv";
-    EXPECT_EQ(run.OutLines().value(0), QString("The file %1 could not be read as a video. It may be damaged or "
-                                               "of an unknown type.").arg(path));
+    EXPECT_EQ(run.OutLines().value(0),
+              QString("The file %1 could not be read as a video. It may be damaged or "
+                      "of an unknown type.")
+                  .arg(path));
     EXPECT_EQ(ReadFile(path), QByteArray(4096, 'z'));
     EXPECT_TRUE(runner_->Run({"--history"}).OutLines().isEmpty());
 }
 
 TEST_F(ZorvGetTest, TerminatingStopsTheBatchAndLeavesNoPartialFile) {
     sim_->SetMediaFault("slow");
-    const ZorvGetRun run = runner_->RunAndTerminate(
-        {"-o", Out(), "http://www.metacafe.com/watch/1000001/sample_clip/",
-         "http://www.metacafe.com/watch/1000002/lower_case/"},
-        "% of");
+    const ZorvGetRun run =
+        runner_->RunAndTerminate({"-o", Out(), "http://www.metacafe.com/watch/1000001/sample_clip/",
+                                  "http://www.metacafe.com/watch/1000002/lower_case/"},
+                                 "% of");
     sim_->SetMediaFault(QString());
     EXPECT_EQ(run.exitCode, 1) << run.out.toStdString() << run.err.toStdString();
     const QStringList lines = run.OutLines();
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines[lines.size() - 2], "stopped: http://www.metacafe.com/watch/1000001/sample_clip/");
-    EXPECT_EQ(lines.last(), "not started, the batch was stopped: http://www.metacafe.com/watch/1000002/lower_case/");
+    EXPECT_EQ(lines.last(),
+              "not started, the batch was stopped: http://www.metacafe.com/watch/1000002/lower_case/");
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv.qxt"));
 }

@@ -70,8 +70,8 @@ TEST(MPlayerParseTest, LengthOutsideTheIntRangeIsClampedAndNonFiniteIsNone) {
     const struct {
         const char* text;
         int expected;
-    } cases[] = {{"inf", 0},          {"-inf", 0},       {"nan", 0},
-                 {"1e300", INT_MAX},  {"-1e300", INT_MIN}, {"2147483.647", 2147483647},
+    } cases[] = {{"inf", 0},           {"-inf", 0},         {"nan", 0},
+                 {"1e300", INT_MAX},   {"-1e300", INT_MIN}, {"2147483.647", 2147483647},
                  {"2147484", INT_MAX}, {"-3.5", -3500}};
     for (const auto& c : cases) {
         Collector player;

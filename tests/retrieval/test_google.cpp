@@ -63,7 +63,8 @@ TEST_F(GoogleBatch, FramedPageIsDownloadedByTheFramedSitesExtractorOnTheRetry) {
     EXPECT_EQ(worker_->Snapshot().pageUrl,
               QStringLiteral("http://www.metacafe.com/watch/%1/sample_clip/").arg(kFramedMetacafeId));
     EXPECT_EQ(SiteFiles("MetaCafe"), QStringList{QStringLiteral("%1.flv").arg(kFramedMetacafeId)});
-    EXPECT_EQ(ReadFile(OutPath(QStringLiteral("MetaCafe/%1.flv").arg(kFramedMetacafeId))), Media("flv"));    // The history files it under the site whose folder holds it.
+    EXPECT_EQ(ReadFile(OutPath(QStringLiteral("MetaCafe/%1.flv").arg(kFramedMetacafeId))),
+              Media("flv")); // The history files it under the site whose folder holds it.
     EXPECT_EQ(worker_->Snapshot().site, METACAFE);
 }
 

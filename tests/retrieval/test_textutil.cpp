@@ -35,9 +35,9 @@ TEST(UnescapeStreamUrl, HandlesAllThreeEscapeKinds) {
     EXPECT_EQ(UnescapeStreamUrl("a\\u0026b"), "a&b");
     EXPECT_EQ(UnescapeStreamUrl("http:\\/\\/host\\/x"), "http://host/x");
     EXPECT_EQ(UnescapeStreamUrl("\\u0026%3D"), "&=");
-    EXPECT_EQ(UnescapeStreamUrl("x%2"), "x");       // cut short: the walk ends
+    EXPECT_EQ(UnescapeStreamUrl("x%2"), "x"); // cut short: the walk ends
     EXPECT_EQ(UnescapeStreamUrl("x\\u00"), "x");
-    EXPECT_EQ(UnescapeStreamUrl("a%00b"), "a");     // code 0 ends the result
+    EXPECT_EQ(UnescapeStreamUrl("a%00b"), "a"); // code 0 ends the result
     EXPECT_EQ(UnescapeStreamUrl("trail\\"), "trail");
 }
 

@@ -76,7 +76,8 @@ TEST_F(TransportTest, FullDiskAndUncreatableFilesFail) {
     server_.ServeBody("/clip.flv", QByteArray(100000, 'v'), "video/x-flv");
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", "/dev/full"), -1);
     EXPECT_EQ(worker_.lastError, "Write file failed");
-    EXPECT_TRUE(LogText().contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: /dev/full, "));
+    EXPECT_TRUE(
+        LogText().contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: /dev/full, "));
 
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", Path("no/such/folder/clip.flv.qxt")), -1);
     EXPECT_EQ(worker_.lastError, "can not create output file");

@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QSettings>
 
-QStringList ZorvGetRun::OutLines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+QStringList ZorvGetRun::OutLines() const {
+    return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
 
 ZorvGetRunner::ZorvGetRunner(const QString& home, const SiteSimulator& sim) : home_(home) {
     QDir().mkpath(home + "/config");
@@ -72,4 +74,6 @@ void ZorvGetRunner::SetSetting(const QString& key, const QVariant& value) const 
     settings.sync();
 }
 
-QString ZorvGetRunner::DataFolder() const { return home_ + "/data/Zorv YouTube Downloader"; }
+QString ZorvGetRunner::DataFolder() const {
+    return home_ + "/data/Zorv YouTube Downloader";
+}

@@ -16,7 +16,7 @@ struct ZorvGetRun {
 };
 
 class ZorvGetRunner {
-public:
+  public:
     // `home` holds the settings, data and log folders of the runs.
     ZorvGetRunner(const QString& home, const SiteSimulator& sim);
     ZorvGetRun Run(const QStringList& arguments, int timeoutMs = 120000) const;
@@ -28,7 +28,7 @@ public:
     void SetSetting(const QString& key, const QVariant& value) const;
     QString DataFolder() const;
 
-private:
+  private:
     QString home_;
     QProcessEnvironment env_;
 };

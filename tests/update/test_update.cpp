@@ -24,7 +24,7 @@ TEST(VersionCompare, MajorThenMinorThenBuild) {
 }
 
 class UpdateCheckTest : public TempDirTest {
-protected:
+  protected:
     static void SetUpTestSuite() {
         sim_ = new SiteSimulator();
         QString error;
@@ -68,8 +68,8 @@ TEST_F(UpdateCheckTest, ReportsNewerVersions) {
         EXPECT_EQ(m->msg, UM_VERSION_NEWER) << published;
         const VersionTriple v = UnpackVersion(m->wParam, m->lParam);
         EXPECT_EQ(QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.build), published);
-        EXPECT_TRUE(Log().contains(QStringLiteral("INFO CheckVersionThread <> - New version available: %1")
-                                       .arg(published)));
+        EXPECT_TRUE(Log().contains(
+            QStringLiteral("INFO CheckVersionThread <> - New version available: %1").arg(published)));
     }
     EXPECT_TRUE(Log().contains("Checking upgrade version..."));
     EXPECT_TRUE(Log().contains("INFO CCheckUpdateDlg::GetFile <> - Downloading file from url: "
