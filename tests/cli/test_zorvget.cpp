@@ -1,33 +1,22 @@
 // zorv-get as its users run it: a real process against the site simulator.
 
 #include "sitesim/SiteSimulator.h"
-#include "support/TempDirTest.h"
+#include "support/SimulatorSuite.h"
 #include "support/ZorvGetRunner.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
-class ZorvGetTest : public TempDirTest {
+class ZorvGetTest : public SimulatorSuite {
   protected:
-    static void SetUpTestSuite() {
-        sim_ = new SiteSimulator();
-        QString error;
-        ASSERT_TRUE(sim_->Start(&error)) << error.toStdString();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
         TempDirTest::SetUp();
         runner_ = std::make_unique<ZorvGetRunner>(Path("user"), *sim_);
     }
     QString Out() const { return Path("out"); }
 
-    static SiteSimulator* sim_;
     std::unique_ptr<ZorvGetRunner> runner_;
 };
-SiteSimulator* ZorvGetTest::sim_ = nullptr;
 
 namespace {
 const QString kMetacafe = "http://www.metacafe.com/watch/1000001/sample_clip/";

@@ -3,7 +3,7 @@
 #include "app/AppLog.h"
 #include "platform/MessageTarget.h"
 #include "sitesim/SiteSimulator.h"
-#include "support/TempDirTest.h"
+#include "support/SimulatorSuite.h"
 
 #include <QFile>
 
@@ -23,17 +23,8 @@ TEST(VersionCompare, MajorThenMinorThenBuild) {
     EXPECT_EQ(unpacked.build, 9);
 }
 
-class UpdateCheckTest : public TempDirTest {
+class UpdateCheckTest : public SimulatorSuite {
   protected:
-    static void SetUpTestSuite() {
-        sim_ = new SiteSimulator();
-        QString error;
-        ASSERT_TRUE(sim_->Start(&error)) << error.toStdString();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
         TempDirTest::SetUp();
         qputenv("ZORV_CONNECT_TO", sim_->ConnectToValue().toUtf8());
@@ -56,10 +47,8 @@ class UpdateCheckTest : public TempDirTest {
     }
     QString Log() const { return QString::fromUtf8(ReadFile(Path("ruzivar.log"))); }
 
-    static SiteSimulator* sim_;
     QueueMessageTarget queue_;
 };
-SiteSimulator* UpdateCheckTest::sim_ = nullptr;
 
 TEST_F(UpdateCheckTest, ReportsNewerVersions) {
     for (const char* published : {"1.0.9", "1.1.0", "2.0.0"}) {
