@@ -7,12 +7,6 @@ using namespace SimHttp;
 
 namespace {
 
-QString Page(const QString& title, const QString& body) {
-    return QString("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
-                   "<body>\n%2\n</body></html>\n")
-        .arg(HtmlEscape(title), body);
-}
-
 // The player's parameters sit in a script string, where the page escapes
 // "=" and "&" as \x3d and \x26.
 QString PlayerScript(const QString& id, const QString& mediaAddress) {
@@ -36,7 +30,7 @@ bool GoogleVideoSite::Handle(const httplib::Request& req, httplib::Response& res
         if (source.startsWith("http://") || source.startsWith("https://"))
             Redirect(res, source, 302);
         else
-            SendPage(res, Page("Google Video", "<p>Bad source address.</p>"), 400);
+            SendPage(res, HtmlPage("Google Video", "<p>Bad source address.</p>"), 400);
         return true;
     }
     if (req.path == "/videoplay") {
@@ -57,7 +51,7 @@ bool GoogleVideoSite::Handle(const httplib::Request& req, httplib::Response& res
             items += QString("<li><a href=\"/videoplay?docid=%1\">%2</a></li>\n")
                          .arg(HtmlEscape(Pct(v.id)), HtmlEscape(v.title));
         }
-        SendPage(res, Page("Google Videos", "<ul>\n" + items + "</ul>"));
+        SendPage(res, HtmlPage("Google Videos", "<ul>\n" + items + "</ul>"));
         return true;
     }
     return false;
@@ -67,7 +61,7 @@ void GoogleVideoSite::VideoPlay(const httplib::Request& req, httplib::Response& 
     const QString id = Param(req, "docid");
     const SimVideo* video = ctx_.catalogue.Find(SimSite::Google, id);
     if (video == nullptr) {
-        SendPage(res, Page("Google Videos", "<p>We're sorry, but this video may not be available.</p>"));
+        SendPage(res, HtmlPage("Google Videos", "<p>We're sorry, but this video may not be available.</p>"));
         return;
     }
     QString body = QString("<h1 id=\"video-title\">%1</h1>\n").arg(HtmlEscape(video->title));
@@ -88,5 +82,5 @@ void GoogleVideoSite::VideoPlay(const httplib::Request& req, httplib::Response& 
                 "document.getElementById('external_page').src = \"" +
                 video->target + "\";\n</script>";
     }
-    SendPage(res, Page(video->title, body));
+    SendPage(res, HtmlPage(video->title, body));
 }

@@ -21,9 +21,7 @@ bool MetacafeSite::HandleWeb(const httplib::Request& req, httplib::Response& res
             items += QString("<li><a href=\"/watch/%1/%2/\">%3</a></li>\n")
                          .arg(HtmlEscape(Pct(v.id)), HtmlEscape(Pct(v.slug)), HtmlEscape(v.title));
         }
-        SendPage(res, "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Metacafe</title></head>\n"
-                      "<body><ul>\n" +
-                          items + "</ul></body></html>\n");
+        SendPage(res, HtmlPage("Metacafe", "<ul>\n" + items + "</ul>"));
         return true;
     }
     const QRegularExpressionMatch m = watchPath.match(path);

@@ -73,9 +73,7 @@ bool NicoVideoSite::HandleWeb(const httplib::Request& req, httplib::Response& re
             items +=
                 QString("<li><a href=\"/watch/%1\">%2</a></li>\n").arg(HtmlEscape(v.id), HtmlEscape(v.title));
         }
-        SendPage(res, "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>niconico</title></head>\n"
-                      "<body><ul>\n" +
-                          items + "</ul></body></html>\n");
+        SendPage(res, HtmlPage("niconico", "<ul>\n" + items + "</ul>"));
         return true;
     }
     const QRegularExpressionMatch m = watchPath.match(path);

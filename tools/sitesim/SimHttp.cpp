@@ -65,6 +65,12 @@ QString Pct(const QString& text, const QByteArray& keep) {
     return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
 }
 
+QString HtmlPage(const QString& title, const QString& body) {
+    return QString("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
+                   "<body>\n%2\n</body></html>\n")
+        .arg(HtmlEscape(title), body);
+}
+
 void SendPage(httplib::Response& res, const QString& html, int status) {
     res.status = status;
     res.set_content(html.toStdString(), "text/html; charset=utf-8");

@@ -27,6 +27,8 @@ QString HtmlEscape(const QString& text);
 // Percent-encodes everything but unreserved characters and `keep`.
 QString Pct(const QString& text, const QByteArray& keep = QByteArray());
 
+// A small HTML page: `title` (escaped here) and `body` (already HTML).
+QString HtmlPage(const QString& title, const QString& body);
 void SendPage(httplib::Response& res, const QString& html, int status = 200);
 void SendText(httplib::Response& res, const QByteArray& body, const char* mime = "text/plain; charset=utf-8");
 void Redirect(httplib::Response& res, const QString& location, int status = 302);
