@@ -80,6 +80,15 @@ class WorkerTest : public TempDirTest {
         }
         return std::nullopt;
     }
+    // Starts a batch of one long, slow download ("Slow.flv") and returns once
+    // its first progress message has arrived.
+    void StartSlowDownload(std::vector<PostedMessage>& seen) {
+        server_.ServeBody("/watch/1/clip/", Page("Slow", "http://v.mccont.com/item/slow.flv"));
+        server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
+        worker_->Enqueue(Watch("1"), 0);
+        ASSERT_TRUE(worker_->Start());
+        ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, seen));
+    }
     static std::vector<int> Statuses(const std::vector<PostedMessage>& all, int row) {
         std::vector<int> codes;
         for (const PostedMessage& m : all)
@@ -194,12 +203,8 @@ TEST_F(WorkerTest, FailingPageIsRetriedRetryTimesMore) {
 }
 
 TEST_F(WorkerTest, StopDuringMediaCopyEndsTheItemAndRemovesItsTemporaryFile) {
-    server_.ServeBody("/watch/1/clip/", Page("Slow", "http://v.mccont.com/item/slow.flv"));
-    server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
-    worker_->Enqueue(Watch("1"), 0);
-    ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    ASSERT_NO_FATAL_FAILURE(StartSlowDownload(all));
     EXPECT_TRUE(QFileInfo::exists(Path("out/MetaCafe/Slow.flv.qxt")));
 
     QElapsedTimer timer;
@@ -248,12 +253,8 @@ TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
 TEST_F(WorkerTest, DroppingTheLastReferenceStopsTheBatch) {
     // The window lets go of its worker while a download runs: the batch must
     // end then, not go on posting to a window that is gone.
-    server_.ServeBody("/watch/1/clip/", Page("Slow", "http://v.mccont.com/item/slow.flv"));
-    server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
-    worker_->Enqueue(Watch("1"), 0);
-    ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    ASSERT_NO_FATAL_FAILURE(StartSlowDownload(all));
     worker_.reset();
     target_.TakeAll();
     std::this_thread::sleep_for(300ms);
