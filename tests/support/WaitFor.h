@@ -1,0 +1,17 @@
+#pragma once
+// Waiting on observable state instead of sleeping: polls `predicate` until it
+// holds or `timeout` passes. Returns the predicate's last value, so a test
+// asserts on it and fails with a clear line when the state never came.
+#include <chrono>
+#include <thread>
+
+template <typename Predicate>
+bool WaitFor(Predicate&& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!predicate()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return predicate();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
