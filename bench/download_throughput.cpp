@@ -11,6 +11,10 @@
 //     RSS of both, and their difference.
 // Settings, history and log live in temporary folders (XDG_CONFIG_HOME,
 // XDG_DATA_HOME, HOME). Nothing is asserted: it prints figures.
+//
+//   cmake --build build --target download_throughput   (builds zorv-get too)
+//   build/bin/download_throughput                       (1 GiB, 5 pairs, 64 MiB + 1 GiB worker)
+//   build/bin/download_throughput --size-mib 64 --pairs 1 --worker-mib 16,64   (a quick run)
 
 #include "support/ChildProcess.h"
 #include "support/MediaFixture.h"
@@ -114,6 +118,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
             std::fprintf(stderr, "download_throughput: bad option %s\n%s", a.c_str(), kUsage);
             return 2;
         }
+    }
+    if (!o.runPairs && !o.runWorker) {
+        std::fprintf(stderr, "download_throughput: --no-pairs and --no-worker leave nothing to run\n");
+        return 2;
     }
     return 0;
 }
@@ -254,7 +262,10 @@ void RunWorker(const Options& o, const Tools& t, const Folders& f) {
                                      log, "the worker batch");
         TakeOutput(f.out, Bytes(sizes[i]), "the worker batch");
         double seconds = 0;
-        std::istringstream(ReadText(log).substr(std::string("seconds ").size())) >> seconds;
+        std::istringstream lines(ReadText(log));
+        for (std::string word; lines >> word;)
+            if (word == "seconds")
+                lines >> seconds;
         peaks[i] = w.maxRssKiB;
         std::printf(
             "  worker batch %d MiB: %.3f s (%.1f MiB/s), process %.3f s, peak RSS %.1f MiB (%ld KiB)\n",
