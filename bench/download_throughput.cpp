@@ -220,6 +220,8 @@ void RunPairs(const Options& o, const Tools& t, const Folders& f) {
         const ChildOutcome z =
             Timed({t.zorvGet, "-q", "-o", f.out, page}, f.logs + "/zorv-get.log", "zorv-get", true);
         TakeOutput(f.out, bytes, "zorv-get");
+        if (i == 1) // its result line shows what identification made of the file
+            std::printf("  zorv-get printed: %s", ReadText(f.logs + "/zorv-get.log").c_str());
         const ChildOutcome c = Timed(
             {t.curl, "-q", "-s", "-S", "-f", "--connect-to", connectTo, "-o", f.out + "/curl.flv", media},
             f.logs + "/curl.log", "curl");
