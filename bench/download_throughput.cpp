@@ -224,7 +224,7 @@ void RunPairs(const Options& o, const Tools& t, const Folders& f) {
             std::printf("  zorv-get printed: %s", ReadText(f.logs + "/zorv-get.log").c_str());
         const ChildOutcome c = Timed(
             {t.curl, "-q", "-s", "-S", "-f", "--connect-to", connectTo, "-o", f.out + "/curl.flv", media},
-            f.logs + "/curl.log", "curl");
+            f.logs + "/curl.log", "curl", true); // sampled too: both runs bear the same watcher
         TakeOutput(f.out, bytes, "curl");
         const double ratio = c.seconds / z.seconds;
         ratios.push_back(ratio);
