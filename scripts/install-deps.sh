@@ -7,6 +7,7 @@ PACKAGES=(
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
   mplayer ffmpeg sqlite3 curl openssl xvfb xauth
+  nginx-light
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
