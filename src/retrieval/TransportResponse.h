@@ -63,8 +63,8 @@ class TransportResponse {
     qint64 ContentLength() const;
 
     // Copies up to `maxBytes` body bytes into `buffer`; 0 once the body has
-    // ended. Returns fewer than `maxBytes` (and than 64 KiB) only when the
-    // body has ended. A connection that closes before the announced length
+    // ended. Fills the whole buffer, or at least 64 KiB of it, unless the
+    // body ends first. A connection that closes before the announced length
     // was received simply ends the body: the caller compares counts, or asks
     // EndedShort. Throws TransportError on any other network failure and on
     // an abort.
