@@ -14,6 +14,7 @@
 #include "history/HistoryRowText.h"
 #include "history/SqliteConnection.h"
 #include "platform/MessageTarget.h"
+#include "platform/ProcessSignals.h"
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
@@ -102,6 +103,7 @@ void WaitForEnter(const QString& prompt) {
 } // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeLimitSignal();
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();

@@ -6,7 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <sys/resource.h>
 
 class ZorvGetTest : public SimulatorSuite {
   protected:
@@ -73,6 +76,26 @@ TEST_F(ZorvGetTest, FailedAndUnsupportedAddressesGiveErrorLinesAndExitOne) {
     EXPECT_TRUE(run.OutLines()[1].startsWith("error: not a video page"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv.qxt"));
+}
+
+TEST_F(ZorvGetTest, FileSizeLimitFailsTheDownloadsNotTheProgram) {
+    const qint64 media = QFileInfo(sim_->MediaPath("flv")).size();
+    ASSERT_GT(media, 40000); // half of it leaves room for the log and the history file
+    // The child inherits the limit; this process writes no file meanwhile.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(media / 2);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const ZorvGetRun run =
+        runner_->Run({"-q", "-o", Out(), kMetacafe, "http://www.metacafe.com/watch/1000002/lower_case/"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ(run.exitCode, 1) << "ended by a signal?" << run.err.toStdString();
+    ASSERT_EQ(run.OutLines().size(), 2) << run.out.toStdString();
+    for (const QString& line : run.OutLines())
+        EXPECT_TRUE(line.startsWith("error: ")) << line.toStdString();
+    EXPECT_EQ(QDir(Out() + "/MetaCafe").entryList(QDir::Files), QStringList());
 }
 
 TEST_F(ZorvGetTest, RetriesAreAnnouncedAndCounted) {
