@@ -24,16 +24,23 @@ QString FormatDurationText(int ms) {
 }
 
 QString HistoryDateText(const QString& stored, const QDateTime& now) {
-    const QDateTime when = English().toDateTime(stored, QStringLiteral("MMMM dd, yyyy HH:mm:ss"));
-    if (!when.isValid())
+    // Compared as calendar date and clock time: every conversion through
+    // local time makes the C library look at the zone file again, several
+    // times per row of a long list.
+    const qsizetype split = stored.lastIndexOf(QLatin1Char(' '));
+    if (split < 0)
         return stored;
-    const QDateTime startOfToday = now.date().startOfDay();
-    const QDateTime startOfYear = QDate(now.date().year(), 1, 1).startOfDay();
-    if (when > startOfToday)
-        return English().toString(when, QStringLiteral("hh:mm AP"));
-    if (when > startOfYear)
-        return English().toString(when, QStringLiteral("MMM dd"));
-    return English().toString(when, QStringLiteral("MM/dd/yyyy"));
+    const QDate date = English().toDate(stored.left(split), QStringLiteral("MMMM dd, yyyy"));
+    const QTime time = English().toTime(stored.mid(split + 1), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return stored;
+    const auto after = [&](const QDate& day) { return date > day || (date == day && time > QTime(0, 0)); };
+    const QDate today = now.date();
+    if (after(today))
+        return English().toString(time, QStringLiteral("hh:mm AP"));
+    if (after(QDate(today.year(), 1, 1)))
+        return English().toString(date, QStringLiteral("MMM dd"));
+    return English().toString(date, QStringLiteral("MM/dd/yyyy"));
 }
 
 HistoryRowText MakeHistoryRowText(const DownloadTask& task, const QDateTime& now) {
