@@ -8,6 +8,7 @@
 #include "cli/CliBatch.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
+#include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
 #include "history/HistoryRowReceiver.h"
@@ -60,16 +61,24 @@ int CheckUpdate() {
     return 0;
 }
 
+// Rows go out through stdio's buffer: one write per row would cost more
+// than reading the row.
 class PrintingReceiver : public HistoryRowReceiver {
   public:
     void AddHistoryRow(DownloadTask task) override {
-        const HistoryRowText t = MakeHistoryRowText(task);
-        Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
-                          .arg(label, t.date, t.duration, t.format, t.size, task.location, task.siteUrl));
+        const HistoryRowText t = MakeHistoryRowText(task, now_);
+        const QString line = label + QLatin1Char('\t') + t.date + QLatin1Char('\t') + t.duration +
+                             QLatin1Char('\t') + t.format + QLatin1Char('\t') + Printable(t.size) +
+                             QLatin1Char('\t') + Printable(task.location) + QLatin1Char('\t') +
+                             Printable(task.siteUrl) + QLatin1Char('\n');
+        std::fputs(line.toUtf8().constData(), stdout);
         ++rows;
     }
     QString label;
     int rows = 0;
+
+  private:
+    const QDateTime now_ = QDateTime::currentDateTime();
 };
 
 int ListHistory(SqliteConnection* db, const QString& site) {
@@ -77,6 +86,8 @@ int ListHistory(SqliteConnection* db, const QString& site) {
         Print(stderr, QStringLiteral("zorv-get: the history database cannot be opened"));
         return 1;
     }
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     PrintingReceiver receiver;
     const QStringList labels =
         site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
@@ -87,6 +98,7 @@ int ListHistory(SqliteConnection* db, const QString& site) {
             return 1;
         }
     }
+    std::fflush(stdout);
     if (receiver.rows == 0)
         Print(stderr, QStringLiteral("No downloads recorded."));
     return 0;
@@ -142,12 +154,15 @@ int main(int argc, char** argv) {
         status = CheckUpdate();
     } else {
         std::unique_ptr<SqliteConnection> history;
-        OpenHistoryDB(history);
+        const bool historyOpen = OpenHistoryDB(history);
         if (options.history) {
             status = ListHistory(history.get(), options.historySite);
         } else {
             const bool terminal = isatty(STDOUT_FILENO);
             ProgressView view(stdout, terminal, options.quiet);
+            if (!historyOpen)
+                view.Warning(
+                    QStringLiteral("the history database cannot be opened; downloads are not recorded"));
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
             std::signal(SIGINT, OnInterrupt);
