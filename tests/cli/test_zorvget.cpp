@@ -177,13 +177,16 @@ TEST_F(ZorvGetTest, UsageErrorsExitTwo) {
 }
 
 TEST_F(ZorvGetTest, OptionsAreNotSaved) {
+    // A settings file the user already has keeps its values.
+    runner_->SetSetting("Setting/Output/RetryTimes", 1);
     ASSERT_EQ(runner_->Run({"-o", Out(), "-r", "3", "-t", kMetacafe}).exitCode, 0);
     QFile settings(Path("user/config/Quillmere/Zorv YouTube Downloader.conf"));
-    if (settings.open(QIODevice::ReadOnly)) {
-        const QByteArray text = settings.readAll();
-        EXPECT_FALSE(text.contains("RetryTimes=3"));
-        EXPECT_FALSE(text.contains(Out().toUtf8()));
-    }
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly)) << settings.fileName().toStdString();
+    const QByteArray text = settings.readAll();
+    EXPECT_TRUE(text.contains("RetryTimes=1")) << text.toStdString();
+    EXPECT_FALSE(text.contains("RetryTimes=3"));
+    EXPECT_FALSE(text.contains(Out().toUtf8()));
+    EXPECT_FALSE(text.contains("UseTitleAsFileName=1"));
 }
 
 TEST_F(ZorvGetTest, ShowsStatusTextsInTheChosenLanguage) {
