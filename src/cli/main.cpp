@@ -61,24 +61,49 @@ int CheckUpdate() {
     return 0;
 }
 
-// Rows go out through stdio's buffer: one write per row would cost more
-// than reading the row.
+// Rows are gathered into large blocks before they are written: one write per
+// row would cost more than reading the row.
 class PrintingReceiver : public HistoryRowReceiver {
   public:
+    PrintingReceiver() { out_.reserve(kBlockBytes + 4096); }
+    ~PrintingReceiver() override { Flush(); }
+
     void AddHistoryRow(DownloadTask task) override {
-        const HistoryRowText t = MakeHistoryRowText(task, now_);
-        const QString line = label + QLatin1Char('\t') + t.date + QLatin1Char('\t') + t.duration +
-                             QLatin1Char('\t') + t.format + QLatin1Char('\t') + Printable(t.size) +
-                             QLatin1Char('\t') + Printable(task.location) + QLatin1Char('\t') +
-                             Printable(task.siteUrl) + QLatin1Char('\n');
-        std::fputs(line.toUtf8().constData(), stdout);
+        // The columns of the history list, without its title column.
+        line_.resize(0);
+        line_ += label;
+        line_ += QLatin1Char('\t');
+        line_ += HistoryDateText(task.dateText, now_);
+        line_ += QLatin1Char('\t');
+        line_ += FormatDurationText(task.lengthMs);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.videoFormat.toUpper());
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.sizeText);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.location);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.siteUrl);
+        line_ += QLatin1Char('\n');
+        out_ += line_.toUtf8();
+        if (out_.size() >= kBlockBytes)
+            Flush();
         ++rows;
     }
+    void Flush() {
+        std::fwrite(out_.constData(), 1, size_t(out_.size()), stdout);
+        std::fflush(stdout);
+        out_.resize(0);
+    }
+
     QString label;
     int rows = 0;
 
   private:
+    static constexpr qsizetype kBlockBytes = 1 << 16;
     const QDateTime now_ = QDateTime::currentDateTime();
+    QString line_;
+    QByteArray out_;
 };
 
 int ListHistory(SqliteConnection* db, const QString& site) {
@@ -86,8 +111,6 @@ int ListHistory(SqliteConnection* db, const QString& site) {
         Print(stderr, QStringLiteral("zorv-get: the history database cannot be opened"));
         return 1;
     }
-    static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     PrintingReceiver receiver;
     const QStringList labels =
         site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
@@ -98,7 +121,7 @@ int ListHistory(SqliteConnection* db, const QString& site) {
             return 1;
         }
     }
-    std::fflush(stdout);
+    receiver.Flush();
     if (receiver.rows == 0)
         Print(stderr, QStringLiteral("No downloads recorded."));
     return 0;
