@@ -6,7 +6,7 @@ PACKAGES=(
   qt6-base-dev libcurl4-openssl-dev libsqlite3-dev liblog4cpp5-dev
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
-  mplayer ffmpeg sqlite3 curl openssl xvfb xauth
+  mplayer ffmpeg sqlite3 curl openssl xvfb xauth locales
   nginx-light
 )
 missing=()

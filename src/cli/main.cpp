@@ -8,15 +8,18 @@
 #include "cli/CliBatch.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
+#include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
 #include "history/HistoryRowReceiver.h"
 #include "history/HistoryRowText.h"
 #include "history/SqliteConnection.h"
 #include "platform/MessageTarget.h"
+#include "platform/ProcessSignals.h"
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <atomic>
 #include <csignal>
@@ -58,16 +61,49 @@ int CheckUpdate() {
     return 0;
 }
 
+// Rows are gathered into large blocks before they are written: one write per
+// row would cost more than reading the row.
 class PrintingReceiver : public HistoryRowReceiver {
   public:
+    PrintingReceiver() { out_.reserve(kBlockBytes + 4096); }
+    ~PrintingReceiver() override { Flush(); }
+
     void AddHistoryRow(DownloadTask task) override {
-        const HistoryRowText t = MakeHistoryRowText(task);
-        Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
-                          .arg(label, t.date, t.duration, t.format, t.size, task.location, task.siteUrl));
+        // The columns of the history list, without its title column.
+        line_.resize(0);
+        line_ += label;
+        line_ += QLatin1Char('\t');
+        line_ += HistoryDateText(task.dateText, now_);
+        line_ += QLatin1Char('\t');
+        line_ += FormatDurationText(task.lengthMs);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.videoFormat.toUpper());
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.sizeText);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.location);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.siteUrl);
+        line_ += QLatin1Char('\n');
+        out_ += line_.toUtf8();
+        if (out_.size() >= kBlockBytes)
+            Flush();
         ++rows;
     }
+    void Flush() {
+        std::fwrite(out_.constData(), 1, size_t(out_.size()), stdout);
+        std::fflush(stdout);
+        out_.resize(0);
+    }
+
     QString label;
     int rows = 0;
+
+  private:
+    static constexpr qsizetype kBlockBytes = 1 << 16;
+    const QDateTime now_ = QDateTime::currentDateTime();
+    QString line_;
+    QByteArray out_;
 };
 
 int ListHistory(SqliteConnection* db, const QString& site) {
@@ -85,6 +121,7 @@ int ListHistory(SqliteConnection* db, const QString& site) {
             return 1;
         }
     }
+    receiver.Flush();
     if (receiver.rows == 0)
         Print(stderr, QStringLiteral("No downloads recorded."));
     return 0;
@@ -101,6 +138,7 @@ void WaitForEnter(const QString& prompt) {
 } // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeLimitSignal();
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
@@ -122,8 +160,10 @@ int main(int argc, char** argv) {
     settings.Load();
     SelectLanguage(settings.LangID);
     // Options change this run only: nothing here is saved.
+    // A folder on the command line is relative to where the user stands; a
+    // stored one is made absolute by the normaliser (under the home folder).
     if (options.outputFolder)
-        settings.OutputFolder = *options.outputFolder;
+        settings.OutputFolder = QDir::current().absoluteFilePath(*options.outputFolder);
     if (options.retryTimes)
         settings.RetryTimes = *options.retryTimes;
     if (options.useTitle)
@@ -137,12 +177,15 @@ int main(int argc, char** argv) {
         status = CheckUpdate();
     } else {
         std::unique_ptr<SqliteConnection> history;
-        OpenHistoryDB(history);
+        const bool historyOpen = OpenHistoryDB(history);
         if (options.history) {
             status = ListHistory(history.get(), options.historySite);
         } else {
             const bool terminal = isatty(STDOUT_FILENO);
             ProgressView view(stdout, terminal, options.quiet);
+            if (!historyOpen)
+                view.Warning(
+                    QStringLiteral("the history database cannot be opened; downloads are not recorded"));
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
             std::signal(SIGINT, OnInterrupt);
