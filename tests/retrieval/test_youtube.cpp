@@ -11,8 +11,10 @@
 #include "sitesim/YouTubeSite.h"
 
 #include "support/LoopbackServer.h"
+#include "support/PostedMessages.h"
 #include "support/TempDirTest.h"
 #include "support/TestCertificates.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,16 +29,9 @@ QString Watch(const QString& id) {
     return "http://www.youtube.com/watch?v=" + id;
 }
 
-std::vector<int> Statuses(const std::deque<PostedMessage>& all, int row = -1) {
-    std::vector<int> codes;
-    for (const PostedMessage& m : all)
-        if (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == (row & 0xFFFF))
-            codes.push_back(DownloadStatus::CodeOf(m.lParam));
-    return codes;
-}
-
-int Count(const std::deque<PostedMessage>& all, int msg) {
-    return static_cast<int>(std::count_if(all.begin(), all.end(), [msg](auto& m) { return m.msg == msg; }));
+// Statuses posted outside a batch (row -1).
+std::vector<int> Statuses(const std::deque<PostedMessage>& all) {
+    return Statuses(all, -1);
 }
 
 bool HasCookie(const char* name) {
@@ -89,27 +84,14 @@ class YouTubeSiteTest : public TempDirTest {
 
     // Notifications of a batch until it ends, added to `all`.
     void Collect(std::deque<PostedMessage>& all, std::chrono::milliseconds limit = 20s) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            all.push_back(*m);
-            if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
-                return;
-        }
+        EXPECT_TRUE(CollectUntilBatchEnds(target_, all, limit));
     }
     bool WaitForStatus(int code, std::deque<PostedMessage>& all) {
-        for (int i = 0; i < 200; ++i) {
-            const std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            all.push_back(*m);
-            if (m->msg == UM_DOWNLOAD_STATUS && DownloadStatus::CodeOf(m->lParam) == code)
-                return true;
-        }
-        return false;
+        return CollectUntil(target_, all, [code](const PostedMessage& m) {
+            return m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::CodeOf(m.lParam) == code;
+        });
     }
+    bool WaitingForDialog() const { return worker_->Snapshot().waitingForDialog; }
     QStringList SiteFiles() const { return QDir(Path("out/YouTube")).entryList(QDir::Files | QDir::Hidden); }
     static QByteArray Served(const char* kind) { return ReadFile(sim_->MediaPath(kind)); }
 
@@ -329,8 +311,8 @@ TEST_F(YouTubeSiteTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
     const std::optional<DownloadWorker::ItemState> at207 = worker_->RowSnapshot(2);
     ASSERT_TRUE(at207);
     EXPECT_TRUE(at207->captchaAddress.startsWith("http://www.youtube.com/das_captcha?next="));
-    std::this_thread::sleep_for(100ms);
-    EXPECT_FALSE(target_.Wait(50ms)); // waiting for the dialog
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
+    EXPECT_TRUE(target_.TakeAll().empty()); // nothing more until the dialog closes
 
     // The user solves the CAPTCHA in the dialog; the session shares its cookie.
     CVideoDownloader browser(nullptr);
@@ -355,12 +337,12 @@ TEST_F(YouTubeSiteTest, StopWakesTheWorkerWaitingForTheCaptchaDialog) {
     ASSERT_TRUE(worker_->Start());
     std::deque<PostedMessage> all;
     ASSERT_TRUE(WaitForStatus(207, all));
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(worker_->Stop());
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_LT(timer.elapsed(), DownloadWorker::kStopDeadlineMs); // woken, not abandoned
     EXPECT_EQ(worker_->running, 0);
     for (const PostedMessage& m : target_.TakeAll())
         all.push_back(m);
