@@ -336,6 +336,11 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
             QStringLiteral("Can not download the FLV file, please check your network connection.")};
     result.totalBytes = static_cast<quint64>(announced);
     ReportBytes(result);
+    // A file that cannot fit fails now, not after most of it has arrived;
+    // a file system that cannot reserve space simply grows the file.
+    errno = 0;
+    if (announced > 0 && !file.Preallocate(announced) && (errno == ENOSPC || errno == EFBIG))
+        throw writeFailed();
 
     for (;;) {
         errno = 0;

@@ -22,6 +22,12 @@ bool ChunkedFileWriter::Open(const QString& path) {
     return fd_ >= 0;
 }
 
+bool ChunkedFileWriter::Preallocate(long long bytes) {
+    const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(bytes));
+    errno = error;
+    return error == 0;
+}
+
 char* ChunkedFileWriter::Reserve(std::size_t bytes) {
     if (size_ - filled_ < bytes && !Flush())
         return nullptr;

@@ -19,6 +19,10 @@ class ChunkedFileWriter {
 
     // Creates the file, or empties the existing one. False with errno set.
     bool Open(const QString& path);
+    // Reserves the file's blocks for `bytes` up front (the file system then
+    // lays the file out in one go; measured faster than growing it). False
+    // with errno set; ENOSPC / EFBIG mean the file cannot fit.
+    bool Preallocate(long long bytes);
     // Space for at least `bytes` more, flushing the buffer first when it
     // has less room; null on a write failure (errno set).
     char* Reserve(std::size_t bytes);

@@ -9,6 +9,10 @@
 #include "support/RecordingContext.h"
 #include "support/TempDirTest.h"
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 class DownloaderTest : public TempDirTest {
   protected:
     void SetUp() override {
@@ -77,4 +81,43 @@ TEST_F(DownloaderTest, FailedPagesSayWhy) {
         EXPECT_EQ(page.httpStatus, c.httpStatus);
         EXPECT_EQ(page.errorText, c.error);
     }
+}
+
+TEST_F(DownloaderTest, MediaIsWrittenWholeAcrossChunksWithPerBlockProgress) {
+    QByteArray body(3 * CVideoDownloader::kWriteChunk + 12345, '\0');
+    for (qsizetype i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>((i * 7919) >> 3);
+    server_.ServeBody("/big.flv", body, "video/x-flv");
+    const QString file = Path("big.flv.qxt");
+    const MediaResult got = CVideoDownloader(&context_).GetFLVFile(At("/big.flv"), file);
+    ASSERT_EQ(got.code, 0) << got.errorText.toStdString();
+    EXPECT_EQ(ReadFile(file), body);
+    EXPECT_EQ(got.receivedBytes, quint64(body.size()));
+    EXPECT_EQ(context_.receivedBytes, quint64(body.size()));
+    // One progress report per 8192-byte block at least every few blocks.
+    EXPECT_GE(context_.progress.size(), std::size_t(body.size() / CVideoDownloader::kBlockSize) / 2);
+    EXPECT_EQ(context_.progress.back(), 1000);
+}
+
+// A file-size limit (with SIGXFSZ ignored, as the programs do) makes the
+// write fail: that takes the full-disk path.
+TEST_F(DownloaderTest, FileSizeLimitTakesTheFullDiskPath) {
+    server_.ServeBody("/clip.flv", QByteArray(400000, 'v'), "video/x-flv");
+    const QString file = Path("clip.flv.qxt");
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const MediaResult got = CVideoDownloader(&context_).GetFLVFile(At("/clip.flv"), file);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(got.code, -1);
+    EXPECT_EQ(got.errorText, "Write file failed");
+    EXPECT_EQ(context_.lastError, "Write file failed");
+    EXPECT_TRUE(
+        QString::fromUtf8(ReadFile(Path("ruzivar.log")))
+            .contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: " + file + ", 27"));
 }
