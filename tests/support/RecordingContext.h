@@ -16,6 +16,7 @@ class RecordingContext : public TransferContext {
     void PostStatus(int code, std::optional<QString> text = std::nullopt) override {
         statuses.push_back(code);
         statusTexts << text.value_or(QString());
+        atStatus.push_back({code, lastError, captchaAddress, signInAddress});
     }
     void PostProgress(int perMille) override { progress.push_back(perMille); }
     void SetByteCounts(quint64 received, quint64 total) override {
@@ -33,7 +34,16 @@ class RecordingContext : public TransferContext {
     // Statuses posted since the last call.
     std::vector<int> TakeStatuses() { return std::exchange(statuses, {}); }
 
+    // What a window would read when each status arrives.
+    struct State {
+        int code;
+        QString lastError;
+        QString captchaAddress;
+        QString signInAddress;
+    };
+
     std::vector<int> statuses;
+    std::vector<State> atStatus;
     QStringList statusTexts;
     std::vector<int> progress;
     quint64 receivedBytes = 0;
