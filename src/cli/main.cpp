@@ -16,6 +16,7 @@
 #include "history/SqliteConnection.h"
 #include "platform/MessageTarget.h"
 #include "platform/ProcessSignals.h"
+#include "retrieval/FilePlacement.h"
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
@@ -26,15 +27,35 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
+
+#include <semaphore.h>
 #include <unistd.h>
 
 namespace {
 std::atomic<bool> g_interrupted{false};
+sem_t g_secondInterrupt;
 
 void OnInterrupt(int) {
-    // A second Ctrl-C ends the program at once.
+    // A second Ctrl-C ends the program at once. Deleting the download's
+    // temporary file is not safe here: the thread below does it and exits.
     if (g_interrupted.exchange(true))
+        sem_post(&g_secondInterrupt);
+}
+
+// Installs the interrupt handler and the thread that ends the program on a
+// second interrupt. The thread is detached on purpose: it lives as long as
+// the program and ends it.
+void HandleInterrupts() {
+    sem_init(&g_secondInterrupt, 0, 0);
+    std::thread([] {
+        while (sem_wait(&g_secondInterrupt) != 0) {
+        }
+        RemoveTemporaryFilesInUse();
         std::_Exit(130);
+    }).detach();
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
 }
 
 void Print(FILE* out, const QString& text) {
@@ -188,8 +209,7 @@ int main(int argc, char** argv) {
                     QStringLiteral("the history database cannot be opened; downloads are not recorded"));
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
-            std::signal(SIGINT, OnInterrupt);
-            std::signal(SIGTERM, OnInterrupt);
+            HandleInterrupts();
             {
                 CliBatch batch(view, history.get());
                 batch.waitForUser = WaitForEnter;
