@@ -60,6 +60,8 @@ DownloadTaskList::~DownloadTaskList() {
         worker_->Stop();
     worker_.reset();
     target_.reset();
+    if (!view_->parent())
+        delete view_; // a view no window adopted
 }
 
 QWidget* DownloadTaskList::View() const {
