@@ -268,3 +268,35 @@ TEST_F(TaskListTest, RemovingRowsKeepsEveryOtherRowWithItsOwnTask) {
     EXPECT_EQ(Rows(), 3);
     h_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
 }
+
+TEST_F(TaskListTest, AnAddressAddedWhileStartAllRunsJoinsTheBatchAndCheckBoxesOnlySayWaiting) {
+    List().AddUrlTask(YouTube("zvSlowBody1"));
+    List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return Model().IsProgressOn(0); }));
+    List().AddUrlTask(Metacafe());
+    ASSERT_EQ(Rows(), 2);
+
+    // Toggling a box while the batch runs changes only the status text.
+    const QModelIndex box = Model().index(1, 0);
+    Model().setData(box, Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_EQ(h_->StatusCell(1), QString());
+    Model().setData(box, Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(h_->StatusCell(1), TaskListText::kWaiting);
+
+    ASSERT_TRUE(h_->WaitIdle());
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::LocalFile);
+    EXPECT_EQ(Model().Task(1)->location, Path("out/MetaCafe/1000001.flv"));
+    EXPECT_EQ(h_->HistoryRows(), 2);
+    EXPECT_EQ(h_->beeps, 1);
+}
+
+TEST_F(TaskListTest, TheWorkerAlwaysGetsAnAbsoluteCleanedOutputFolder) {
+    h_->settings.OutputFolder = QStringLiteral("videos/new:set//");
+    List().ApplyWorkerSettings();
+    const QString expected = Path("home/videos/new-set");
+    EXPECT_EQ(List().Worker()->outputFolder.Get(), expected);
+    EXPECT_TRUE(QFileInfo(expected).isDir());
+    EXPECT_EQ(List().SetOutputFolder(Path("chosen") + "/"), Path("chosen"));
+    EXPECT_EQ(List().Worker()->outputFolder.Get(), Path("chosen"));
+}

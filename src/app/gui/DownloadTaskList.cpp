@@ -3,6 +3,7 @@
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
 #include "app/Localization.h"
+#include "app/OutputFolder.h"
 #include "app/gui/CAddUrlDlg.h"
 #include "app/gui/GuiMessageTarget.h"
 #include "app/gui/TaskListText.h"
@@ -18,14 +19,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QItemSelectionModel>
-
-#if __has_include("app/OutputFolder.h")
-#include "app/OutputFolder.h"
-#else
-static QString NormalizeOutputFolder(const QString& folder) {
-    return QDir::cleanPath(QDir::home().absoluteFilePath(folder.trimmed()));
-}
-#endif
 
 namespace {
 constexpr const char* kCategory = "CTrevaloDlg";
