@@ -159,6 +159,12 @@ TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
     const QLocale locale = QLocale::system();
     EXPECT_EQ(List().StatusText(), TaskListText::Fill(LoadText(32827), {QString(), locale.toString(559031),
                                                                         locale.toString(1234567)}));
+    // Rows the list does not have (-1 travels as 0xFFFF) change nothing.
+    h_->Post(UM_DOWNLOAD_PROGRESS, 700, 5);
+    h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::Failed, -1));
+    h_->Post(UM_DOWNLOAD_ITEM_DONE, 0, 0xFFFF);
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(h_->StatusCell(0), "100.0%");
     // A status ends the bar.
     h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadEnded, 0));
     EXPECT_FALSE(Model().IsProgressOn(0));
@@ -299,4 +305,30 @@ TEST_F(TaskListTest, TheWorkerAlwaysGetsAnAbsoluteCleanedOutputFolder) {
     EXPECT_TRUE(QFileInfo(expected).isDir());
     EXPECT_EQ(List().SetOutputFolder(Path("chosen") + "/"), Path("chosen"));
     EXPECT_EQ(List().Worker()->outputFolder.Get(), Path("chosen"));
+}
+
+TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
+    // Until the browser dialog exists, the address is shown as a message.
+    List().AddUrlTask(YouTube("zvCaptcha01"));
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    ASSERT_FALSE(h_->prompts.shown.empty());
+    EXPECT_TRUE(h_->prompts.shown[0].text.contains("das_captcha"));
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Information);
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
+    EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
+
+    // The hook replaces the message; the worker waits for it to return.
+    std::vector<std::pair<int, QString>> opened;
+    List().SetBrowserDialogHook([&](int code, const QString& address) {
+        EXPECT_TRUE(List().Worker()->running);
+        opened.emplace_back(code, address);
+    });
+    const size_t messages = h_->prompts.shown.size();
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened[0].first, DownloadStatus::CaptchaRequired);
+    EXPECT_TRUE(opened[0].second.contains("das_captcha")) << opened[0].second.toStdString();
+    EXPECT_EQ(h_->prompts.shown.size(), messages);
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QTest>
 
 TEST_F(TaskListTest, EveryRowStateIsDrawnFromTheModel) {
     List().AddUrlTask(YouTube("zvNormal001"));
@@ -41,4 +42,12 @@ TEST_F(TaskListTest, EveryRowStateIsDrawnFromTheModel) {
     EXPECT_GT(filled.blue(), filled.red() + 60) << filled.name().toStdString();
     EXPECT_GT(track.lightness(), 200) << track.name().toStdString();
     h_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
+
+    // A click on a drawn check box toggles it.
+    QWidget* viewport = List().ListView()->viewport();
+    const QPoint box = List().ListView()->visualRect(Model().index(0, 0)).center();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, box);
+    EXPECT_FALSE(Model().IsChecked(0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, box);
+    EXPECT_TRUE(Model().IsChecked(0));
 }

@@ -280,6 +280,12 @@ void DownloadTaskList::OpenAddUrlDialog(QWidget* parent) {
         AddUrls(dialog.Lines());
 }
 
+bool DownloadTaskList::CanPaste() const {
+    const QString text = QApplication::clipboard()->text();
+    const std::optional<UrlParts> parts = ParseUrl(text);
+    return parts && parts->scheme == QLatin1String("http");
+}
+
 void DownloadTaskList::PasteFromClipboard() {
     AddUrlTask(QApplication::clipboard()->text());
 }

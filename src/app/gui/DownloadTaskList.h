@@ -76,6 +76,7 @@ class DownloadTaskList : public QObject {
     bool IsDownloading() const { return downloading_; }
     bool AppendsNewTasks() const { return appendNewTasks_; }
     void OpenAddUrlDialog(QWidget* parent);
+    bool CanPaste() const; // the clipboard holds a plain HTTP address
     void PasteFromClipboard();
     // When exactly one row is selected, asks for its task in the preview.
     void ShowTaskInPreview();
