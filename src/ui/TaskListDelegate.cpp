@@ -44,7 +44,13 @@ void TaskListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (const QVariant fg = index.data(Qt::ForegroundRole);
         fg.isValid() && (opt.state & QStyle::State_Selected))
         opt.palette.setBrush(QPalette::HighlightedText, fg.value<QBrush>());
-    opt.textElideMode = index.column() == TaskListModel::TitleColumn ? Qt::ElideMiddle : Qt::ElideRight;
+    if (index.column() == TaskListModel::TitleColumn) {
+        // A little room before the left-aligned title; the row's background
+        // still fills the whole cell.
+        PaintBackground(painter, option, index);
+        opt.textElideMode = Qt::ElideMiddle;
+        opt.rect.adjust(4, 0, 0, 0);
+    }
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
@@ -93,29 +99,22 @@ void TaskListDelegate::PaintProgress(QPainter* painter, const QStyleOptionViewIt
         QRectF filled = bar;
         filled.setWidth(bar.width() * perMille / 1000.0);
         QLinearGradient shade(filled.topLeft(), filled.bottomLeft());
-        shade.setColorAt(0, QColor(92, 170, 236));
-        shade.setColorAt(1, QColor(44, 128, 206));
+        shade.setColorAt(0, QColor(150, 205, 250));
+        shade.setColorAt(1, QColor(104, 174, 236));
         painter->save();
         painter->setClipPath(frame);
         painter->fillRect(filled, shade);
         painter->restore();
     }
-    painter->setPen(QPen(QColor(168, 178, 190), 1));
+    painter->setPen(QPen(QColor(150, 164, 180), 1));
     painter->drawPath(frame);
 
-    // The text stays readable over both parts of the bar: dark over the
-    // empty part, white over the filled part.
-    const QString text = index.data(Qt::DisplayRole).toString();
+    // A light fill keeps the dark text readable over both parts of the bar.
     QFont font = option.font;
     font.setBold(true);
     painter->setFont(font);
-    const qreal split = bar.left() + bar.width() * perMille / 1000.0;
-    painter->setClipRect(QRectF(bar.left(), bar.top(), split - bar.left(), bar.height()));
-    painter->setPen(Qt::white);
-    painter->drawText(bar, Qt::AlignCenter, text);
-    painter->setClipRect(QRectF(split, bar.top(), bar.right() - split, bar.height()));
-    painter->setPen(QColor(40, 48, 58));
-    painter->drawText(bar, Qt::AlignCenter, text);
+    painter->setPen(QColor(28, 36, 48));
+    painter->drawText(bar, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
     painter->restore();
 }
 

@@ -175,6 +175,9 @@ QVariant TaskListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column == TitleColumn && !r.toolTip.isEmpty())
             return r.toolTip;
+        // A long status or error text may be cut off in its cell.
+        if (column == StatusColumn && !r.progressOn && !r.text[column].isEmpty())
+            return r.text[column];
         return QVariant();
     case Qt::TextAlignmentRole:
         if (column == TitleColumn)

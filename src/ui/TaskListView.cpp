@@ -31,7 +31,7 @@ TaskListView::TaskListView(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new TaskListDelegate(this));
     setShowGrid(false);
-    setAlternatingRowColors(false);
+    setAlternatingRowColors(true);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAcceptDrops(true);

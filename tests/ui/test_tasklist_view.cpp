@@ -1,5 +1,5 @@
-// What the task list looks like with a row in each state: the picture is
-// written for review, and the cells it is drawn from are checked.
+// The task list as the user sees and handles it: a row in each state drawn
+// (the picture is written for review), clicks on check boxes, double clicks.
 
 #include "TaskListTest.h"
 
@@ -50,4 +50,25 @@ TEST_F(TaskListTest, EveryRowStateIsDrawnFromTheModel) {
     EXPECT_FALSE(Model().IsChecked(0));
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, box);
     EXPECT_TRUE(Model().IsChecked(0));
+}
+
+TEST_F(TaskListTest, ADoubleClickPlaysALocalFileAndStartsAPendingRow) {
+    ASSERT_TRUE(List().AddLocalFile(sim_->MediaPath("flv")));
+    List().AddUrlTask(Metacafe());
+    QList<int> played;
+    QObject::connect(&List(), &DownloadTaskList::playTaskRequested, [&](int row) { played << row; });
+    QWidget* viewport = List().ListView()->viewport();
+    const auto at = [&](int row) { return List().ListView()->visualRect(Model().index(row, 3)).center(); };
+
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at(0));
+    EXPECT_EQ(played, QList<int>{0});
+    EXPECT_FALSE(List().IsDownloading());
+
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at(1));
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at(1));
+    EXPECT_EQ(played, QList<int>{0});
+    EXPECT_TRUE(List().IsDownloading());
+    EXPECT_FALSE(List().AppendsNewTasks());
+    ASSERT_TRUE(h_->WaitIdle());
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::LocalFile);
 }
