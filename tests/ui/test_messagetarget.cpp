@@ -1,12 +1,14 @@
-// The window's notification receiver: posts from other threads arrive on the
-// window's thread, in order, and posts after the receiver is gone are
-// dropped.
+// Lifetimes around the window: the notification receiver delivers posts from
+// other threads on the window's thread, in order, and drops them once the
+// receiver is gone; the task list survives a view its window deleted first.
 
 #include "TaskListHarness.h"
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QThread>
+#include <QWidget>
 
 #include <thread>
 #include <vector>
@@ -53,4 +55,17 @@ TEST(GuiMessageTarget, DeliversPostsInOrderOnTheReceiversThreadAndDropsThemOnceI
     go = false;
     late.join();
     QCoreApplication::processEvents(); // nothing is delivered to a deleted object
+}
+
+TEST(DownloadTaskList, OutlivesAViewItsWindowDeletedFirst) {
+    QTemporaryDir folder;
+    TaskListHarness h(folder.path());
+    h.List().AddUrlTask("http://www.example.org/v1");
+    delete h.List().View();
+    EXPECT_EQ(h.List().View(), nullptr);
+    EXPECT_FALSE(h.List().CanStartSelected());
+    h.List().StartSelected();
+    EXPECT_FALSE(h.List().IsDownloading());
+    h.List().AddUrlTask("http://www.example.org/v2");
+    EXPECT_EQ(h.Model().TaskCount(), 2);
 }

@@ -332,3 +332,16 @@ TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
     EXPECT_TRUE(opened[0].second.contains("das_captcha")) << opened[0].second.toStdString();
     EXPECT_EQ(h_->prompts.shown.size(), messages);
 }
+
+TEST_F(TaskListTest, ADroppedFileWithoutSoundWarnsAndIsStillAdded) {
+    const QString clip = sim_->MediaPath("videoonly");
+    Drop(FileData(clip));
+    ASSERT_EQ(Rows(), 1);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, LoadText(32788));
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Warning);
+    EXPECT_EQ(List().StatusText(), LoadText(32788));
+    EXPECT_EQ(Model().Task(0)->hasAudio, 0);
+    EXPECT_EQ(Model().CellText(0, 4), "320x240");
+    EXPECT_TRUE(Model().IsChecked(0));
+}

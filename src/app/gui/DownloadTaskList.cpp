@@ -30,6 +30,7 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
       view_(new TaskListView(viewParent)), target_(std::make_unique<GuiMessageTarget>(this)),
       outputFolder_(settings.OutputFolder), beep_([] { QApplication::beep(); }) {
     view_->setModel(model_);
+    connect(view_, &QObject::destroyed, this, [this] { view_ = nullptr; });
     connect(model_, &TaskListModel::checkToggled, this, &DownloadTaskList::OnCheckToggled);
     connect(view_, &TaskListView::rowDoubleClicked, this, &DownloadTaskList::OnRowDoubleClicked);
     // Dropped text is one candidate; dropped files are added one by one.
@@ -53,12 +54,20 @@ DownloadTaskList::~DownloadTaskList() {
         worker_->Stop();
     worker_.reset();
     target_.reset();
-    if (!view_->parent())
+    if (view_ && !view_->parent())
         delete view_; // a view no window adopted
 }
 
 QWidget* DownloadTaskList::View() const {
     return view_;
+}
+
+TaskListView* DownloadTaskList::ListView() const {
+    return view_;
+}
+
+QList<int> DownloadTaskList::SelectedRows() const {
+    return view_ ? view_->SelectedRows() : QList<int>();
 }
 
 void DownloadTaskList::CreateWorker() {
@@ -226,7 +235,7 @@ void DownloadTaskList::StartAll() {
 bool DownloadTaskList::CanStartSelected() const {
     if (!worker_ || downloading_)
         return false;
-    const QList<int> selected = view_->SelectedRows();
+    const QList<int> selected = SelectedRows();
     return selected.size() == 1 && model_->Task(selected.first())->state == DownloadTask::Pending;
 }
 
@@ -234,7 +243,7 @@ void DownloadTaskList::StartSelected() {
     if (downloading_ || !worker_)
         return;
     appendNewTasks_ = false;
-    const QList<int> selected = view_->SelectedRows();
+    const QList<int> selected = SelectedRows();
     if (selected.size() != 1 || model_->Task(selected.first())->state != DownloadTask::Pending)
         return;
     worker_->Enqueue(model_->Task(selected.first())->location, selected.first());
@@ -291,7 +300,7 @@ void DownloadTaskList::PasteFromClipboard() {
 }
 
 void DownloadTaskList::ShowTaskInPreview() {
-    const QList<int> selected = view_->SelectedRows();
+    const QList<int> selected = SelectedRows();
     if (selected.size() == 1)
         Q_EMIT showTaskInPreviewRequested(selected.first());
 }

@@ -41,7 +41,7 @@ class DownloadTaskList : public QObject {
     DownloadTaskList(AppSettings& settings, UserPrompts& prompts, PowerControl& power, QWidget* viewParent);
     ~DownloadTaskList() override; // stops a running worker first
     QWidget* View() const;
-    TaskListView* ListView() const { return view_; }
+    TaskListView* ListView() const;
     TaskListModel* Model() const { return model_; }
     // The history the finished downloads are recorded in (may be null).
     void SetHistoryDb(SqliteConnection* db) { history_ = db; }
@@ -110,6 +110,7 @@ class DownloadTaskList : public QObject {
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 
+    QList<int> SelectedRows() const;
     void SetStatusText(const QString& text);
     void RefreshToolbar() { Q_EMIT toolbarChanged(); }
     void FillRowCells(int row, const DownloadTask& task);
@@ -120,7 +121,7 @@ class DownloadTaskList : public QObject {
     UserPrompts& prompts_;
     PowerControl& power_;
     TaskListModel* model_;
-    TaskListView* view_;
+    TaskListView* view_; // null once the window deleted it
     SqliteConnection* history_ = nullptr;
     // Declared before the worker: the worker posts to it until it is gone.
     std::unique_ptr<GuiMessageTarget> target_;

@@ -91,6 +91,8 @@ void DownloadTaskList::ShowBrowserDialog(int code, const QString& address) {
 }
 
 void DownloadTaskList::OnDownloadRetry(int retry, int row) {
+    if (row < 0 || !worker_)
+        return;
     const QString text = TaskListText::Fill(LoadText(32832), {QString::number(retry)});
     model_->SetProgressOn(row, false);
     model_->SetCellText(row, TaskListModel::StatusColumn, text);
