@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -34,6 +36,11 @@ TEST(AddUrlDialog, OnlyItsButtonsCloseItAndOkHandsBackEveryLine) {
     QApplication::clipboard()->setText("http://c.example/3\nftp://d.example/4");
     text->paste();
     EXPECT_EQ(dialog.Lines(), (QStringList{"http://c.example/3", "ftp://d.example/4"}));
+
+    // For review: the dialog as the user sees it.
+    const QString folder = qEnvironmentVariable("ZORV_TEST_BINARY_DIR") + QStringLiteral("/screenshots");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/add-addresses.png")));
 
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     EXPECT_FALSE(dialog.isVisible());
