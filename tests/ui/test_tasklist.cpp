@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QUrl>
 
 namespace {
@@ -271,8 +272,27 @@ TEST_F(TaskListTest, RemovingRowsKeepsEveryOtherRowWithItsOwnTask) {
     EXPECT_EQ(h_->StatusCell(2), TaskListText::kReady);
     // While a batch runs the worker addresses rows by index: no removal.
     EXPECT_FALSE(List().RemoveRows({0}));
+    EXPECT_FALSE(List().RemoveAll());
     EXPECT_EQ(Rows(), 3);
     h_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
+    EXPECT_TRUE(List().RemoveAll());
+    EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(TaskListTest, SelectedRowsAreCheckedAndUncheckedTogether) {
+    for (int i = 0; i < 3; ++i)
+        List().AddUrlTask(QStringLiteral("http://www.example.org/v%1").arg(i));
+    QItemSelectionModel* selection = List().ListView()->selectionModel();
+    selection->select(Model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(Model().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    List().CheckSelected(false);
+    EXPECT_EQ((QList<bool>{Model().IsChecked(0), Model().IsChecked(1), Model().IsChecked(2)}),
+              (QList<bool>{false, true, false}));
+    EXPECT_EQ(h_->StatusCell(0), QString());
+    EXPECT_EQ(h_->StatusCell(1), TaskListText::kReady);
+    List().CheckSelected(true);
+    EXPECT_TRUE(Model().IsChecked(0) && Model().IsChecked(2));
 }
 
 TEST_F(TaskListTest, AnAddressAddedWhileStartAllRunsJoinsTheBatchAndCheckBoxesOnlySayWaiting) {

@@ -204,6 +204,23 @@ bool DownloadTaskList::RemoveRows(QList<int> rows) {
     return true;
 }
 
+bool DownloadTaskList::RemoveAll() {
+    if (downloading_)
+        return false;
+    model_->RemoveAllTasks();
+    RefreshToolbar();
+    return true;
+}
+
+void DownloadTaskList::CheckSelected(bool checked) {
+    for (int row : SelectedRows()) {
+        model_->SetChecked(row, checked);
+        if (!checked)
+            model_->SetCellText(row, TaskListModel::StatusColumn, QString());
+    }
+    RefreshToolbar();
+}
+
 bool DownloadTaskList::CanStartAll() const {
     if (!worker_ || downloading_)
         return false;

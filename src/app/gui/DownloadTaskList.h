@@ -63,6 +63,11 @@ class DownloadTaskList : public QObject {
     // Removes rows with their tasks; refused (false) while downloading,
     // since the worker addresses rows by index.
     bool RemoveRows(QList<int> rows);
+    bool RemoveAll(); // the same for every row
+    // Checks or unchecks every selected row (unchecking empties its status
+    // cell), then refreshes the tool bar.
+    void CheckSelected(bool checked);
+    QList<int> SelectedRows() const;
 
     // ---- commands with their enabled tests ----
     bool CanStartAll() const;
@@ -110,7 +115,6 @@ class DownloadTaskList : public QObject {
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 
-    QList<int> SelectedRows() const;
     void SetStatusText(const QString& text);
     void RefreshToolbar() { Q_EMIT toolbarChanged(); }
     void FillRowCells(int row, const DownloadTask& task);
