@@ -1,0 +1,136 @@
+#include "ui/TaskListView.h"
+
+#include "ui/TaskListDelegate.h"
+#include "ui/TaskListModel.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+// Shares of (client width - 22) for columns 0 to 5; column 6 takes the rest.
+constexpr double kShares[] = {0.055, 0.25, 0.15, 0.10, 0.15, 0.10};
+constexpr int kReserved = 22;
+constexpr int kLastColumnMargin = 2;
+
+bool Acceptable(const QMimeData* data) {
+    return data && (data->hasUrls() || data->hasText());
+}
+} // namespace
+
+TaskListView::TaskListView(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new TaskListDelegate(this));
+    setShowGrid(false);
+    setAlternatingRowColors(true);
+    setWordWrap(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(26);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+}
+
+QList<int> TaskListView::SelectedRows() const {
+    QList<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TaskListView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+void TaskListView::FitColumns() {
+    const int client = viewport()->width();
+    const int base = std::max(0, client - kReserved);
+    int used = 0;
+    for (int column = 0; column < 6; ++column) {
+        const int width = static_cast<int>(base * kShares[column]);
+        setColumnWidth(column, width);
+        used += width;
+    }
+    setColumnWidth(TaskListModel::StatusColumn, std::max(0, client - used - kLastColumnMargin));
+}
+
+void TaskListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (Acceptable(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TaskListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (Acceptable(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TaskListView::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!Acceptable(data)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Files win over the text a file manager also offers (their addresses).
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    if (!files.isEmpty())
+        Q_EMIT filesDropped(files);
+    else if (data->hasText())
+        Q_EMIT textDropped(data->text());
+}
+
+void TaskListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !index.isValid()) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (index.column() == TaskListModel::CheckColumn) {
+        QStyleOptionViewItem option;
+        option.rect = visualRect(index);
+        if (TaskListDelegate::CheckRect(option).contains(event->position().toPoint())) {
+            QTableView::mouseDoubleClickEvent(event);
+            return;
+        }
+    }
+    QTableView::mouseDoubleClickEvent(event);
+    Q_EMIT rowDoubleClicked(index.row());
+}
+
+void TaskListView::keyPressEvent(QKeyEvent* event) {
+    // Space toggles the current row's check box as a click on it would.
+    if (event->key() == Qt::Key_Space && currentIndex().isValid() && model()) {
+        const QModelIndex check = model()->index(currentIndex().row(), TaskListModel::CheckColumn);
+        const bool checked = check.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(check, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
