@@ -39,9 +39,8 @@ QString GroupedCount(quint64 count) {
 }
 
 QString LocalFileTitle(const QString& path) {
-    QString title = QFileInfo(path).completeBaseName();
-    title.replace(QLatin1Char('&'), QLatin1String("&&"));
-    return title;
+    // Table cells draw "&" as it is (no mnemonics), so it is not doubled.
+    return QFileInfo(path).completeBaseName();
 }
 
 QString Duration(const DownloadTask& task) {
