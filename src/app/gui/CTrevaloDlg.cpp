@@ -1,0 +1,477 @@
+#include "app/gui/CTrevaloDlg.h"
+
+#include "app/AppFolders.h"
+#include "app/AppLog.h"
+#include "app/AppSettings.h"
+#include "app/LanguageMenu.h"
+#include "app/Localization.h"
+#include "app/WindowPlacement.h"
+#include "app/gui/CAboutDlg.h"
+#include "app/gui/ConnectionState.h"
+#include "app/gui/DownloadTaskList.h"
+#include "app/gui/MainWindowWidgets.h"
+#include "app/gui/OutputFolderShim.h"
+#include "app/gui/SiteCountsPanel.h"
+#include "history/HistoryDb.h"
+#include "platform/MessageTarget.h"
+#include "platform/ParseUrl.h"
+#include "platform/PowerControl.h"
+#include "platform/UserPrompts.h"
+#include "ui/CommandTable.h"
+#include "ui/FramelessFrame.h"
+#include "ui/MenuBuilder.h"
+#include "ui/ResourceBundle.h"
+#include "ui/TextFill.h"
+#include "ui/TipsPanel.h"
+#include "ui/TitleButtonStrip.h"
+#include "ui/WidgetPlacement.h"
+#include "ui/WidgetTranslation.h"
+#include "update/CheckVersion.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::registerEventType()); // 5026
+
+// Hands posted update-check results to the window's thread; a result that
+// arrives after the window is gone is dropped with its context.
+class QueuedCallTarget : public MessageTarget {
+  public:
+    using Handler = std::function<void(int, qintptr, qintptr)>;
+    QueuedCallTarget(QObject* context, Handler handler) : context_(context), handler_(std::move(handler)) {}
+    void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString>) override {
+        Handler handler = handler_;
+        QMetaObject::invokeMethod(
+            context_, [handler, msg, wParam, lParam] { handler(msg, wParam, lParam); }, Qt::QueuedConnection);
+    }
+
+  private:
+    QObject* context_;
+    Handler handler_;
+};
+
+QString ProductName() {
+    return TranslateText(QLatin1String(kProductName));
+}
+
+// Commands of the main window not listed with the task list.
+constexpr int kCmdAbout = 32837, kCmdSystemAbout = 16, kCmdExit = 32772, kCmdHelp = 32778;
+constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
+constexpr int kCmdPaste = 57637, kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
+constexpr int kCmdStartAll = 32855, kCmdStartSelected = 32835, kCmdStop = 32856, kCmdStopAsking = 32836;
+} // namespace
+
+CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
+                         ResourceBundle& bundle, SqliteConnection* history, QWidget* parent)
+    : QDialog(parent), connectionAvailable(IsInternetConnected), settings_(settings), prompts_(prompts),
+      power_(power), bundle_(bundle), history_(history) {
+    OnInitDialog();
+}
+
+CTrevaloDlg::~CTrevaloDlg() {
+    SetVersionReceiver(nullptr);
+    // The check may still wait on the network; it owns only its own copies.
+    if (versionCheck_.joinable())
+        versionCheck_.detach();
+    taskList_.reset();
+}
+
+void CTrevaloDlg::OnInitDialog() {
+    LogContextScope context("OnInitDialog");
+    LogInfo("CTrevaloDlg", "Initializing main dialog ...");
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint);
+    setWindowTitle(ProductName());
+    setWindowIcon(bundle_.Icon(1009));
+    frame_ = new FramelessFrame(this);
+    connect(frame_, &FramelessFrame::closeRequested, this, [this] { CloseWindow(); });
+    connect(frame_, &FramelessFrame::toggleMaximizeRequested, this, [this] { ToggleMaximized(); });
+    widgets_ = std::make_unique<MainWindowWidgets>(this, bundle_, history_);
+    commands_ = new CommandTable(this);
+    connect(commands_, &CommandTable::executed, this, [this] { RefreshToolbar(); });
+
+    LogInfo("CTrevaloDlg", "Loading accelerators ...");
+    LoadAccelerators();
+    LogInfo("CTrevaloDlg", "List control initialized.");
+    widgets_->outputFolder->setText(settings_.OutputFolder);
+    LogInfo("CTrevaloDlg", "Panel preview initialized.");
+    LogInfo("CTrevaloDlg", "HTML tips initialized.");
+
+    taskList_ = std::make_unique<DownloadTaskList>(settings_, prompts_, power_, this);
+    widgets_->SetTaskView(taskList_->View());
+    connect(taskList_.get(), &DownloadTaskList::statusTextChanged, this, &CTrevaloDlg::SetStatusText);
+    connect(taskList_.get(), &DownloadTaskList::toolbarChanged, this, &CTrevaloDlg::RefreshToolbar);
+    connect(taskList_.get(), &DownloadTaskList::historyInserted, widgets_->siteTree,
+            &SiteCountsPanel::Recount);
+    connect(taskList_.get(), &DownloadTaskList::showSiteTreeRequested, this,
+            [this] { SetSiteTreeVisible(true); });
+    // After a power-off request the program ends without the close sequence.
+    connect(taskList_.get(), &DownloadTaskList::quitRequested, this, [this] {
+        ending_ = true;
+        done(QDialog::Accepted);
+    });
+    taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(taskList_->View(), &QWidget::customContextMenuRequested, this, &CTrevaloDlg::ShowTaskContextMenu);
+
+    const VersionTriple v = ProgramVersion();
+    const QString version =
+        QStringLiteral("%1 %2.%3.%4").arg(ProductName()).arg(v.major).arg(v.minor).arg(v.build);
+    LogInfoW("CTrevaloDlg", QStringLiteral("Version : %1").arg(version));
+    widgets_->version->setText(QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.build));
+    widgets_->title->setText(ProductName());
+
+    RegisterCommands();
+    LoadMenus();
+    connect(widgets_->strip, &TitleButtonStrip::buttonPressed, this, &CTrevaloDlg::OnStripButton);
+    connect(widgets_->siteTreeHandle, &QToolButton::clicked, this, [this] { SetSiteTreeVisible(true); });
+    connect(widgets_->chooseFolder, &QToolButton::clicked, this,
+            [this] { ExecuteCommand(kCmdChooseOutput); });
+    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(kCmdOpenOutput); });
+
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kMinWidth, kMinHeight);
+    RestorePlacement();
+    RetranslateStrip();
+    RefreshToolbar();
+    QCoreApplication::postEvent(this, new QEvent(kDeferredInitEvent));
+    WidgetTranslation::TranslateDialog(this, IDD);
+}
+
+void CTrevaloDlg::OnDeferredInit() {
+    LogInfo("CTrevaloDlg", "Creating events for pipe read/write...");
+    NormalizeOutputBox();
+    if (!QFileInfo(settings_.OutputFolder).isDir()) {
+        prompts_.ShowMessage(LoadText(32798));
+        ChooseOutputFolder();
+    }
+    LogInfo("CTrevaloDlg", "Creating online video downloader...");
+    taskList_->CreateWorker();
+    LogInfoW("CTrevaloDlg",
+             QStringLiteral("Setting YouTube output folder: [%1]...").arg(settings_.OutputFolder));
+    if (!settings_.OutputFolder.isEmpty())
+        QDir().mkpath(settings_.OutputFolder);
+    taskList_->ApplyWorkerSettings();
+    LogInfo("CTrevaloDlg", "Main dialog initialized.");
+    initialized_ = true;
+    RefreshToolbar();
+
+    if (ProgramVersion().major > 0 && connectionAvailable && connectionAvailable()) {
+        LogInfo("CTrevaloDlg", "Internet connection available, checking update version...");
+        versionReceiver_ = std::make_unique<QueuedCallTarget>(
+            this, [this](int msg, qintptr w, qintptr l) { OnVersionMessage(msg, w, l); });
+        SetVersionReceiver(versionReceiver_.get());
+        versionCheck_ = StartCheckVersionThread(ProgramVersion());
+    }
+}
+
+void CTrevaloDlg::OnVersionMessage(int msg, qintptr wParam, qintptr lParam) {
+    if (versionCheck_.joinable())
+        versionCheck_.join(); // it has posted its one result
+    if (msg != UM_VERSION_NEWER)
+        return;
+    const VersionTriple v = UnpackVersion(wParam, lParam);
+    SetStatusText(
+        LoadText(256) + QLatin1Char(' ') +
+        FillFormat(LoadText(253), {QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.build)}));
+}
+
+bool CTrevaloDlg::event(QEvent* event) {
+    if (event->type() == kDeferredInitEvent) {
+        OnDeferredInit();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CTrevaloDlg::RegisterCommands() {
+    DownloadTaskList* list = taskList_.get();
+    CommandTable& c = *commands_;
+    c.Add(
+        kCmdStartAll, [list] { return list->CanStartAll(); }, [list] { list->StartAll(); });
+    c.Add(
+        kCmdStartSelected, [list] { return list->CanStartSelected(); }, [list] { list->StartSelected(); });
+    c.Add(
+        kCmdStop, [list] { return list->CanStop(); }, [list] { list->Stop(); });
+    c.Add(
+        kCmdStopAsking, [list] { return list->CanStop(); }, [list] { list->StopAskingFirst(); });
+    c.Add(
+        kCmdPaste,
+        [] {
+            const auto parts = ParseUrl(QApplication::clipboard()->text());
+            return parts && parts->scheme == QLatin1String("http");
+        },
+        [list] { list->PasteFromClipboard(); });
+    c.Add(kCmdAddAddresses, nullptr, [this, list] { list->OpenAddUrlDialog(this); });
+    c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
+    c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
+    c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
+    c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
+    c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(kCmdSystemAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(kCmdHomePage, nullptr,
+          [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/"))); });
+    c.Add(kCmdProductPage, nullptr,
+          [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
+    auto language = [this](int id) {
+        return [this, id] {
+            if (languageMenu_->OnLanguageCommand(id, settings_))
+                OnLanguageChanged();
+        };
+    };
+    c.Add(LanguageMenu::kAutoCommand, nullptr, language(LanguageMenu::kAutoCommand));
+    for (int id = LanguageMenu::kFirstCommand; id <= LanguageMenu::kLastCommand; ++id)
+        c.Add(id, nullptr, language(id));
+}
+
+bool CTrevaloDlg::ExecuteCommand(int id) {
+    return commands_->Execute(id);
+}
+
+bool CTrevaloDlg::IsCommandEnabled(int id) const {
+    return commands_->IsEnabled(id);
+}
+
+void CTrevaloDlg::LoadAccelerators() {
+    for (const Accelerator& a : bundle_.Accelerators(kAccelerators))
+        commands_->InstallAccelerator(this, a.keys, a.command);
+}
+
+void CTrevaloDlg::LoadMenus() {
+    languageMenu_ = std::make_unique<LanguageMenu>();
+    const auto main = bundle_.Menu(kMainMenu);
+    const auto context = bundle_.Menu(kContextMenus);
+    if (!main || !context) {
+        LogError("CTrevaloDlg", "Cannot load main menu");
+        return;
+    }
+    MenuBuilder::FillBar(widgets_->menuBar, *main, *commands_);
+    const QList<QAction*> popups = widgets_->menuBar->actions();
+    if (popups.size() > 1)
+        languageSubmenu_ = MenuBuilder::FindSubmenu(popups[1]->menu(), QStringLiteral("Language"));
+    if (languageSubmenu_) {
+        languageMenu_->Build();
+        int position = LanguageMenu::kFirstItemPosition;
+        for (const LanguageMenu::Item& item : languageMenu_->Items())
+            MenuBuilder::InsertItem(languageSubmenu_, position++, item.command, item.text, *commands_);
+        for (QAction* action : languageSubmenu_->actions())
+            action->setCheckable(!action->isSeparator());
+        MarkLanguageMenu();
+    }
+    taskContextMenu_ = new QMenu(this);
+    if (!context->empty())
+        MenuBuilder::Fill(taskContextMenu_, context->front().submenu, *commands_);
+}
+
+void CTrevaloDlg::MarkLanguageMenu() {
+    if (!languageSubmenu_)
+        return;
+    for (QAction* action : languageSubmenu_->actions())
+        if (!action->isSeparator())
+            action->setChecked(languageMenu_->IsChecked(action->data().toInt(), settings_.LangID));
+}
+
+void CTrevaloDlg::OnLanguageChanged() {
+    MarkLanguageMenu();
+    // What message 5031 asks of the window: pictures, strip, texts.
+    SetStatusText(QString());
+    widgets_->ReloadImages(isMaximized());
+    RetranslateStrip();
+    MenuBuilder::TranslateBar(widgets_->menuBar);
+    widgets_->siteTree->Retranslate();
+    widgets_->tips->SetPage(bundle_.Html(1018));
+    setWindowTitle(ProductName());
+    widgets_->title->setText(ProductName());
+}
+
+void CTrevaloDlg::RetranslateStrip() {
+    TitleButtonStrip* strip = widgets_->strip;
+    strip->SetToolTip(StripButton::AddAddresses, TranslateText(QStringLiteral("Add addresses")));
+    strip->SetToolTip(StripButton::StartAll, TranslateText(QStringLiteral("Start all")));
+    strip->SetToolTip(StripButton::StopAsking, TranslateText(QStringLiteral("Stop")));
+    strip->SetToolTip(StripButton::SiteTree, TranslateText(QStringLiteral("Show or hide the sites")));
+    strip->SetToolTip(StripButton::Minimize, TranslateText(QStringLiteral("Minimize")));
+    strip->SetToolTip(StripButton::Maximize, TranslateText(QStringLiteral("Maximize")));
+    strip->SetToolTip(StripButton::Close, TranslateText(QStringLiteral("Close")));
+}
+
+void CTrevaloDlg::OnStripButton(int number) {
+    switch (number) {
+    case StripButton::Minimize:
+        showMinimized();
+        break;
+    case StripButton::Maximize:
+        ToggleMaximized();
+        break;
+    case StripButton::Close:
+        CloseWindow();
+        break;
+    case StripButton::AddAddresses:
+        ExecuteCommand(kCmdAddAddresses);
+        break;
+    case StripButton::StartAll:
+        if (widgets_->strip->IsButtonEnabled(StripButton::StartAll))
+            ExecuteCommand(kCmdStartAll);
+        break;
+    case StripButton::StopAsking:
+        if (widgets_->strip->IsButtonEnabled(StripButton::StopAsking))
+            ExecuteCommand(kCmdStopAsking);
+        break;
+    case StripButton::SiteTree:
+        SetSiteTreeVisible(!IsSiteTreeVisible());
+        break;
+    default:
+        break;
+    }
+}
+
+void CTrevaloDlg::RefreshToolbar() {
+    widgets_->strip->SetButtonEnabled(StripButton::StartAll, taskList_->CanStripStart());
+    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsDownloading());
+}
+
+TitleButtonStrip* CTrevaloDlg::Strip() const {
+    return widgets_->strip;
+}
+
+void CTrevaloDlg::SetStatusText(const QString& text) {
+    widgets_->status->setText(text);
+}
+
+QString CTrevaloDlg::StatusText() const {
+    return widgets_->status->text();
+}
+
+bool CTrevaloDlg::IsSiteTreeVisible() const {
+    return widgets_->IsSiteTreeVisible();
+}
+
+void CTrevaloDlg::SetSiteTreeVisible(bool visible) {
+    widgets_->SetSiteTreeVisible(visible);
+}
+
+void CTrevaloDlg::ToggleMaximized() {
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
+void CTrevaloDlg::ShowTaskContextMenu(const QPoint& pos) {
+    if (taskContextMenu_ && !taskContextMenu_->isEmpty())
+        taskContextMenu_->popup(taskList_->View()->mapToGlobal(pos));
+}
+
+void CTrevaloDlg::ShowAbout() {
+    CAboutDlg about(bundle_, this);
+    about.exec();
+}
+
+void CTrevaloDlg::OpenHelp() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(GetAppFolder() + QStringLiteral("/help/intro.html")));
+}
+
+void CTrevaloDlg::OpenOutputFolder() {
+    NormalizeOutputBox();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(widgets_->outputFolder->text()));
+}
+
+void CTrevaloDlg::ChooseOutputFolder() {
+    NormalizeOutputBox();
+    const QString before = widgets_->outputFolder->text();
+    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(32813), before);
+    if (!chosen)
+        return;
+    widgets_->outputFolder->setText(*chosen);
+    NormalizeOutputBox();
+    const QString folder = widgets_->outputFolder->text();
+    taskList_->SetOutputFolder(folder);
+    if (folder != before)
+        SetStatusText(FillFormat(LoadText(32814), {folder}));
+}
+
+void CTrevaloDlg::NormalizeOutputBox() {
+    const QString folder = NormalizeOutputFolder(widgets_->outputFolder->text());
+    widgets_->outputFolder->setText(folder);
+    QDir().mkpath(folder);
+}
+
+void CTrevaloDlg::RestorePlacement() {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const StoredWindowState stored = LoadWindowState(screen.width(), screen.height());
+    WidgetPlacement::Apply(this, stored.placement);
+    SetSiteTreeVisible(CountHistory(history_) > 0 && stored.showMM != 0);
+}
+
+void CTrevaloDlg::SavePlacement() {
+    StoredWindowState state;
+    state.placement = WidgetPlacement::Read(this);
+    state.showMM = IsSiteTreeVisible() ? 1 : 0;
+    SaveWindowState(state);
+}
+
+bool CTrevaloDlg::CloseWindow() {
+    if (ending_)
+        return true;
+    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(32805)))
+        return false;
+    settings_.Save();
+    SavePlacement();
+    ending_ = true;
+    done(QDialog::Accepted);
+    return true;
+}
+
+void CTrevaloDlg::closeEvent(QCloseEvent* event) {
+    if (ending_ || CloseWindow())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CTrevaloDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape never close the main window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CTrevaloDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange)
+        widgets_->ReloadImages(isMaximized());
+    QDialog::changeEvent(event);
+}
+
+void CTrevaloDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF outline = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = FramelessFrame::kCornerEllipse / 2.0;
+    painter.fillRect(rect(), QColor(0xee, 0xf1, 0xf5));
+    QLinearGradient header(0, 0, 0, widgets_->HeaderHeight());
+    header.setColorAt(0, QColor(0x26, 0x37, 0x4a));
+    header.setColorAt(1, QColor(0x1f, 0x2b, 0x38));
+    painter.fillRect(QRect(0, 0, width(), widgets_->HeaderHeight()), header);
+    painter.setPen(QPen(QColor(0x17, 0x21, 0x2c), 1));
+    painter.drawRoundedRect(outline, radius, radius);
+}

@@ -1,0 +1,73 @@
+// The real main window on a real X display (its own Xvfb, xcb platform):
+// an address pasted from the clipboard is downloaded from the site
+// simulator into the history, and the whole window is saved as a picture.
+#include "support/XvfbDisplay.h"
+#include "ui/MainWindowFixture.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QWindow>
+
+namespace {
+XvfbDisplay* g_display = nullptr;
+
+// Xvfb must run before the application object connects to it.
+class XvfbEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        g_display = new XvfbDisplay;
+        QString error;
+        ASSERT_TRUE(g_display->Start(&error)) << error.toStdString();
+        qputenv("DISPLAY", g_display->Name().toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    void TearDown() override {
+        delete g_display;
+        g_display = nullptr;
+    }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+QString ScreenshotPath(const QString& name) {
+    const QString folder =
+        qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/') + name;
+}
+} // namespace
+
+class MainWindowE2E : public MainWindowFixture {};
+
+TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    const QString path = ScreenshotPath(QStringLiteral("main-window-frame.png"));
+    ASSERT_TRUE(window.grab().save(path));
+    EXPECT_GT(QFileInfo(path).size(), 0);
+}
+
+#ifdef ZORV_REAL_TASK_LIST
+TEST_F(MainWindowE2E, PastedAddressIsDownloadedIntoTheHistory) {
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle()->isExposed(); }));
+    QApplication::clipboard()->setText(Address(QStringLiteral("zvNormal001")));
+    ASSERT_TRUE(WaitForGui([&] { return window.IsCommandEnabled(57637); }));
+    ASSERT_TRUE(window.ExecuteCommand(57637));
+    ASSERT_EQ(Rows()->rowCount(), 1);
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+
+    const bool filled = WaitForGui(
+        [&] {
+            return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading() &&
+                   Rows()->index(0, 5).data().toString().endsWith(QLatin1String(" fps"));
+        },
+        std::chrono::seconds(90));
+    ASSERT_TRUE(window.grab().save(ScreenshotPath(QStringLiteral("main-window.png"))));
+    ASSERT_TRUE(filled) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    EXPECT_NE(Rows()->index(0, 2).data().toString(), QStringLiteral("N/A"));
+    EXPECT_NE(Rows()->index(0, 3).data().toString(), QStringLiteral("Online"));
+    EXPECT_TRUE(Rows()->index(0, 4).data().toString().contains(QLatin1Char('x')));
+}
+#endif
