@@ -5,6 +5,7 @@ TipsPanel::TipsPanel(QWidget* parent) : QTextBrowser(parent) {
     setOpenExternalLinks(true);
     setFrameShape(QFrame::NoFrame);
     document()->setDocumentMargin(12);
+    document()->setIndentWidth(14);
     document()->setDefaultStyleSheet(
         QStringLiteral("h3 { color: #2b3a4d; margin-top: 10px; margin-bottom: 4px; }"
                        "p, li { color: #3b4654; }"

@@ -9,6 +9,8 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -171,11 +173,29 @@ TEST_F(MainWindowTest, TopStripDoubleClickClosesAtTheLeftCornerAndTogglesElsewhe
     QTest::mouseDClick(&window, Qt::LeftButton, {}, QPoint(400, 10));
     EXPECT_TRUE(WaitForGui([&] { return !window.isMaximized(); }));
     QTest::mouseDClick(&window, Qt::LeftButton, {}, QPoint(400, 40)); // below the strip: nothing
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClick(&window, Qt::Key_Return);
     EXPECT_FALSE(window.isMaximized());
     EXPECT_TRUE(window.isVisible());
     QTest::mouseDClick(&window, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindowTest, AnOutputFolderThatCannotBeMadeIsReplacedByTheUsersChoiceAtStart) {
+    const QString blocked = WriteFile(QStringLiteral("a-file"), "x") + QStringLiteral("/downloads");
+    const QString chosen = Path("chosen");
+    Settings().OutputFolder = blocked;
+    prompts_.pickedFolder = chosen;
+    CTrevaloDlg& window = Open();
+    EXPECT_EQ(prompts_.messages, QStringList{LoadText(32798)});
+    EXPECT_EQ(prompts_.pickerTitles, QStringList{LoadText(32813)});
+    EXPECT_EQ(window.Widgets().outputFolder->text(), chosen);
+    EXPECT_TRUE(QFileInfo(chosen).isDir());
+    // The choice is the setting from now on, so the worker is not handed the
+    // unusable folder again.
+    EXPECT_EQ(Settings().OutputFolder, chosen);
+    EXPECT_TRUE(window.StatusText().contains(chosen));
 }
 
 TEST_F(MainWindowTest, StartUpUpdateCheckReportsANewerVersionOnTheStatusLine) {

@@ -31,6 +31,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -272,6 +273,12 @@ void CTrevaloDlg::LoadMenus() {
             action->setCheckable(!action->isSeparator());
         MarkLanguageMenu();
     }
+    systemMenu_ = new QMenu(this);
+    const QString about = FillFormat(LoadText(101), {ProductName()});
+    if (!about.isEmpty()) {
+        systemMenu_->addSeparator();
+        MenuBuilder::InsertItem(systemMenu_, 1, kCmdSystemAbout, about, *commands_);
+    }
     taskContextMenu_ = new QMenu(this);
     if (!context->empty())
         MenuBuilder::Fill(taskContextMenu_, context->front().submenu, *commands_);
@@ -399,6 +406,9 @@ void CTrevaloDlg::ChooseOutputFolder() {
     widgets_->outputFolder->setText(*chosen);
     NormalizeOutputBox();
     const QString folder = widgets_->outputFolder->text();
+    // The setting follows the choice: the worker is given the setting again
+    // when the window finishes initialising, and it is what the next start uses.
+    settings_.OutputFolder = folder;
     taskList_->SetOutputFolder(folder);
     if (folder != before)
         SetStatusText(FillFormat(LoadText(32814), {folder}));
@@ -441,6 +451,12 @@ void CTrevaloDlg::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void CTrevaloDlg::contextMenuEvent(QContextMenuEvent* event) {
+    // The title area's menu stands in for the system menu.
+    if (systemMenu_ && event->pos().y() < widgets_->HeaderHeight())
+        systemMenu_->popup(event->globalPos());
 }
 
 void CTrevaloDlg::keyPressEvent(QKeyEvent* event) {

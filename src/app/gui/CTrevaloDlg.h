@@ -67,6 +67,7 @@ class CTrevaloDlg : public QDialog {
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -104,6 +105,7 @@ class CTrevaloDlg : public QDialog {
     std::unique_ptr<LanguageMenu> languageMenu_;
     QMenu* languageSubmenu_ = nullptr;
     QMenu* taskContextMenu_ = nullptr;
+    QMenu* systemMenu_ = nullptr;
     std::unique_ptr<DownloadTaskList> taskList_;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
