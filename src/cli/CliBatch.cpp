@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Localization.h"
+#include "app/OutputFolder.h"
 #include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
@@ -36,7 +37,7 @@ bool CliBatch::AllDownloaded() const {
 
 void CliBatch::Run(const QStringList& addresses) {
     const auto settings = Settings().Shared();
-    worker_->outputFolder = settings->OutputFolder;
+    worker_->outputFolder = NormalizeOutputFolder(settings->OutputFolder);
     worker_->useTitle = settings->UseTitleAsFileName;
     worker_->retryTimes = settings->RetryTimes;
     worker_->useInternalCache = settings->UseInternalCache;

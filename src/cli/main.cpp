@@ -17,6 +17,7 @@
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <atomic>
 #include <csignal>
@@ -122,8 +123,10 @@ int main(int argc, char** argv) {
     settings.Load();
     SelectLanguage(settings.LangID);
     // Options change this run only: nothing here is saved.
+    // A folder on the command line is relative to where the user stands; a
+    // stored one is made absolute by the normaliser (under the home folder).
     if (options.outputFolder)
-        settings.OutputFolder = *options.outputFolder;
+        settings.OutputFolder = QDir::current().absoluteFilePath(*options.outputFolder);
     if (options.retryTimes)
         settings.RetryTimes = *options.retryTimes;
     if (options.useTitle)

@@ -4,6 +4,7 @@
 #include "support/SimulatorSuite.h"
 #include "support/ZorvGetRunner.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -41,6 +42,26 @@ TEST_F(ZorvGetTest, DownloadsIdentifiesAndRecordsInHistory) {
     EXPECT_EQ(columns.value(5), path);
     EXPECT_EQ(columns.value(6), kMetacafe);
     EXPECT_TRUE(runner_->Run({"--history", "YOUTUBE"}).OutLines().isEmpty());
+}
+
+TEST_F(ZorvGetTest, RelativeOutputFoldersAreRecordedAbsolute) {
+    // On the command line a folder is relative to the working folder; a
+    // stored one is placed under the home folder.
+    QDir().mkpath(Path("cwd"));
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Path("cwd")));
+    const ZorvGetRun run = runner_->Run({"-o", "relout", kMetacafe});
+    QDir::setCurrent(saved);
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    runner_->SetSetting("Setting/Output/OutputFolder", "stored");
+    ASSERT_EQ(runner_->Run({kMetacafe}).exitCode, 0);
+
+    QStringList recorded;
+    for (const QString& line : runner_->Run({"--history", "METACAFE"}).OutLines())
+        recorded << line.split('\t').value(5);
+    recorded.sort();
+    EXPECT_EQ(recorded, (QStringList{Path("cwd/relout/MetaCafe/1000001.flv"),
+                                     Path("user/stored/MetaCafe/1000001.flv")}));
 }
 
 TEST_F(ZorvGetTest, FailedAndUnsupportedAddressesGiveErrorLinesAndExitOne) {
