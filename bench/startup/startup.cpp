@@ -57,6 +57,7 @@ int main(int argc, char* argv[]) {
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     const QString dir = QCoreApplication::applicationDirPath();
     const QString zorv = dir + QStringLiteral("/startup_zorv_probe");
     const QString empty = dir + QStringLiteral("/startup_empty_probe");
