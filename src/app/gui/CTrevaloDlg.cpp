@@ -3,23 +3,23 @@
 #include "app/AppFolders.h"
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
-#include "app/LanguageMenu.h"
 #include "app/Localization.h"
 #include "app/OutputFolder.h"
 #include "app/WindowPlacement.h"
 #include "app/gui/CAboutDlg.h"
 #include "app/gui/ConnectionState.h"
 #include "app/gui/DownloadTaskList.h"
+#include "app/gui/MainWindowMenus.h"
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/SiteCountsPanel.h"
+#include "app/gui/TaskListCommands.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
-#include "platform/ParseUrl.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "ui/CommandTable.h"
 #include "ui/FramelessFrame.h"
-#include "ui/MenuBuilder.h"
+#include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
 #include "ui/TextFill.h"
 #include "ui/TipsPanel.h"
@@ -29,7 +29,6 @@
 #include "update/CheckVersion.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -41,7 +40,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
@@ -49,32 +47,14 @@
 namespace {
 const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::registerEventType()); // 5026
 
-// Hands posted update-check results to the window's thread; a result that
-// arrives after the window is gone is dropped with its context.
-class QueuedCallTarget : public MessageTarget {
-  public:
-    using Handler = std::function<void(int, qintptr, qintptr)>;
-    QueuedCallTarget(QObject* context, Handler handler) : context_(context), handler_(std::move(handler)) {}
-    void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString>) override {
-        Handler handler = handler_;
-        QMetaObject::invokeMethod(
-            context_, [handler, msg, wParam, lParam] { handler(msg, wParam, lParam); }, Qt::QueuedConnection);
-    }
-
-  private:
-    QObject* context_;
-    Handler handler_;
-};
-
 QString ProductName() {
     return TranslateText(QLatin1String(kProductName));
 }
 
-// Commands of the main window not listed with the task list.
-constexpr int kCmdAbout = 32837, kCmdSystemAbout = 16, kCmdExit = 32772, kCmdHelp = 32778;
+// Commands of the main window other than the task list's.
+constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
 constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
-constexpr int kCmdPaste = 57637, kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
-constexpr int kCmdStartAll = 32855, kCmdStartSelected = 32835, kCmdStop = 32856, kCmdStopAsking = 32836;
+constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
 } // namespace
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
@@ -114,6 +94,7 @@ void CTrevaloDlg::OnInitDialog() {
     LogInfo("CTrevaloDlg", "HTML tips initialized.");
 
     taskList_ = std::make_unique<DownloadTaskList>(settings_, prompts_, power_, this);
+    taskList_->SetHistoryDb(history_);
     widgets_->SetTaskView(taskList_->View());
     connect(taskList_.get(), &DownloadTaskList::statusTextChanged, this, &CTrevaloDlg::SetStatusText);
     connect(taskList_.get(), &DownloadTaskList::toolbarChanged, this, &CTrevaloDlg::RefreshToolbar);
@@ -147,7 +128,7 @@ void CTrevaloDlg::OnInitDialog() {
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
     RestorePlacement();
-    RetranslateStrip();
+    widgets_->RetranslateStrip();
     RefreshToolbar();
     QCoreApplication::postEvent(this, new QEvent(kDeferredInitEvent));
     WidgetTranslation::TranslateDialog(this, IDD);
@@ -200,43 +181,19 @@ bool CTrevaloDlg::event(QEvent* event) {
 }
 
 void CTrevaloDlg::RegisterCommands() {
-    DownloadTaskList* list = taskList_.get();
+    TaskListCommands::Register(*commands_, *taskList_);
     CommandTable& c = *commands_;
-    c.Add(
-        kCmdStartAll, [list] { return list->CanStartAll(); }, [list] { list->StartAll(); });
-    c.Add(
-        kCmdStartSelected, [list] { return list->CanStartSelected(); }, [list] { list->StartSelected(); });
-    c.Add(
-        kCmdStop, [list] { return list->CanStop(); }, [list] { list->Stop(); });
-    c.Add(
-        kCmdStopAsking, [list] { return list->CanStop(); }, [list] { list->StopAskingFirst(); });
-    c.Add(
-        kCmdPaste,
-        [] {
-            const auto parts = ParseUrl(QApplication::clipboard()->text());
-            return parts && parts->scheme == QLatin1String("http");
-        },
-        [list] { list->PasteFromClipboard(); });
-    c.Add(kCmdAddAddresses, nullptr, [this, list] { list->OpenAddUrlDialog(this); });
+    c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
     c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
     c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
     c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
     c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
     c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
-    c.Add(kCmdSystemAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
     c.Add(kCmdHomePage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/"))); });
     c.Add(kCmdProductPage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
-    auto language = [this](int id) {
-        return [this, id] {
-            if (languageMenu_->OnLanguageCommand(id, settings_))
-                OnLanguageChanged();
-        };
-    };
-    c.Add(LanguageMenu::kAutoCommand, nullptr, language(LanguageMenu::kAutoCommand));
-    for (int id = LanguageMenu::kFirstCommand; id <= LanguageMenu::kLastCommand; ++id)
-        c.Add(id, nullptr, language(id));
 }
 
 bool CTrevaloDlg::ExecuteCommand(int id) {
@@ -253,67 +210,22 @@ void CTrevaloDlg::LoadAccelerators() {
 }
 
 void CTrevaloDlg::LoadMenus() {
-    languageMenu_ = std::make_unique<LanguageMenu>();
-    const auto main = bundle_.Menu(kMainMenu);
-    const auto context = bundle_.Menu(kContextMenus);
-    if (!main || !context) {
+    menus_ = std::make_unique<MainWindowMenus>(this, widgets_->menuBar, *commands_, settings_);
+    menus_->RegisterLanguageCommands([this] { OnLanguageChanged(); });
+    if (!menus_->Load(bundle_, ProductName()))
         LogError("CTrevaloDlg", "Cannot load main menu");
-        return;
-    }
-    MenuBuilder::FillBar(widgets_->menuBar, *main, *commands_);
-    const QList<QAction*> popups = widgets_->menuBar->actions();
-    if (popups.size() > 1)
-        languageSubmenu_ = MenuBuilder::FindSubmenu(popups[1]->menu(), QStringLiteral("Language"));
-    if (languageSubmenu_) {
-        languageMenu_->Build();
-        int position = LanguageMenu::kFirstItemPosition;
-        for (const LanguageMenu::Item& item : languageMenu_->Items())
-            MenuBuilder::InsertItem(languageSubmenu_, position++, item.command, item.text, *commands_);
-        for (QAction* action : languageSubmenu_->actions())
-            action->setCheckable(!action->isSeparator());
-        MarkLanguageMenu();
-    }
-    systemMenu_ = new QMenu(this);
-    const QString about = FillFormat(LoadText(101), {ProductName()});
-    if (!about.isEmpty()) {
-        systemMenu_->addSeparator();
-        MenuBuilder::InsertItem(systemMenu_, 1, kCmdSystemAbout, about, *commands_);
-    }
-    taskContextMenu_ = new QMenu(this);
-    if (!context->empty())
-        MenuBuilder::Fill(taskContextMenu_, context->front().submenu, *commands_);
-}
-
-void CTrevaloDlg::MarkLanguageMenu() {
-    if (!languageSubmenu_)
-        return;
-    for (QAction* action : languageSubmenu_->actions())
-        if (!action->isSeparator())
-            action->setChecked(languageMenu_->IsChecked(action->data().toInt(), settings_.LangID));
 }
 
 void CTrevaloDlg::OnLanguageChanged() {
-    MarkLanguageMenu();
     // What message 5031 asks of the window: pictures, strip, texts.
     SetStatusText(QString());
     widgets_->ReloadImages(isMaximized());
-    RetranslateStrip();
-    MenuBuilder::TranslateBar(widgets_->menuBar);
+    widgets_->RetranslateStrip();
+    menus_->Retranslate();
     widgets_->siteTree->Retranslate();
-    widgets_->tips->SetPage(bundle_.Html(1018));
+    widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
-}
-
-void CTrevaloDlg::RetranslateStrip() {
-    TitleButtonStrip* strip = widgets_->strip;
-    strip->SetToolTip(StripButton::AddAddresses, TranslateText(QStringLiteral("Add addresses")));
-    strip->SetToolTip(StripButton::StartAll, TranslateText(QStringLiteral("Start all")));
-    strip->SetToolTip(StripButton::StopAsking, TranslateText(QStringLiteral("Stop")));
-    strip->SetToolTip(StripButton::SiteTree, TranslateText(QStringLiteral("Show or hide the sites")));
-    strip->SetToolTip(StripButton::Minimize, TranslateText(QStringLiteral("Minimize")));
-    strip->SetToolTip(StripButton::Maximize, TranslateText(QStringLiteral("Maximize")));
-    strip->SetToolTip(StripButton::Close, TranslateText(QStringLiteral("Close")));
 }
 
 void CTrevaloDlg::OnStripButton(int number) {
@@ -332,11 +244,11 @@ void CTrevaloDlg::OnStripButton(int number) {
         break;
     case StripButton::StartAll:
         if (widgets_->strip->IsButtonEnabled(StripButton::StartAll))
-            ExecuteCommand(kCmdStartAll);
+            ExecuteCommand(TaskListCommands::StartAll);
         break;
     case StripButton::StopAsking:
         if (widgets_->strip->IsButtonEnabled(StripButton::StopAsking))
-            ExecuteCommand(kCmdStopAsking);
+            ExecuteCommand(TaskListCommands::StopAsking);
         break;
     case StripButton::SiteTree:
         SetSiteTreeVisible(!IsSiteTreeVisible());
@@ -379,8 +291,9 @@ void CTrevaloDlg::ToggleMaximized() {
 }
 
 void CTrevaloDlg::ShowTaskContextMenu(const QPoint& pos) {
-    if (taskContextMenu_ && !taskContextMenu_->isEmpty())
-        taskContextMenu_->popup(taskList_->View()->mapToGlobal(pos));
+    QMenu* menu = menus_ ? menus_->TaskContextMenu() : nullptr;
+    if (menu && !menu->isEmpty())
+        menu->popup(taskList_->View()->mapToGlobal(pos));
 }
 
 void CTrevaloDlg::ShowAbout() {
@@ -455,8 +368,8 @@ void CTrevaloDlg::closeEvent(QCloseEvent* event) {
 
 void CTrevaloDlg::contextMenuEvent(QContextMenuEvent* event) {
     // The title area's menu stands in for the system menu.
-    if (systemMenu_ && event->pos().y() < widgets_->HeaderHeight())
-        systemMenu_->popup(event->globalPos());
+    if (menus_ && menus_->SystemMenu() && event->pos().y() < widgets_->HeaderHeight())
+        menus_->SystemMenu()->popup(event->globalPos());
 }
 
 void CTrevaloDlg::keyPressEvent(QKeyEvent* event) {
@@ -480,14 +393,5 @@ void CTrevaloDlg::changeEvent(QEvent* event) {
 
 void CTrevaloDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF outline = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = FramelessFrame::kCornerEllipse / 2.0;
-    painter.fillRect(rect(), QColor(0xee, 0xf1, 0xf5));
-    QLinearGradient header(0, 0, 0, widgets_->HeaderHeight());
-    header.setColorAt(0, QColor(0x26, 0x37, 0x4a));
-    header.setColorAt(1, QColor(0x1f, 0x2b, 0x38));
-    painter.fillRect(QRect(0, 0, width(), widgets_->HeaderHeight()), header);
-    painter.setPen(QPen(QColor(0x17, 0x21, 0x2c), 1));
-    painter.drawRoundedRect(outline, radius, radius);
+    widgets_->PaintBackground(painter, size());
 }

@@ -18,11 +18,10 @@ class AppSettings;
 class CommandTable;
 class DownloadTaskList;
 class FramelessFrame;
-class LanguageMenu;
+class MainWindowMenus;
 class MainWindowWidgets;
 class MessageTarget;
 class PowerControl;
-class QMenu;
 class ResourceBundle;
 class SqliteConnection;
 class TitleButtonStrip;
@@ -32,8 +31,6 @@ class CTrevaloDlg : public QDialog {
     Q_OBJECT
   public:
     static constexpr int IDD = 102;
-    static constexpr int kMainMenu = 243;
-    static constexpr int kContextMenus = 184;
     static constexpr int kAccelerators = 248;
     static constexpr int kMinWidth = 999;
     static constexpr int kMinHeight = 600;
@@ -79,7 +76,6 @@ class CTrevaloDlg : public QDialog {
     void RegisterCommands();
     void LoadMenus();
     void LoadAccelerators();
-    void MarkLanguageMenu();
     void RestorePlacement();
     void SavePlacement();
     // The close sequence; true when the window ends.
@@ -92,7 +88,6 @@ class CTrevaloDlg : public QDialog {
     void ChooseOutputFolder();
     void NormalizeOutputBox();
     void ShowTaskContextMenu(const QPoint& pos);
-    void RetranslateStrip();
 
     AppSettings& settings_;
     UserPrompts& prompts_;
@@ -102,10 +97,7 @@ class CTrevaloDlg : public QDialog {
     std::unique_ptr<MainWindowWidgets> widgets_;
     FramelessFrame* frame_ = nullptr;
     CommandTable* commands_ = nullptr;
-    std::unique_ptr<LanguageMenu> languageMenu_;
-    QMenu* languageSubmenu_ = nullptr;
-    QMenu* taskContextMenu_ = nullptr;
-    QMenu* systemMenu_ = nullptr;
+    std::unique_ptr<MainWindowMenus> menus_;
     std::unique_ptr<DownloadTaskList> taskList_;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;

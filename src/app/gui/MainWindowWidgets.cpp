@@ -3,6 +3,7 @@
 #include "app/AppFolders.h"
 #include "app/Localization.h"
 #include "app/gui/SiteCountsPanel.h"
+#include "ui/FramelessFrame.h"
 #include "ui/ResourceBundle.h"
 #include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -201,4 +203,28 @@ void MainWindowWidgets::SetSiteTreeVisible(bool visible) {
 
 bool MainWindowWidgets::IsSiteTreeVisible() const {
     return !siteFrame_->isHidden();
+}
+
+void MainWindowWidgets::RetranslateStrip() {
+    strip->SetToolTip(StripButton::AddAddresses, TranslateText(QStringLiteral("Add addresses")));
+    strip->SetToolTip(StripButton::StartAll, TranslateText(QStringLiteral("Start all")));
+    strip->SetToolTip(StripButton::StopAsking, TranslateText(QStringLiteral("Stop")));
+    strip->SetToolTip(StripButton::SiteTree, TranslateText(QStringLiteral("Show or hide the sites")));
+    strip->SetToolTip(StripButton::Minimize, TranslateText(QStringLiteral("Minimize")));
+    strip->SetToolTip(StripButton::Maximize, TranslateText(QStringLiteral("Maximize")));
+    strip->SetToolTip(StripButton::Close, TranslateText(QStringLiteral("Close")));
+}
+
+void MainWindowWidgets::PaintBackground(QPainter& painter, QSize size) const {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRect all(QPoint(0, 0), size);
+    painter.fillRect(all, QColor(0xee, 0xf1, 0xf5));
+    const int headerHeight = HeaderHeight();
+    QLinearGradient band(0, 0, 0, headerHeight);
+    band.setColorAt(0, QColor(0x26, 0x37, 0x4a));
+    band.setColorAt(1, QColor(0x1f, 0x2b, 0x38));
+    painter.fillRect(QRect(0, 0, size.width(), headerHeight), band);
+    const qreal radius = FramelessFrame::kCornerEllipse / 2.0;
+    painter.setPen(QPen(QColor(0x17, 0x21, 0x2c), 1));
+    painter.drawRoundedRect(QRectF(all).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
 }

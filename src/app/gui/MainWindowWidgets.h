@@ -6,12 +6,14 @@
 //
 // Threads: main thread only.
 
+#include <QSize>
 #include <QString>
 
 class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
+class QPainter;
 class QSplitter;
 class QToolButton;
 class QVBoxLayout;
@@ -48,6 +50,10 @@ class MainWindowWidgets {
     void ReloadImages(bool maximized);
     // Height of the dark title area, for painting the window's background.
     int HeaderHeight() const;
+    // Tool tips of the strip's buttons in the current language.
+    void RetranslateStrip();
+    // The window's own surface: light body, dark title area, thin outline.
+    void PaintBackground(QPainter& painter, QSize size) const;
     void SetSiteTreeVisible(bool visible);
     bool IsSiteTreeVisible() const;
 

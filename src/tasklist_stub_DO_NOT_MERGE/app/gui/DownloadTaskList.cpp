@@ -10,6 +10,9 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include <algorithm>
+#include <functional>
+
 DownloadTaskList::DownloadTaskList(AppSettings&, UserPrompts& prompts, PowerControl&, QWidget* viewParent)
     : prompts_(prompts), view_(new QTableView(viewParent)), model_(new QStandardItemModel(0, 7, this)) {
     const int headers[] = {0, 278, 261, 280, 267, 282, 283};
@@ -83,6 +86,21 @@ void DownloadTaskList::StopAskingFirst() {
 
 bool DownloadTaskList::CanStripStart() const {
     return !downloading_ && HasPending(true);
+}
+
+bool DownloadTaskList::RemoveRows(QList<int> rows) {
+    if (downloading_)
+        return false;
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    for (int r : rows)
+        model_->removeRow(r);
+    Q_EMIT toolbarChanged();
+    return true;
+}
+
+bool DownloadTaskList::CanPaste() const {
+    const auto parts = ParseUrl(QApplication::clipboard()->text());
+    return parts && parts->scheme == QLatin1String("http");
 }
 
 void DownloadTaskList::PasteFromClipboard() {

@@ -2,6 +2,7 @@
 // Stand-in for the task list (see ../../README.md). Same interface as the
 // real one; rows are plain items, starting only flips the downloading flag.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,7 @@
 class AppSettings;
 class DownloadWorker;
 class PowerControl;
+class SqliteConnection;
 class QStandardItemModel;
 class QTableView;
 class QWidget;
@@ -22,13 +24,15 @@ class DownloadTaskList : public QObject {
     ~DownloadTaskList() override;
     QWidget* View() const;
     TaskListModel* Model() const { return nullptr; }
+    void SetHistoryDb(SqliteConnection*) {}
     void CreateWorker() { workerCreated_ = true; }
     DownloadWorker* Worker() const { return nullptr; }
     void AddUrlTask(const QString& address);
     void AddUrls(const QStringList& lines);
     bool AddLocalFile(const QString&) { return false; }
     int FillRowFromFile(const QString&, int, int, const QString&) { return 0; }
-    void SetOutputFolder(const QString& folder) { outputFolder_ = folder; }
+    QString SetOutputFolder(const QString& folder) { return outputFolder_ = folder; }
+    bool RemoveRows(QList<int> rows);
     void ApplyWorkerSettings() {}
     bool CanStartAll() const;
     void StartAll();
@@ -40,6 +44,7 @@ class DownloadTaskList : public QObject {
     bool CanStripStart() const;
     bool IsDownloading() const { return downloading_; }
     void OpenAddUrlDialog(QWidget*) {}
+    bool CanPaste() const;
     void PasteFromClipboard();
 
   Q_SIGNALS:
