@@ -43,6 +43,9 @@ TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     CTrevaloDlg& window = Open();
     ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    window.OnStripButton(20); // the site panel, too
+    ASSERT_TRUE(window.IsSiteTreeVisible());
+    QApplication::sendPostedEvents(); // the layout follows before the picture
     const QString path = ScreenshotPath(QStringLiteral("main-window-frame.png"));
     ASSERT_TRUE(window.grab().save(path));
     EXPECT_GT(QFileInfo(path).size(), 0);

@@ -33,6 +33,10 @@ const char* const kStyle = R"(
 #mainHeader QMenuBar::item:disabled { color: #7f8b99; }
 QFrame#panelFrame { background: #ffffff; border: 1px solid #d3d9e1; border-radius: 6px; }
 QTreeWidget#siteTree, QTextBrowser#tipsPanel { background: transparent; }
+QTreeWidget#siteTree { padding: 6px 4px; outline: 0; }
+QTreeWidget#siteTree::item { padding: 4px 4px; border-radius: 4px; color: #2b3a4d; }
+QTreeWidget#siteTree::item:hover { background: #f1f4f7; }
+QTreeWidget#siteTree::item:selected { background: #fde6da; color: #b8441f; }
 QToolButton#siteTreeHandle { background: #dfe4ea; border: 1px solid #ccd3dc; border-radius: 4px; color: #3b4654; }
 QToolButton#siteTreeHandle:hover { background: #d2d9e1; }
 QLabel#statusLine { color: #3b4654; }
@@ -105,7 +109,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
 
     siteTree = new SiteCountsPanel(history);
     siteFrame_ = Panel(siteTree);
-    siteFrame_->setFixedWidth(190);
+    siteFrame_->setFixedWidth(176);
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));
@@ -120,7 +124,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     tips = new TipsPanel;
     tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     QFrame* tipsFrame = Panel(tips);
-    tipsFrame->setFixedWidth(250);
+    tipsFrame->setFixedWidth(236);
 
     row->addWidget(siteFrame_);
     row->addWidget(siteTreeHandle);
@@ -176,7 +180,10 @@ QWidget* MainWindowWidgets::BuildFooter() {
 }
 
 void MainWindowWidgets::SetTaskView(QWidget* view) {
-    taskArea->addWidget(view);
+    // Drawn inside the same rounded panel as its neighbours.
+    if (auto* frame = qobject_cast<QFrame*>(view))
+        frame->setFrameShape(QFrame::NoFrame);
+    taskArea->addWidget(Panel(view));
 }
 
 void MainWindowWidgets::ReloadImages(bool maximized) {
