@@ -13,6 +13,12 @@ FramelessFrame::FramelessFrame(QWidget* window) : QObject(window), window_(windo
     window_->installEventFilter(this);
 }
 
+void FramelessFrame::AddSurface(QWidget* container) {
+    // A widget without tracking swallows button-less moves instead of
+    // passing them on to the window.
+    container->setMouseTracking(true);
+}
+
 Qt::Edges FramelessFrame::EdgesAt(QPoint pos, QSize size) {
     Qt::Edges edges;
     if (pos.x() < kResizeBorder)

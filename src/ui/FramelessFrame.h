@@ -26,6 +26,11 @@ class FramelessFrame : public QObject {
     // Installs itself on `window` (made frameless, with mouse tracking).
     explicit FramelessFrame(QWidget* window);
 
+    // Marks a container child as part of the window's own surface: mouse
+    // moves over it reach the frame, so the sizing cursor shows at the
+    // edges it covers.
+    void AddSurface(QWidget* container);
+
     // The edges a press at `pos` of a window of `size` would drag; none
     // away from the border.
     static Qt::Edges EdgesAt(QPoint pos, QSize size);

@@ -164,10 +164,25 @@ TEST_F(MainWindowTest, PlacementIsRestoredFromWindowPosAndSavedOnClose) {
     }
 }
 
-TEST_F(MainWindowTest, TopStripDoubleClickClosesAtTheLeftCornerAndTogglesElsewhere) {
+TEST_F(MainWindowTest, FrameResizesWithinFivePixelsOfAnEdgeAndDoubleClicksInTheTopStrip) {
     CTrevaloDlg& window = Open();
     EXPECT_GE(window.minimumWidth(), 999);
     EXPECT_GE(window.minimumHeight(), 600);
+    const int w = window.width(), h = window.height();
+    const struct {
+        QPoint at;
+        Qt::CursorShape cursor;
+    } edges[] = {
+        {{0, h / 2}, Qt::SizeHorCursor},   {{4, h / 2}, Qt::SizeHorCursor},
+        {{5, h / 2}, Qt::ArrowCursor},     {{w - 5, h / 2}, Qt::SizeHorCursor},
+        {{w - 6, h / 2}, Qt::ArrowCursor}, {{w / 2, h - 1}, Qt::SizeVerCursor},
+        {{2, 2}, Qt::SizeFDiagCursor},     {{w - 2, h - 2}, Qt::SizeFDiagCursor},
+        {{w - 2, 2}, Qt::SizeBDiagCursor},
+    };
+    for (const auto& e : edges) {
+        QTest::mouseMove(&window, e.at);
+        EXPECT_EQ(window.cursor().shape(), e.cursor) << e.at.x() << "," << e.at.y();
+    }
     QTest::mouseDClick(&window, Qt::LeftButton, {}, QPoint(400, 10));
     EXPECT_TRUE(WaitForGui([&] { return window.isMaximized(); }));
     QTest::mouseDClick(&window, Qt::LeftButton, {}, QPoint(400, 10));

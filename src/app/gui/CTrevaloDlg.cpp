@@ -83,6 +83,8 @@ void CTrevaloDlg::OnInitDialog() {
     connect(frame_, &FramelessFrame::closeRequested, this, [this] { CloseWindow(); });
     connect(frame_, &FramelessFrame::toggleMaximizeRequested, this, [this] { ToggleMaximized(); });
     widgets_ = std::make_unique<MainWindowWidgets>(this, bundle_, history_);
+    for (QWidget* surface : widgets_->Surfaces())
+        frame_->AddSurface(surface);
     commands_ = new CommandTable(this);
     connect(commands_, &CommandTable::executed, this, [this] { RefreshToolbar(); });
 

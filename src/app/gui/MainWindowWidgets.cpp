@@ -64,8 +64,8 @@ MainWindowWidgets::MainWindowWidgets(QDialog* window, ResourceBundle& bundle, Sq
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addWidget(BuildHeader());
-    root->addWidget(BuildBody(history), 1);
-    root->addWidget(BuildFooter());
+    root->addWidget(body_ = BuildBody(history), 1);
+    root->addWidget(footer_ = BuildFooter());
     ReloadImages(false);
 }
 

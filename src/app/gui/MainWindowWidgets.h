@@ -6,6 +6,7 @@
 //
 // Threads: main thread only.
 
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -57,6 +58,9 @@ class MainWindowWidgets {
     void SetSiteTreeVisible(bool visible);
     bool IsSiteTreeVisible() const;
 
+    // The containers that make up the window's own surface.
+    QList<QWidget*> Surfaces() const { return {header, body_, footer_}; }
+
     QWidget* header = nullptr;
     QLabel* logo = nullptr;
     QLabel* title = nullptr;
@@ -81,4 +85,6 @@ class MainWindowWidgets {
     QDialog* window_;
     ResourceBundle& bundle_;
     QWidget* siteFrame_ = nullptr;
+    QWidget* body_ = nullptr;
+    QWidget* footer_ = nullptr;
 };
