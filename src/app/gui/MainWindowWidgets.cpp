@@ -124,7 +124,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     tips = new TipsPanel;
     tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     QFrame* tipsFrame = Panel(tips);
-    tipsFrame->setFixedWidth(236);
+    tipsFrame->setFixedWidth(220);
 
     row->addWidget(siteFrame_);
     row->addWidget(siteTreeHandle);
