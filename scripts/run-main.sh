@@ -11,7 +11,11 @@ bash scripts/install-deps.sh
 bash scripts/build.sh build
 
 if [ -z "${DISPLAY:-}" ] || [ ! -x build/bin/zorv ]; then
-  echo "No display (DISPLAY is not set): running the command-line demo instead."
+  if [ -z "${DISPLAY:-}" ]; then
+    echo "No display (DISPLAY is not set): running the command-line demo instead."
+  else
+    echo "The desktop program was not built: running the command-line demo instead."
+  fi
   if [ -x build/bin/zorv-get ] && [ -x build/bin/zorv-sitesim ] && [ -f scripts/demo.sh ]; then
     exec bash scripts/demo.sh build
   fi
