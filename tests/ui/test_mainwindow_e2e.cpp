@@ -29,11 +29,16 @@ class XvfbEnvironment : public ::testing::Environment {
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
 
-QString ScreenshotPath(const QString& name) {
+// Saves the whole window as build/screenshots/<name>, once pending layout
+// changes have been applied.
+bool SaveScreenshot(QWidget& window, const QString& name) {
     const QString folder =
         qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
     QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + name;
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    const QString path = folder + QLatin1Char('/') + name;
+    return window.grab().save(path) && QFileInfo(path).size() > 0;
 }
 } // namespace
 
