@@ -106,6 +106,15 @@ TEST_F(MainWindowTest, CommandsRunOnlyWhenTheirTestPassesWhateverIssuesThem) {
     EXPECT_TRUE(strip->IsButtonEnabled(StripButton::StartAll));
     EXPECT_FALSE(strip->IsButtonEnabled(StripButton::StopAsking));
 
+    // An unchecked pending row: start all may run, the strip's start may not.
+    ASSERT_TRUE(Rows()->setData(Rows()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_FALSE(strip->IsButtonEnabled(StripButton::StartAll));
+    EXPECT_TRUE(window.IsCommandEnabled(32855));
+    window.OnStripButton(StripButton::StartAll);
+    EXPECT_FALSE(window.TaskList()->IsDownloading());
+    ASSERT_TRUE(Rows()->setData(Rows()->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    ASSERT_TRUE(strip->IsButtonEnabled(StripButton::StartAll));
+
     QTest::mouseClick(strip->Button(StripButton::StartAll), Qt::LeftButton);
     ASSERT_TRUE(window.TaskList()->IsDownloading());
     EXPECT_FALSE(strip->IsButtonEnabled(StripButton::StartAll));

@@ -19,6 +19,7 @@ DownloadTaskList::DownloadTaskList(AppSettings&, UserPrompts& prompts, PowerCont
     for (int c = 0; c < 7; ++c)
         model_->setHeaderData(c, Qt::Horizontal, headers[c] ? LoadText(headers[c]) : QString());
     view_->setModel(model_);
+    connect(model_, &QStandardItemModel::itemChanged, this, [this] { Q_EMIT toolbarChanged(); });
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->verticalHeader()->hide();
     view_->horizontalHeader()->setStretchLastSection(true);
