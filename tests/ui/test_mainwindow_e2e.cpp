@@ -1,12 +1,15 @@
 // The real main window on a real X display (its own Xvfb, xcb platform):
 // an address pasted from the clipboard is downloaded from the site
 // simulator into the history, and the whole window is saved as a picture.
+#include "app/gui/MainWindowWidgets.h"
 #include "support/XvfbDisplay.h"
 #include "ui/MainWindowFixture.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWindow>
 
 namespace {
@@ -51,6 +54,13 @@ TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
     window.OnStripButton(20); // the site panel, too
     ASSERT_TRUE(window.IsSiteTreeVisible());
     EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("main-window-frame.png")));
+    // The task menu as it opens: texts and enabled states of an empty list.
+    QMenu* tasks = window.Widgets().menuBar->actions().value(2)->menu();
+    ASSERT_NE(tasks, nullptr);
+    tasks->popup(window.mapToGlobal(QPoint(350, 38)));
+    ASSERT_TRUE(WaitForGui([&] { return tasks->isVisible(); }));
+    EXPECT_TRUE(SaveScreenshot(*tasks, QStringLiteral("menu-tasks.png")));
+    tasks->hide();
 }
 
 #ifdef ZORV_REAL_TASK_LIST

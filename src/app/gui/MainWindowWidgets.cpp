@@ -31,6 +31,11 @@ const char* const kStyle = R"(
 #mainHeader QMenuBar::item { background: transparent; padding: 5px 9px; border-radius: 4px; }
 #mainHeader QMenuBar::item:selected { background: rgba(255,255,255,0.14); color: #ffffff; }
 #mainHeader QMenuBar::item:disabled { color: #7f8b99; }
+QMenu { background: #ffffff; border: 1px solid #c9d1db; padding: 4px; }
+QMenu::item { padding: 5px 26px 5px 24px; border-radius: 4px; color: #1f2a37; }
+QMenu::item:selected { background: #fde6da; color: #b8441f; }
+QMenu::item:disabled { color: #a3acb8; }
+QMenu::separator { height: 1px; background: #e3e8ee; margin: 4px 8px; }
 QFrame#panelFrame { background: #ffffff; border: 1px solid #d3d9e1; border-radius: 6px; }
 QTreeWidget#siteTree, QTextBrowser#tipsPanel { background: transparent; }
 QTreeWidget#siteTree { padding: 6px 4px; outline: 0; }
