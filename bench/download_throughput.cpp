@@ -1,141 +1,368 @@
-// Media download throughput and memory: the worker's download path against
-// the curl program, both fetching the same generated file from the same
-// loopback server in this run. Prints the throughput ratio worker/curl and
-// the worker's peak resident memory for each size (measured in a forked
-// child per run, so sizes do not share a high-water mark).
+// Download throughput as users meet it. nginx (sendfile, no access log)
+// serves a Metacafe watch page and a large media file that starts with a
+// real FLV on 127.0.0.1; the site's host is routed to it with
+// ZORV_CONNECT_TO. Then, in the same run:
+//   - zorv-get as a whole process (page, media, identification, history)
+//     against curl fetching the media alone from the same server,
+//     alternately, N pairs: the median whole-job throughput ratio
+//     zorv-get/curl, each run's seconds and zorv-get's peak RSS;
+//   - the worker inside a real batch (Enqueue + Start, live stop poll) at a
+//     small and a large size, each in a fresh process: throughput and peak
+//     RSS of both, and their difference.
+// Settings, history and log live in temporary folders (XDG_CONFIG_HOME,
+// XDG_DATA_HOME, HOME). Nothing is asserted: it prints figures.
 //
-// Targets: ratio >= 0.90; peak memory independent of the file size (the two
-// sizes within 5 MiB of each other).
+//   cmake --build build --target download_throughput   (builds zorv-get too)
+//   build/bin/download_throughput                       (1 GiB, 5 pairs, 64 MiB + 1 GiB worker)
+//   build/bin/download_throughput --size-mib 64 --pairs 1 --worker-mib 16,64   (a quick run)
 
-#include "retrieval/DownloadWorker.h"
-
-#include "support/LoopbackServer.h"
+#include "support/ChildProcess.h"
+#include "support/MediaFixture.h"
+#include "support/NginxServer.h"
+#include "support/StopSignals.h"
+#include "support/WorkerBatch.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <sys/wait.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
+
 namespace {
-struct ChildResult {
-    double seconds = 0;
-    long hwmBeforeKb = 0;
-    long hwmAfterKb = 0;
-    int result = -1;
+struct Options {
+    int sizeMib = 1024;
+    int pairs = 5;
+    int workerSmallMib = 64;
+    int workerLargeMib = 1024;
+    bool runPairs = true;
+    bool runWorker = true;
+    std::string zorvGet;
 };
 
-long VmHwmKb() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
+struct Tools {
+    std::string nginx, curl, ffmpeg, mplayer, zorvGet, self;
+};
+
+struct Folders {
+    std::string root, prefix, out, logs;
+};
+
+const char* const kUsage =
+    "Usage: download_throughput [--size-mib N] [--pairs N] [--worker-mib SMALL,LARGE]\n"
+    "                           [--no-pairs] [--no-worker] [--zorv-get PATH]\n"
+    "  --size-mib N        media size of the zorv-get/curl pairs (default 1024)\n"
+    "  --pairs N           zorv-get/curl pairs (default 5)\n"
+    "  --worker-mib S,L    media sizes of the two worker batches (default 64,1024)\n"
+    "  --no-pairs          skip the zorv-get/curl pairs\n"
+    "  --no-worker         skip the worker batches\n"
+    "  --zorv-get PATH     the program to measure (default: zorv-get next to this one)\n"
+    "Needs nginx (apt-get install -y nginx-light), curl, ffmpeg and mplayer.\n";
+
+std::string Id(int mib) {
+    return "bench" + std::to_string(mib);
 }
 
-// Downloads `url` into `path` with the worker's media path in a fresh child.
-ChildResult WorkerDownload(const QString& url, const QString& path) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        ChildResult r;
-        {
-            QueueMessageTarget target;
-            DownloadWorker worker(&target);
-            worker.tempPath = path;
-            r.hwmBeforeKb = VmHwmKb();
-            const auto start = std::chrono::steady_clock::now();
-            r.result = worker.DownloadMedia(url);
-            r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            r.hwmAfterKb = VmHwmKb();
+std::int64_t Bytes(int mib) {
+    return std::int64_t(mib) << 20;
+}
+
+bool ParsePositive(const char* text, int& value) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v <= 0 || v > 65536)
+        return false;
+    value = int(v);
+    return true;
+}
+
+// 0 on success, 2 with the complaint printed.
+int ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        bool ok = true;
+        if (a == "--size-mib" && hasValue) {
+            ok = ParsePositive(argv[++i], o.sizeMib);
+        } else if (a == "--pairs" && hasValue) {
+            ok = ParsePositive(argv[++i], o.pairs);
+        } else if (a == "--worker-mib" && hasValue) {
+            std::string v = argv[++i];
+            const size_t comma = v.find(',');
+            ok = comma != std::string::npos && ParsePositive(v.substr(0, comma).c_str(), o.workerSmallMib) &&
+                 ParsePositive(v.substr(comma + 1).c_str(), o.workerLargeMib);
+        } else if (a == "--zorv-get" && hasValue) {
+            o.zorvGet = argv[++i];
+        } else if (a == "--no-pairs") {
+            o.runPairs = false;
+        } else if (a == "--no-worker") {
+            o.runWorker = false;
+        } else if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else {
+            ok = false;
         }
-        (void)!write(fds[1], &r, sizeof r);
-        _exit(0);
+        if (!ok) {
+            std::fprintf(stderr, "download_throughput: bad option %s\n%s", a.c_str(), kUsage);
+            return 2;
+        }
     }
-    close(fds[1]);
-    ChildResult r;
-    if (read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
-        r.result = -1;
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return r;
+    if (!o.runPairs && !o.runWorker) {
+        std::fprintf(stderr, "download_throughput: --no-pairs and --no-worker leave nothing to run\n");
+        return 2;
+    }
+    return 0;
 }
 
-// curl's own transfer time (connection included, process start-up not).
-double CurlDownload(const QString& url, const QString& path) {
-    QProcess curl;
-    curl.start("curl", {"-s", "-S", "-o", path, "-w", "%{time_total}", url});
-    if (!curl.waitForFinished(600000) || curl.exitCode() != 0) {
-        std::fprintf(stderr, "curl failed: %s\n", curl.readAllStandardError().constData());
-        return -1;
+std::string SelfPath() {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).string();
+}
+
+// Every program the run needs, or a message naming the missing ones.
+bool FindTools(const Options& o, Tools& t) {
+    t.self = SelfPath();
+    t.nginx = FindProgram("nginx");
+    t.curl = FindProgram("curl");
+    t.ffmpeg = FindProgram("ffmpeg");
+    t.mplayer = FindProgram("mplayer");
+    t.zorvGet =
+        FindProgram(o.zorvGet.empty() ? fs::path(t.self).parent_path().string() + "/zorv-get" : o.zorvGet);
+    std::string missing;
+    if (t.nginx.empty())
+        missing += "  nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)\n";
+    if (t.curl.empty())
+        missing += "  curl (apt-get install -y curl)\n";
+    if (t.ffmpeg.empty())
+        missing += "  ffmpeg (apt-get install -y ffmpeg): makes the FLV clip\n";
+    if (t.mplayer.empty())
+        missing += "  mplayer (apt-get install -y mplayer): zorv-get identifies every download with it\n";
+    if (t.zorvGet.empty() && o.runPairs)
+        missing += "  zorv-get (build the zorv-get target, or pass --zorv-get PATH)\n";
+    if (t.self.empty())
+        missing += "  /proc/self/exe (this program's own path)\n";
+    if (!missing.empty())
+        std::fprintf(stderr, "download_throughput: missing programs:\n%s", missing.c_str());
+    return missing.empty();
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The one file a run left under `dir`, checked for its size, then the
+// folder emptied for the next run.
+void TakeOutput(const std::string& dir, std::int64_t bytes, const char* who) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
+    std::string problem;
+    if (files.size() != 1)
+        problem = std::to_string(files.size()) + " files instead of one";
+    else if (const auto size = std::int64_t(fs::file_size(files[0])); size != bytes)
+        problem =
+            files[0].string() + " holds " + std::to_string(size) + " bytes, not " + std::to_string(bytes);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    if (!problem.empty())
+        throw std::runtime_error(std::string(who) + " left " + problem + " in " + dir);
+}
+
+ChildOutcome Timed(const std::vector<std::string>& argv, const std::string& log, const char* who,
+                   bool sampleOwnPeak = false) {
+    ::sync(); // the previous run's writes do not land in this one
+    const ChildOutcome run = RunToEnd(argv, log, sampleOwnPeak);
+    if (!run.Succeeded())
+        throw std::runtime_error(std::string(who) + " failed (" + run.Describe() + "):\n" + ReadText(log));
+    return run;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double MiBps(int mib, double seconds) {
+    return seconds > 0 ? mib / seconds : 0;
+}
+
+double Mib(long kib) {
+    return double(kib) / 1024.0;
+}
+
+void RunPairs(const Options& o, const Tools& t, const Folders& f) {
+    const std::string page = MediaFixture::PageUrl(Id(o.sizeMib));
+    const std::string media = MediaFixture::MediaUrl(Id(o.sizeMib));
+    const std::string connectTo = std::getenv("ZORV_CONNECT_TO");
+    const std::int64_t bytes = Bytes(o.sizeMib);
+    std::printf("\nzorv-get -q -o DIR %s\n  against curl -s -o FILE %s (same server, same file)\n",
+                page.c_str(), media.c_str());
+    std::vector<double> ratios, zorvSeconds, curlSeconds;
+    long zorvPeak = 0, zorvOwnPeak = 0;
+    for (int i = 1; i <= o.pairs; ++i) {
+        const ChildOutcome z =
+            Timed({t.zorvGet, "-q", "-o", f.out, page}, f.logs + "/zorv-get.log", "zorv-get", true);
+        TakeOutput(f.out, bytes, "zorv-get");
+        if (i == 1) // its result line shows what identification made of the file
+            std::printf("  zorv-get printed: %s", ReadText(f.logs + "/zorv-get.log").c_str());
+        const ChildOutcome c = Timed(
+            {t.curl, "-q", "-s", "-S", "-f", "--connect-to", connectTo, "-o", f.out + "/curl.flv", media},
+            f.logs + "/curl.log", "curl", true); // sampled too: both runs bear the same watcher
+        TakeOutput(f.out, bytes, "curl");
+        const double ratio = c.seconds / z.seconds;
+        ratios.push_back(ratio);
+        zorvSeconds.push_back(z.seconds);
+        curlSeconds.push_back(c.seconds);
+        zorvPeak = std::max(zorvPeak, z.maxRssKiB);
+        zorvOwnPeak = std::max(zorvOwnPeak, z.sampledPeakKiB);
+        std::printf("  pair %d: zorv-get %.3f s (%.1f MiB/s, peak RSS %.1f MiB, own %.1f MiB)  curl %.3f s "
+                    "(%.1f MiB/s)  ratio %.3f\n",
+                    i, z.seconds, MiBps(o.sizeMib, z.seconds), Mib(z.maxRssKiB), Mib(z.sampledPeakKiB),
+                    c.seconds, MiBps(o.sizeMib, c.seconds), ratio);
+        std::fflush(stdout);
     }
-    return curl.readAllStandardOutput().trimmed().toDouble();
+    // wait4 reports the larger of zorv-get's own peak and that of the media
+    // player it ran to identify the file; the player alone shows which.
+    const ChildOutcome identify = RunToEnd({t.mplayer, f.root + "/media/" + Id(o.sizeMib) + ".flv", "-frames",
+                                            "0", "-vo", "null", "-ao", "null", "-identify"},
+                                           f.logs + "/mplayer.log");
+    std::printf("median seconds: zorv-get %.3f, curl %.3f\n", Median(zorvSeconds), Median(curlSeconds));
+    std::printf(
+        "zorv-get peak RSS, highest of %d runs: wait4 ru_maxrss %.1f MiB (%ld KiB; mplayer identifying "
+        "the same file alone: %.1f MiB); zorv-get's own VmHWM sampled every 5 ms: %.1f MiB (%ld KiB)\n",
+        o.pairs, Mib(zorvPeak), zorvPeak, Mib(identify.maxRssKiB), Mib(zorvOwnPeak), zorvOwnPeak);
+    std::printf("zorv-get/curl median throughput ratio (%d MiB, %d pairs): %.2f\n", o.sizeMib, o.pairs,
+                Median(ratios));
+    std::fflush(stdout);
+}
+
+void RunWorker(const Options& o, const Tools& t, const Folders& f) {
+    std::printf("\nworker batch (Enqueue + Start, stop poll live, until UM_DOWNLOAD_ALL_DONE), one process "
+                "per run\n");
+    long peaks[2] = {0, 0};
+    const int sizes[2] = {o.workerSmallMib, o.workerLargeMib};
+    for (int i = 0; i < 2; ++i) {
+        const std::string log = f.logs + "/worker.log";
+        const ChildOutcome w = Timed({t.self, "--worker-batch", MediaFixture::PageUrl(Id(sizes[i])), f.out},
+                                     log, "the worker batch");
+        TakeOutput(f.out, Bytes(sizes[i]), "the worker batch");
+        double seconds = 0;
+        std::istringstream lines(ReadText(log));
+        for (std::string word; lines >> word;)
+            if (word == "seconds")
+                lines >> seconds;
+        peaks[i] = w.maxRssKiB;
+        std::printf(
+            "  worker batch %d MiB: %.3f s (%.1f MiB/s), process %.3f s, peak RSS %.1f MiB (%ld KiB)\n",
+            sizes[i], seconds, MiBps(sizes[i], seconds), w.seconds, Mib(w.maxRssKiB), w.maxRssKiB);
+        std::fflush(stdout);
+    }
+    std::printf("worker peak RSS: %d MiB run %ld KiB, %d MiB run %ld KiB, difference %+ld KiB (%+.1f MiB)\n",
+                sizes[0], peaks[0], sizes[1], peaks[1], peaks[1] - peaks[0], Mib(peaks[1] - peaks[0]));
+}
+
+void Run(const Options& o, const Tools& t) {
+    QTemporaryDir temp(QDir::tempPath() + "/zorv-throughput-XXXXXX");
+    if (!temp.isValid())
+        throw std::runtime_error("cannot create a temporary folder under " + QDir::tempPath().toStdString());
+    const std::string base = temp.path().toStdString();
+    const Folders f{base + "/root", base + "/nginx", base + "/out", base + "/logs"};
+    for (const std::string& d :
+         {f.root, f.prefix, f.out, f.logs, base + "/home", base + "/config", base + "/data"})
+        fs::create_directories(d);
+    ::setenv("HOME", (base + "/home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+
+    std::set<int> sizes;
+    if (o.runPairs)
+        sizes.insert(o.sizeMib);
+    if (o.runWorker)
+        sizes.insert({o.workerSmallMib, o.workerLargeMib});
+    std::int64_t needed = Bytes(*sizes.rbegin()) + (std::int64_t(256) << 20);
+    for (int mib : sizes)
+        needed += Bytes(mib);
+    struct statvfs fsInfo {};
+    if (::statvfs(base.c_str(), &fsInfo) == 0 && std::int64_t(fsInfo.f_bavail * fsInfo.f_frsize) < needed)
+        throw std::runtime_error("not enough free space under " + base + ": " + std::to_string(needed >> 20) +
+                                 " MiB needed");
+
+    std::printf("making the media (%zu file(s), largest %d MiB) under %s\n", sizes.size(), *sizes.rbegin(),
+                base.c_str());
+    std::fflush(stdout);
+    const std::string clip = base + "/clip.flv";
+    MediaFixture::MakeClip(t.ffmpeg, clip, f.logs + "/ffmpeg.log");
+    for (int mib : sizes) {
+        MediaFixture::WriteMedia(clip, f.root, Id(mib), Bytes(mib));
+        MediaFixture::WritePage(f.root, Id(mib));
+    }
+
+    NginxServer server(t.nginx, f.prefix, f.root);
+    server.Start();
+    const std::string connectTo =
+        std::string(MediaFixture::kHost) + ":80:127.0.0.1:" + std::to_string(server.Port());
+    ::setenv("ZORV_CONNECT_TO", connectTo.c_str(), 1);
+    std::printf("nginx %s on 127.0.0.1:%d; ZORV_CONNECT_TO=%s\n", t.nginx.c_str(), server.Port(),
+                connectTo.c_str());
+
+    // One untimed read of every file first: both sides then read from the
+    // page cache, and a broken server shows here.
+    for (int mib : sizes)
+        Timed({t.curl, "-q", "-s", "-S", "-f", "--connect-to", connectTo, "-o", "/dev/null",
+               MediaFixture::MediaUrl(Id(mib))},
+              f.logs + "/warm-up.log", "curl (warm-up)");
+
+    if (o.runPairs)
+        RunPairs(o, t, f);
+    if (o.runWorker)
+        RunWorker(o, t, f);
 }
 } // namespace
 
-int main() {
-    QTemporaryDir dir(QDir::tempPath() + "/zorv-bench-XXXXXX"); // under /tmp; removed on exit
-    if (!dir.isValid())
-        return 1;
-    LoopbackServer server;
-    const struct {
-        const char* label;
-        qint64 bytes;
-    } sizes[] = {{"64 MiB", 64LL << 20}, {"1 GiB", 1LL << 30}};
-    for (const auto& s : sizes)
-        server.ServeGenerated("/" + std::to_string(s.bytes) + ".flv", s.bytes);
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--worker-batch")
+        return RunWorkerBatch(argv[2], argv[3]);
 
-    constexpr int kRuns = 3;
-    std::printf("%-8s %12s %12s %8s %16s %16s\n", "size", "worker MB/s", "curl MB/s", "ratio",
-                "peak RSS (KiB)", "RSS growth (KiB)");
-    long peaks[2] = {0, 0};
-    bool ok = true;
-    for (int i = 0; i < 2; ++i) {
-        const qint64 bytes = sizes[i].bytes;
-        const QString url = server.Url(QStringLiteral("/%1.flv").arg(bytes));
-        const QString workerFile = dir.filePath("worker.flv.qxt");
-        const QString curlFile = dir.filePath("curl.flv");
-        double bestWorker = 1e9, bestCurl = 1e9;
-        long peak = 0, growth = 0;
-        for (int run = 0; run < kRuns; ++run) {
-            const ChildResult w = WorkerDownload(url, workerFile);
-            if (w.result != 0 || QFileInfo(workerFile).size() != bytes) {
-                std::fprintf(stderr, "worker download failed (%d)\n", w.result);
-                ok = false;
-                break;
-            }
-            QFile::remove(workerFile);
-            bestWorker = std::min(bestWorker, w.seconds);
-            peak = std::max(peak, w.hwmAfterKb);
-            growth = std::max(growth, w.hwmAfterKb - w.hwmBeforeKb);
-            const double c = CurlDownload(url, curlFile);
-            QFile::remove(curlFile);
-            if (c <= 0) {
-                ok = false;
-                break;
-            }
-            bestCurl = std::min(bestCurl, c);
-        }
-        if (!ok)
-            break;
-        peaks[i] = peak;
-        const double mb = static_cast<double>(bytes) / 1e6;
-        std::printf("%-8s %12.1f %12.1f %8.3f %16ld %16ld\n", sizes[i].label, mb / bestWorker, mb / bestCurl,
-                    bestCurl / bestWorker, peak, growth);
+    Options options;
+    if (const int bad = ParseOptions(argc, argv, options))
+        return bad;
+    Tools tools;
+    if (!FindTools(options, tools))
+        return 2;
+    InstallStopSignals();
+    int signal = 0;
+    try {
+        Run(options, tools);
+    } catch (const BenchInterrupted& stop) {
+        signal = stop.signal;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "download_throughput: %s\n", error.what());
+        if (StopSignal() == 0)
+            return 1;
     }
-    if (ok)
-        std::printf("peak RSS difference 1 GiB - 64 MiB: %ld KiB (target within 5120 KiB)\n",
-                    peaks[1] - peaks[0]);
-    return ok ? 0 : 1;
+    if (signal == 0)
+        signal = StopSignal();
+    if (signal != 0) {
+        std::fprintf(stderr, "download_throughput: stopped by signal %d; server stopped, files removed\n",
+                     signal);
+        ReRaise(signal);
+    }
+    return 0;
 }

@@ -7,6 +7,7 @@ PACKAGES=(
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
   mplayer ffmpeg sqlite3 curl openssl
+  nginx-light
   # The desktop program: SVG pictures of its bundle, and what its window
   # tests need on a machine without a desktop (X server, fonts, xcb libraries).
   qt6-svg-dev libqt6svg6 xvfb xauth fonts-dejavu-core

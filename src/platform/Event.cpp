@@ -41,6 +41,10 @@ bool Event::TryConsumeLocked() {
 
 bool Event::Wait(int ms) {
     std::unique_lock lock(mutex_);
+    // A poll (the stop check after every block) only looks: even a zero
+    // timed wait costs a futex sleep rounded up by the kernel's timer slack.
+    if (ms == 0)
+        return TryConsumeLocked();
     auto ready = [this] { return signalled_; };
     if (ms < 0)
         cv_.wait(lock, ready);

@@ -17,7 +17,8 @@ class Event {
     void Reset();
     bool IsSet() const;
     // Waits up to `ms` milliseconds (negative: no limit). True when signalled;
-    // an auto-reset event is cleared by the wait that consumes it.
+    // an auto-reset event is cleared by the wait that consumes it. Wait(0)
+    // is a poll: it reads the state under the lock and never sleeps.
     bool Wait(int ms);
 
     // Waits until either event is signalled; returns 0 or 1 for the one that

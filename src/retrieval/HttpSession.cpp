@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <map>
 #include <memory>
@@ -16,6 +18,8 @@ namespace {
 // with a network failure instead of holding the worker for ever.
 constexpr long kConnectTimeoutSeconds = 60;
 constexpr long kStallSeconds = 60;
+// How long a built certificate store is reused (libcurl's own default).
+constexpr long kCaCacheSeconds = 24 * 60 * 60;
 
 // The share object and the locks libcurl asks for while it touches the jar,
 // the DNS cache or the TLS session cache from several handles at once.
@@ -56,26 +60,31 @@ class SharedState {
         return list;
     }
 
-    // The system CAs followed by the extra CA file, read again only when
-    // the extra file changes.
-    QByteArray CaBundle(const QString& extraPath, const char* systemBundle) {
+    // A file holding the system CAs followed by the extra CA file, written
+    // once per version of the extra file. libcurl keeps the store it builds
+    // from a CA file in memory and looks the file up again only when another
+    // name is given, so each version gets its own file.
+    QByteArray CaFile(const QString& extraPath, const char* systemBundle) {
         std::lock_guard lock(listMutex_);
-        const QFileInfo info(extraPath);
-        const QDateTime stamp = info.lastModified();
-        if (extraPath != caPath_ || stamp != caStamp_ || caBlob_.isEmpty()) {
-            QByteArray blob;
+        const QString key =
+            extraPath + QLatin1Char('\n') + QFileInfo(extraPath).lastModified().toString(Qt::ISODateWithMs);
+        auto it = caFiles_.find(key);
+        if (it == caFiles_.end()) {
+            auto file =
+                std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/zorv-ca-XXXXXX.pem"));
+            if (!file->open())
+                return QFile::encodeName(extraPath); // the extra CAs alone: still verified
             QFile system(
                 QString::fromLocal8Bit(systemBundle ? systemBundle : "/etc/ssl/certs/ca-certificates.crt"));
             if (system.open(QIODevice::ReadOnly))
-                blob = system.readAll();
+                file->write(system.readAll());
             QFile extra(extraPath);
             if (extra.open(QIODevice::ReadOnly))
-                blob += '\n' + extra.readAll();
-            caPath_ = extraPath;
-            caStamp_ = stamp;
-            caBlob_ = blob;
+                file->write('\n' + extra.readAll());
+            file->flush();
+            it = caFiles_.emplace(key, std::move(file)).first;
         }
-        return caBlob_;
+        return QFile::encodeName(it->second->fileName());
     }
 
   private:
@@ -96,9 +105,8 @@ class SharedState {
 
     std::mutex listMutex_;
     std::map<QByteArray, curl_slist*> connectTo_;
-    QString caPath_;
-    QDateTime caStamp_;
-    QByteArray caBlob_;
+    // Kept for the process: a handle configured earlier may still read one.
+    std::map<QString, std::unique_ptr<QTemporaryFile>> caFiles_;
 };
 
 SharedState& State() {
@@ -142,14 +150,17 @@ void ApplyTransportDefaults(CURL* easy) {
     const QByteArray connectTo = qgetenv("ZORV_CONNECT_TO");
     curl_easy_setopt(easy, CURLOPT_CONNECT_TO, connectTo.isEmpty() ? nullptr : state.ConnectTo(connectTo));
 
+    // One CA file and no CA folder: libcurl then builds the certificate store
+    // once per connection pool and keeps it, instead of parsing the bundle
+    // again on every TLS handshake.
+    curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+    curl_easy_setopt(easy, CURLOPT_CA_CACHE_TIMEOUT, kCaCacheSeconds);
     const QString extraCa = qEnvironmentVariable("ZORV_CA_BUNDLE");
     if (!extraCa.isEmpty()) {
         char* systemBundle = nullptr;
         curl_easy_getinfo(easy, CURLINFO_CAINFO, &systemBundle);
-        const QByteArray blob = state.CaBundle(extraCa, systemBundle);
-        curl_blob caBlob{const_cast<char*>(blob.constData()), static_cast<size_t>(blob.size()),
-                         CURL_BLOB_COPY};
-        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &caBlob);
+        const QByteArray caFile = state.CaFile(extraCa, systemBundle);
+        curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.constData());
     }
 }
 

@@ -17,8 +17,11 @@
 // Prepares a fresh easy handle: shared cookies and DNS, the cookie engine
 // switched on, ZORV_CONNECT_TO routing (read on every call), TLS verification
 // with the system CAs plus ZORV_CA_BUNDLE, no automatic redirects, and the
-// stall and connect time-outs. The lists it attaches stay valid for the life
-// of the process, so the handle may outlive the call.
+// stall and connect time-outs. The CAs come from one file (the system bundle,
+// or a copy of it with the extra CAs appended, written once per process and
+// version of the extra file), so libcurl parses it once per connection pool
+// rather than on every handshake. The lists and files it attaches stay valid
+// for the life of the process, so the handle may outlive the call.
 void ApplyTransportDefaults(CURL* easy);
 
 // Every cookie of the shared jar, one line each in the Netscape cookie-file

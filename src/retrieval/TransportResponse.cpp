@@ -1,16 +1,25 @@
 #include "retrieval/TransportResponse.h"
 
+#include "retrieval/ConnectionPool.h"
 #include "retrieval/HttpSession.h"
 #include "retrieval/TransportError.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
-// Body bytes kept ahead of the reader before the transfer is paused.
-constexpr size_t kHighWater = 64 * 1024;
-constexpr int kPollMs = 250;
+// libcurl reads the socket in pieces of this size and hands them on in
+// pieces of up to 16 KiB.
+constexpr long kReceiveBuffer = 64 * 1024;
+// Body bytes kept for the next Read before the transfer is paused: one whole
+// socket read, so a small reader does not pause the transfer on every piece.
+constexpr size_t kSpillCapacity = 2 * kReceiveBuffer;
+// Read returns once it holds this much, even when more was asked for.
+constexpr size_t kWholeBlockLimit = 64 * 1024;
+// Longest wait on the network between two looks at abortCheck.
+constexpr int kPollMs = 50;
 
 CURL* Easy(void* p) {
     return static_cast<CURL*>(p);
@@ -25,6 +34,9 @@ std::unique_ptr<TransportResponse> TransportResponse::Send(const TransportReques
     response->Start(request);
     while (!response->headersDone_ && !response->done_)
         response->Pump();
+    if (response->badFraming_)
+        throw TransportError(TransportError::kInvalidFraming,
+                             QStringLiteral("The response announced conflicting Content-Length values"));
     // A failure after the headers arrived belongs to the body: Read reports it.
     if (response->done_ && response->result_ != CURLE_OK && !response->headersDone_)
         throw TransportError::FromCurl(response->result_, response->errorBuffer_.get());
@@ -39,11 +51,11 @@ void TransportResponse::Start(const TransportRequest& request) {
     errorBuffer_.reset(new char[CURL_ERROR_SIZE]);
     errorBuffer_[0] = '\0';
     easy_ = curl_easy_init();
-    multi_ = curl_multi_init();
-    if (!easy_ || !multi_)
+    if (!easy_)
         throw TransportError::FromCurl(CURLE_FAILED_INIT);
     CURL* easy = Easy(easy_);
     ApplyTransportDefaults(easy);
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_.get());
     curl_easy_setopt(easy, CURLOPT_URL, request.url.constData());
     for (const QByteArray& line : request.headers)
@@ -64,17 +76,23 @@ void TransportResponse::Start(const TransportRequest& request) {
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &TransportResponse::OnHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024);
-    curl_multi_add_handle(Multi(multi_), easy);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+    // An aborted transfer must not wait for a name lookup still running.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+    ConnectionPool& pool = ConnectionPool::ForThisThread();
+    if (!pool.Add(easy))
+        throw TransportError::FromCurl(CURLE_FAILED_INIT);
+    pool_ = &pool;
+    multi_ = pool.Multi();
 }
 
 TransportResponse::~TransportResponse() {
-    if (multi_ && easy_)
-        curl_multi_remove_handle(Multi(multi_), Easy(easy_));
+    // Removing a transfer whose body has not ended closes its connection
+    // instead of returning it to the pool.
+    if (pool_)
+        pool_->Remove(Easy(easy_));
     if (easy_)
         curl_easy_cleanup(Easy(easy_));
-    if (multi_)
-        curl_multi_cleanup(Multi(multi_));
     curl_slist_free_all(headerList_);
 }
 
@@ -85,46 +103,85 @@ void TransportResponse::ThrowIfAborted() {
 
 void TransportResponse::Pump() {
     ThrowIfAborted();
+    const quint64 before = delivered_;
+    const bool hadHeaders = headersDone_;
     if (paused_) {
         // Unpausing may hand over the held-back data right away.
         paused_ = false;
         curl_easy_pause(Easy(easy_), CURLPAUSE_CONT);
     }
-    const size_t before = Available();
     int running = 0;
-    CURLMcode mc = curl_multi_perform(Multi(multi_), &running);
-    if (mc != CURLM_OK) {
+    if (curl_multi_perform(Multi(multi_), &running) != CURLM_OK) {
         done_ = true;
         result_ = CURLE_FAILED_INIT;
         return;
     }
-    int left = 0;
-    while (CURLMsg* msg = curl_multi_info_read(Multi(multi_), &left)) {
-        if (msg->msg == CURLMSG_DONE) {
-            done_ = true;
-            result_ = msg->data.result;
-        }
-    }
-    if (!done_ && Available() == before && !paused_)
+    CollectFinished();
+    // Sleep only when nothing came: the poll returns as soon as the socket
+    // has data, and otherwise after one poll interval at most.
+    if (!done_ && delivered_ == before && headersDone_ == hadHeaders && !paused_)
         curl_multi_poll(Multi(multi_), nullptr, 0, kPollMs, nullptr);
 }
 
+void TransportResponse::CollectFinished() {
+    // Other responses of this thread share the multi handle: each finished
+    // transfer goes to its own response.
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(Multi(multi_), &left)) {
+        if (msg->msg != CURLMSG_DONE)
+            continue;
+        char* owner = nullptr;
+        curl_easy_getinfo(msg->easy_handle, CURLINFO_PRIVATE, &owner);
+        if (auto* response = reinterpret_cast<TransportResponse*>(owner)) {
+            response->done_ = true;
+            response->result_ = msg->data.result;
+        }
+    }
+}
+
+size_t TransportResponse::TakeSpilled(char* buffer, size_t maxBytes) {
+    const size_t n = std::min(Spilled(), maxBytes);
+    if (n == 0)
+        return 0;
+    std::memcpy(buffer, spill_.data() + spillBegin_, n);
+    spillBegin_ += n;
+    if (spillBegin_ == spillEnd_)
+        spillBegin_ = spillEnd_ = 0;
+    return n;
+}
+
 qint64 TransportResponse::Read(char* buffer, qint64 maxBytes) {
-    // Whole blocks where the body allows, as a blocking read would give.
-    const size_t wanted = std::min(static_cast<size_t>(std::max<qint64>(maxBytes, 1)), kHighWater);
-    while (Available() < wanted && !done_)
-        Pump();
-    if (Available() == 0) {
+    if (maxBytes <= 0)
+        return 0;
+    const size_t wanted = static_cast<size_t>(maxBytes);
+    size_t got = TakeSpilled(buffer, wanted);
+    if (got < wanted && !done_) {
+        // The spill is empty now: OnBody copies straight into the buffer.
+        target_ = buffer + got;
+        room_ = wanted - got;
+        const size_t enough = std::min(wanted, kWholeBlockLimit);
+        try {
+            while (wanted - room_ < enough && !done_)
+                Pump();
+        } catch (...) {
+            target_ = nullptr;
+            room_ = 0;
+            throw;
+        }
+        got = wanted - room_;
+        target_ = nullptr;
+        room_ = 0;
+    }
+    if (got == 0) {
         // The body has ended. A short body is not an error here: the caller
-        // compares what it got with the announced length.
+        // compares what it got with the announced length, or asks EndedShort.
+        ended_ = true;
         if (result_ != CURLE_OK && result_ != CURLE_PARTIAL_FILE)
             throw TransportError::FromCurl(result_, errorBuffer_.get());
         return 0;
     }
-    const size_t n = std::min(Available(), static_cast<size_t>(maxBytes));
-    std::memcpy(buffer, buffer_.data() + offset_, n);
-    offset_ += n;
-    return static_cast<qint64>(n);
+    bytesRead_ += static_cast<qint64>(got);
+    return static_cast<qint64>(got);
 }
 
 std::optional<QString> TransportResponse::Header(const QByteArray& name) const {
@@ -145,28 +202,57 @@ size_t TransportResponse::OnBody(char* data, size_t size, size_t count, void* se
     auto* r = static_cast<TransportResponse*>(self);
     const size_t total = size * count;
     r->headersDone_ = true;
-    if (r->Available() >= kHighWater) {
+    const size_t direct = std::min(r->room_, total);
+    const size_t rest = total - direct;
+    if (direct == 0 && r->spillEnd_ + rest > kSpillCapacity) {
+        // Nobody reads and the spill is full: libcurl holds the piece until
+        // the next Read.
         r->paused_ = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    if (r->offset_ == r->buffer_.size()) {
-        r->buffer_.clear();
-        r->offset_ = 0;
-    } else if (r->offset_ >= kHighWater) {
-        r->buffer_.erase(0, r->offset_);
-        r->offset_ = 0;
+    if (direct > 0) {
+        std::memcpy(r->target_, data, direct);
+        r->target_ += direct;
+        r->room_ -= direct;
     }
-    r->buffer_.append(data, total);
+    if (rest > 0) {
+        // The reader's buffer is full (or no Read runs): keep the rest. When
+        // part of the piece went to the reader the spill was empty, so the
+        // rest (at most one piece) fits without growing.
+        if (r->spill_.size() < r->spillEnd_ + rest)
+            r->spill_.resize(std::max(kSpillCapacity, r->spillEnd_ + rest));
+        std::memcpy(r->spill_.data() + r->spillEnd_, data + direct, rest);
+        r->spillEnd_ += rest;
+    }
+    r->delivered_ += total;
     return total;
+}
+
+bool TransportResponse::CheckContentLength(const QByteArray& value) {
+    // Several Content-Length headers, or a list in one, must all agree; a
+    // value libcurl cannot read at all it refuses on its own.
+    for (const QByteArray& item : value.split(',')) {
+        bool ok = false;
+        const qint64 length = item.trimmed().toLongLong(&ok);
+        if (!ok)
+            continue;
+        if (announcedLength_ && *announcedLength_ != length)
+            return false;
+        announcedLength_ = length;
+    }
+    return true;
 }
 
 size_t TransportResponse::OnHeader(char* data, size_t size, size_t count, void* self) {
     auto* r = static_cast<TransportResponse*>(self);
     const size_t total = size * count;
+    if (r->headersDone_)
+        return total; // trailers of a chunked body
     const QByteArray line = QByteArray(data, static_cast<qsizetype>(total)).trimmed();
     if (line.startsWith("HTTP/")) {
         // A new header block (after an interim 1xx answer) replaces the last.
         r->responseHeaders_.clear();
+        r->announcedLength_.reset();
     } else if (line.isEmpty()) {
         long code = 0;
         curl_easy_getinfo(Easy(r->easy_), CURLINFO_RESPONSE_CODE, &code);
@@ -174,8 +260,17 @@ size_t TransportResponse::OnHeader(char* data, size_t size, size_t count, void* 
             r->headersDone_ = true;
     } else {
         const qsizetype colon = line.indexOf(':');
-        if (colon > 0)
-            r->responseHeaders_.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+        if (colon > 0) {
+            const QByteArray name = line.left(colon).trimmed();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            if (name.compare("Content-Length", Qt::CaseInsensitive) == 0 && !r->CheckContentLength(value)) {
+                // Which length is the real one cannot be known: refuse the
+                // response (ending the transfer closes its connection).
+                r->badFraming_ = true;
+                return 0;
+            }
+            r->responseHeaders_.append({name, value});
+        }
     }
     return total;
 }

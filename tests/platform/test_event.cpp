@@ -6,17 +6,36 @@
 #include <thread>
 
 TEST(Event, ManualStaysSignalledAutoIsConsumedOnce) {
-    Event manual(Event::Reset::Manual);
-    manual.Set();
-    EXPECT_TRUE(manual.Wait(0));
-    EXPECT_TRUE(manual.Wait(0));
-    manual.Reset();
-    EXPECT_FALSE(manual.Wait(10));
+    // The same rules for a poll (0 ms) as for a timed wait.
+    for (const int ms : {0, 10}) {
+        Event manual(Event::Reset::Manual);
+        EXPECT_FALSE(manual.Wait(ms)) << ms;
+        manual.Set();
+        EXPECT_TRUE(manual.Wait(ms)) << ms;
+        EXPECT_TRUE(manual.Wait(ms)) << ms;
+        manual.Reset();
+        EXPECT_FALSE(manual.Wait(ms)) << ms;
 
+        Event autoReset(Event::Reset::Auto);
+        autoReset.Set();
+        EXPECT_TRUE(autoReset.Wait(ms)) << ms;
+        EXPECT_FALSE(autoReset.Wait(ms)) << ms;
+        EXPECT_FALSE(autoReset.IsSet()) << ms;
+    }
+}
+
+// The stop check polls once per 8192-byte block: 131 072 polls per GiB. A
+// poll that sleeps (a zero timed wait still costs the kernel's timer slack,
+// 50 us or more) would take seconds here instead of milliseconds.
+TEST(Event, PollDoesNotSleep) {
+    Event manual(Event::Reset::Manual);
     Event autoReset(Event::Reset::Auto);
-    autoReset.Set();
-    EXPECT_TRUE(autoReset.Wait(0));
-    EXPECT_FALSE(autoReset.Wait(10));
+    const auto start = std::chrono::steady_clock::now();
+    int signalled = 0;
+    for (int i = 0; i < 50000; ++i)
+        signalled += manual.Wait(0) + autoReset.Wait(0);
+    EXPECT_EQ(signalled, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST(Event, WaitAnyWakesForEitherEventFromAnotherThread) {

@@ -216,6 +216,19 @@ TEST_F(TransportTest, BodyCutShortFailsAsANetworkError) {
     EXPECT_EQ(total_, 100000u);
 }
 
+// Which of two disagreeing lengths is the file's cannot be known: the
+// download fails instead of ending at the shorter one.
+TEST_F(TransportTest, ConflictingContentLengthsFailTheDownload) {
+    RawHttpServer raw("HTTP/1.1 200 OK\r\nContent-Length: 400000\r\nContent-Length: 1000\r\n"
+                      "Connection: close\r\n\r\n" +
+                      QByteArray(400000, 'v'));
+    const QString file = Path("h.flv.qxt");
+    EXPECT_EQ(FetchMedia(QStringLiteral("http://127.0.0.1:%1/clip.flv").arg(raw.Port()), file),
+              TransportError::kInvalidFraming);
+    EXPECT_EQ(received_, 0u);
+    EXPECT_TRUE(LogText().contains("GetFlvFile() Exception [12008]: "));
+}
+
 TEST_F(TransportTest, ConnectionFailureGivesTheNetworkCodeAndText) {
     // A port that was listening a moment ago and no longer is.
     int port = 0;

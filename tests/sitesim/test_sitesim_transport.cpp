@@ -93,6 +93,19 @@ TEST_F(TransportSimTest, ConnectToRoutesEveryHostOnBothPorts) {
     EXPECT_EQ(client_->Get("http://unknown.example/").code, CURLE_COULDNT_RESOLVE_HOST);
 }
 
+// A client that keeps its connection shows up once however many requests it
+// makes; another client, or the other server, is another connection.
+TEST_F(TransportSimTest, CountsTheConnectionsRequestsCameOn) {
+    const int before = Sim().Connections();
+    EXPECT_EQ(client_->Get("http://www.youtube.com/").status, 200);
+    EXPECT_EQ(client_->Get("http://www.youtube.com/").status, 200);
+    EXPECT_EQ(Sim().Connections(), before + 1);
+    EXPECT_EQ(client_->Get("https://www.youtube.com/").status, 200);
+    SimClient other(Sim().ConnectToValue(), Sim().CaBundlePath());
+    EXPECT_EQ(other.Get("http://www.youtube.com/").status, 200);
+    EXPECT_EQ(Sim().Connections(), before + 3);
+}
+
 TEST_F(TransportSimTest, StopEndsASlowDownloadAndJoins) {
     QTemporaryDir state;
     SiteSimulatorOptions options;

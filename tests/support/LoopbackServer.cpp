@@ -1,5 +1,7 @@
 #include "support/LoopbackServer.h"
 
+#include "retrieval/ConnectionPool.h"
+
 #include <chrono>
 
 std::string RecordedRequest::Header(const char* name) const {
@@ -24,6 +26,7 @@ void LoopbackServer::Begin() {
     server_->set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
         std::lock_guard lock(mutex_);
         requests_.push_back(RecordedRequest{req.method, req.path, req.target, req.headers, req.body});
+        clientPorts_.insert(req.remote_port);
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
@@ -34,6 +37,10 @@ void LoopbackServer::Begin() {
 }
 
 LoopbackServer::~LoopbackServer() {
+    // Stopping waits for every open connection to go quiet (up to the
+    // keep-alive time-out); the transport keeps its idle ones per thread,
+    // so close those of the thread ending the server first.
+    ConnectionPool::CloseIdleConnections();
     server_->stop();
     thread_.join();
 }
@@ -125,6 +132,11 @@ void LoopbackServer::ServeWithCookie(const std::string& path, const std::string&
 std::vector<RecordedRequest> LoopbackServer::Requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
+}
+
+int LoopbackServer::Connections() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(clientPorts_.size());
 }
 
 int LoopbackServer::Hits(const std::string& path) const {

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,9 @@ class LoopbackServer {
 
     std::vector<RecordedRequest> Requests() const;
     int Hits(const std::string& path) const;
+    // Connections the requests so far came on (each has its own client
+    // port): shows whether a client reused a connection.
+    int Connections() const;
 
   private:
     void Begin();
@@ -72,4 +76,5 @@ class LoopbackServer {
     int port_ = 0;
     mutable std::mutex mutex_;
     std::vector<RecordedRequest> requests_;
+    std::set<int> clientPorts_;
 };

@@ -155,8 +155,18 @@ void SiteSimulator::Stop() {
     https_.reset();
 }
 
+int SiteSimulator::Connections() const {
+    std::lock_guard lock(connectionsMutex_);
+    return static_cast<int>(clientPorts_.size());
+}
+
 void SiteSimulator::InstallHandlers(httplib::Server& server) {
     auto handler = [this](const httplib::Request& req, httplib::Response& res) { Dispatch(req, res); };
+    server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+        std::lock_guard lock(connectionsMutex_);
+        clientPorts_.emplace(req.ssl != nullptr, req.remote_port);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     server.Get(".*", handler);
     server.Post(".*", handler);
     server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {

@@ -16,6 +16,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <mutex>
+#include <set>
 #include <thread>
 
 class SimCatalogue;
@@ -62,6 +64,10 @@ class SiteSimulator {
     QString MediaPath(const QString& kind) const;
     const SimCatalogue& Catalogue() const { return *catalogue_; }
 
+    // Connections requests have come on so far, on both servers (each has
+    // its own client port): shows whether a client reused its connections.
+    int Connections() const;
+
     void SetPublishedVersion(const QString& version);
     void SetVersionFile(VersionFileMode mode);
     void SetMediaFault(const QString& fault);
@@ -88,4 +94,6 @@ class SiteSimulator {
     std::thread httpThread_, httpsThread_;
     int httpPort_ = 0;
     int httpsPort_ = 0;
+    mutable std::mutex connectionsMutex_;
+    std::set<std::pair<bool, int>> clientPorts_; // (TLS, client port)
 };
