@@ -6,7 +6,7 @@ PACKAGES=(
   qt6-base-dev libcurl4-openssl-dev libsqlite3-dev liblog4cpp5-dev
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
-  mplayer ffmpeg sqlite3 curl openssl
+  mplayer ffmpeg sqlite3 curl openssl locales
   nginx-light
   # The desktop program: SVG pictures of its bundle, and what its window
   # tests need on a machine without a desktop (X server, fonts, xcb libraries).

@@ -14,11 +14,14 @@ std::string TTCLayout::format(const log4cpp::LoggingEvent& event) {
     struct tm local {};
     localtime_r(&seconds, &local);
     char when[64];
-    std::strftime(when, sizeof when, "%m-%d-%y %H:%M:%S, %p", &local);
+    // Only numbers come from strftime: its "%p" follows the user's locale,
+    // which has no designator in German and a different one in Japanese.
+    std::strftime(when, sizeof when, "%m-%d-%y %H:%M:%S, ", &local);
 
     std::string line;
     line.reserve(96 + event.categoryName.size() + event.ndc.size() + event.message.size());
     line += when;
+    line += local.tm_hour < 12 ? "AM" : "PM";
     line += " [";
     line += std::to_string(tid);
     line += "] ";

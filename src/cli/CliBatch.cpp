@@ -49,8 +49,8 @@ void CliBatch::Run(const QStringList& addresses) {
         if (DetectSite(addresses[i]) < 0) {
             // The worker skips such addresses without a word; say why here.
             results_[i].line = QStringLiteral("error: not a video page of YouTube, Google Video, Metacafe "
-                                              "or NicoVideo: %1")
-                                   .arg(addresses[i]);
+                                              "or NicoVideo: ") +
+                               Printable(addresses[i]);
             continue;
         }
         worker_->Enqueue(addresses[i], int(i));
@@ -79,11 +79,11 @@ void CliBatch::Run(const QStringList& addresses) {
             continue;
         const auto snapshot = worker_->RowSnapshot(int(i));
         if (r.stopped)
-            r.line = QStringLiteral("stopped: %1").arg(r.address);
+            r.line = QStringLiteral("stopped: ") + Printable(r.address);
         else if (!snapshot && stopping_)
-            r.line = QStringLiteral("not started, the batch was stopped: %1").arg(r.address);
+            r.line = QStringLiteral("not started, the batch was stopped: ") + Printable(r.address);
         else if (const QString error = snapshot ? snapshot->lastError : QString(); !error.isEmpty())
-            r.line = QStringLiteral("error: %1").arg(error);
+            r.line = QStringLiteral("error: ") + Printable(error);
         else
             r.line = QStringLiteral("error: not downloaded");
     }
@@ -94,7 +94,7 @@ void CliBatch::NoteRow(int row) {
         return;
     currentRow_ = row;
     lastErrorLine_.clear();
-    view_.BeginItem(results_[row].address, row + 1, int(results_.size()));
+    view_.BeginItem(Printable(results_[row].address), row + 1, int(results_.size()));
 }
 
 void CliBatch::Handle(const PostedMessage& m) {
@@ -129,7 +129,7 @@ void CliBatch::Handle(const PostedMessage& m) {
         break;
     case UM_DOWNLOAD_TITLE:
         if (auto s = worker_->RowSnapshot(int(m.wParam)); s && !s->title.isEmpty())
-            view_.Line(QStringLiteral("  %1").arg(s->title));
+            view_.Line(QStringLiteral("  ") + Printable(s->title));
         break;
     case UM_DOWNLOAD_ALL_DONE:
     case UM_DOWNLOAD_STOPPED:
@@ -141,7 +141,7 @@ void CliBatch::Handle(const PostedMessage& m) {
 }
 
 void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
-    const QString shown = text ? *text : DownloadWorker::StatusText(code);
+    const QString shown = Printable(text ? *text : DownloadWorker::StatusText(code));
     if (code == DownloadStatus::Stopped && row >= 0 && row < int(results_.size()))
         results_[row].stopped = true;
     if (code == DownloadStatus::CaptchaRequired || code == DownloadStatus::SignInRequired) {
@@ -160,7 +160,7 @@ void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
                                        : QStringLiteral("The site asks you to sign in. Open this address in "
                                                         "a browser and sign in:\n  %1");
         if (waitForUser)
-            waitForUser(prompt.arg(address));
+            waitForUser(prompt.arg(Printable(address)));
         (captcha ? worker_->captchaDone : worker_->signInDone).Set();
         return;
     }
@@ -168,7 +168,7 @@ void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
         const auto s = worker_->RowSnapshot(row);
         const QString error = s ? s->lastError : QString();
         const QString line =
-            QStringLiteral("  ") + (error.isEmpty() ? shown : FillText(LoadText(32831), error));
+            QStringLiteral("  ") + (error.isEmpty() ? shown : FillText(LoadText(32831), Printable(error)));
         // A failed attempt often reports the same error twice (download, then attempt).
         if (line != lastErrorLine_)
             view_.Line(line);
@@ -190,7 +190,7 @@ void CliBatch::OnItemDone(int row) {
     MediaInfo info;
     if (!IdentifyMedia(s->finalPath, info)) {
         // The file is there; only its description is missing.
-        r.line = FillText(LoadText(32804), s->finalPath);
+        r.line = FillText(LoadText(32804), Printable(s->finalPath));
         return;
     }
     DownloadTask task;
@@ -198,11 +198,7 @@ void CliBatch::OnItemDone(int row) {
     task.pageUrl = s->pageUrl;
     task.site = s->site;
     const HistoryRowText text = MakeHistoryRowText(task);
-    r.line = QStringLiteral("%1  %2 %3 %4x%5 %6 fps")
-                 .arg(s->finalPath, text.duration, info.videoFormat)
-                 .arg(info.width)
-                 .arg(info.height)
-                 .arg(info.fps, 0, 'f', 0);
-    if (history_)
-        InsertHistory(history_, task);
+    r.line = DownloadedLine(s->finalPath, text.duration, info);
+    if (history_ && !InsertHistory(history_, task))
+        view_.Warning(QStringLiteral("not recorded in the history: ") + Printable(s->finalPath));
 }

@@ -113,8 +113,11 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             o.checkUpdate = true;
         } else if (name == QLatin1String("--history")) {
             o.history = true;
+            // The next argument is the site unless it is an option or looks
+            // like an address (a misspelt label must say "unknown site").
             std::optional<QString> site = inlineValue;
-            if (!site && i + 1 < arguments.size() && kSiteLabels.contains(arguments.at(i + 1).toUpper()))
+            if (!site && i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QLatin1Char('-')) &&
+                !arguments.at(i + 1).contains(QLatin1Char('/')))
                 site = arguments.at(++i);
             if (site) {
                 o.historySite = site->toUpper();

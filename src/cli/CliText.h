@@ -1,9 +1,21 @@
 #pragma once
-// Filling the numbered texts' placeholders without printf: a translated text
-// with a stray or mismatched "%" must never read arguments that are not there.
+// Texts zorv-get prints: numbered texts filled without printf, page-derived
+// text made safe for a terminal, and the line of a downloaded file.
+
+#include "mediatools/MediaInfo.h"
 
 #include <QString>
 
 // Replaces the first printf conversion (%s, %d, %u, %ld, ...) with `arg` and
-// every "%%" with "%"; other text is kept as it stands.
+// every "%%" with "%"; other text is kept as it stands. A translated text
+// with a stray or mismatched "%" never reads arguments that are not there.
 QString FillText(const QString& format, const QString& arg);
+
+// Text from a page, a file name or an address, fit to print on one terminal
+// line: C0 controls (ESC, BEL, CR, LF, ...) and DEL become their visible
+// control pictures (U+2400 + code, U+2421), C1 controls become U+FFFD, so no
+// text can move the cursor, start an escape sequence or fake a line.
+QString Printable(const QString& text);
+
+// "<path>  <duration> <format> <w>x<h> <fps> fps" for an identified file.
+QString DownloadedLine(const QString& path, const QString& duration, const MediaInfo& info);

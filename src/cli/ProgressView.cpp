@@ -33,7 +33,7 @@ void ProgressView::ClearBar() {
 void ProgressView::BeginItem(const QString& address, int index, int count) {
     itemClock_.start();
     lastPlainDecile_ = -1;
-    Line(QStringLiteral("[%1/%2] %3").arg(index).arg(count).arg(address));
+    Line(QStringLiteral("[%1/%2] ").arg(index).arg(count) + address);
 }
 
 void ProgressView::Progress(int perMille, quint64 receivedBytes, quint64 totalBytes) {
@@ -81,4 +81,11 @@ void ProgressView::Result(const QString& text) {
     ClearBar();
     std::fprintf(out_, "%s\n", text.toUtf8().constData());
     std::fflush(out_);
+}
+
+void ProgressView::Warning(const QString& text) {
+    ClearBar();
+    std::fflush(out_);
+    std::fprintf(stderr, "zorv-get: warning: %s\n", text.toUtf8().constData());
+    std::fflush(stderr);
 }

@@ -19,6 +19,8 @@ class ProgressView {
     void Line(const QString& text);
     // A line that is printed even in quiet mode (final results).
     void Result(const QString& text);
+    // "zorv-get: warning: <text>" on standard error, also in quiet mode.
+    void Warning(const QString& text);
 
     static QString FormatBytes(double bytes);
     static QString FormatDuration(qint64 seconds);

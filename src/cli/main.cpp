@@ -8,12 +8,15 @@
 #include "cli/CliBatch.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
+#include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
 #include "history/HistoryRowReceiver.h"
 #include "history/HistoryRowText.h"
 #include "history/SqliteConnection.h"
 #include "platform/MessageTarget.h"
+#include "platform/ProcessSignals.h"
+#include "retrieval/FilePlacement.h"
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
@@ -24,15 +27,35 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
+
+#include <semaphore.h>
 #include <unistd.h>
 
 namespace {
 std::atomic<bool> g_interrupted{false};
+sem_t g_secondInterrupt;
 
 void OnInterrupt(int) {
-    // A second Ctrl-C ends the program at once.
+    // A second Ctrl-C ends the program at once. Deleting the download's
+    // temporary file is not safe here: the thread below does it and exits.
     if (g_interrupted.exchange(true))
+        sem_post(&g_secondInterrupt);
+}
+
+// Installs the interrupt handler and the thread that ends the program on a
+// second interrupt. The thread is detached on purpose: it lives as long as
+// the program and ends it.
+void HandleInterrupts() {
+    sem_init(&g_secondInterrupt, 0, 0);
+    std::thread([] {
+        while (sem_wait(&g_secondInterrupt) != 0) {
+        }
+        RemoveTemporaryFilesInUse();
         std::_Exit(130);
+    }).detach();
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
 }
 
 void Print(FILE* out, const QString& text) {
@@ -59,16 +82,49 @@ int CheckUpdate() {
     return 0;
 }
 
+// Rows are gathered into large blocks before they are written: one write per
+// row would cost more than reading the row.
 class PrintingReceiver : public HistoryRowReceiver {
   public:
+    PrintingReceiver() { out_.reserve(kBlockBytes + 4096); }
+    ~PrintingReceiver() override { Flush(); }
+
     void AddHistoryRow(DownloadTask task) override {
-        const HistoryRowText t = MakeHistoryRowText(task);
-        Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
-                          .arg(label, t.date, t.duration, t.format, t.size, task.location, task.siteUrl));
+        // The columns of the history list, without its title column.
+        line_.resize(0);
+        line_ += label;
+        line_ += QLatin1Char('\t');
+        line_ += HistoryDateText(task.dateText, now_);
+        line_ += QLatin1Char('\t');
+        line_ += FormatDurationText(task.lengthMs);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.videoFormat.toUpper());
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.sizeText);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.location);
+        line_ += QLatin1Char('\t');
+        line_ += Printable(task.siteUrl);
+        line_ += QLatin1Char('\n');
+        out_ += line_.toUtf8();
+        if (out_.size() >= kBlockBytes)
+            Flush();
         ++rows;
     }
+    void Flush() {
+        std::fwrite(out_.constData(), 1, size_t(out_.size()), stdout);
+        std::fflush(stdout);
+        out_.resize(0);
+    }
+
     QString label;
     int rows = 0;
+
+  private:
+    static constexpr qsizetype kBlockBytes = 1 << 16;
+    const QDateTime now_ = QDateTime::currentDateTime();
+    QString line_;
+    QByteArray out_;
 };
 
 int ListHistory(SqliteConnection* db, const QString& site) {
@@ -86,6 +142,7 @@ int ListHistory(SqliteConnection* db, const QString& site) {
             return 1;
         }
     }
+    receiver.Flush();
     if (receiver.rows == 0)
         Print(stderr, QStringLiteral("No downloads recorded."));
     return 0;
@@ -102,6 +159,7 @@ void WaitForEnter(const QString& prompt) {
 } // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeLimitSignal();
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
@@ -140,16 +198,18 @@ int main(int argc, char** argv) {
         status = CheckUpdate();
     } else {
         std::unique_ptr<SqliteConnection> history;
-        OpenHistoryDB(history);
+        const bool historyOpen = OpenHistoryDB(history);
         if (options.history) {
             status = ListHistory(history.get(), options.historySite);
         } else {
             const bool terminal = isatty(STDOUT_FILENO);
             ProgressView view(stdout, terminal, options.quiet);
+            if (!historyOpen)
+                view.Warning(
+                    QStringLiteral("the history database cannot be opened; downloads are not recorded"));
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
-            std::signal(SIGINT, OnInterrupt);
-            std::signal(SIGTERM, OnInterrupt);
+            HandleInterrupts();
             {
                 CliBatch batch(view, history.get());
                 batch.waitForUser = WaitForEnter;

@@ -64,20 +64,22 @@ class CConsoleProcess {
     // when it has ended (also when there never was one).
     bool WaitForReader(int ms);
 
-    // Ends the reader (joined), kills a child that still runs (SIGKILL to its
-    // process group), reaps it and closes every pipe. Safe to call any
-    // number of times.
+    // Ends the reader (joined), kills the child's whole process group
+    // (SIGKILL; also when the child itself has already ended, so helpers it
+    // left behind go too), reaps the child and closes every pipe. Safe to
+    // call any number of times.
     virtual void Close();
 
-    // True while the child has not ended (reaps it when it has).
+    // True while the child has not ended. An ended child stays a zombie
+    // until Close, which keeps its process group's id from being reused.
     bool IsRunning();
     // The pid of the started child (kept after it ended), 0 before Open.
     qint64 ProcessId() const;
     // 0: the child ended or closed its output; 1: stopped by Close; -1: read
     // error; 2: still reading (or never started).
     int ReaderResult() const;
-    // Exit status once the child has been reaped: its exit code, or 128 +
-    // signal number when a signal ended it; -1 before.
+    // Exit status once the child has ended: its exit code, or 128 + signal
+    // number when a signal ended it; -1 before.
     int ExitCode() const;
     // errno of the last failed Open, 0 otherwise.
     int LastError() const;

@@ -50,10 +50,11 @@ struct CConsoleProcess::Impl {
 
     // The child's state is read by the reader (to notice its end) and by the
     // owner (Stop, IsRunning, Close). Signalling and reaping both happen under
-    // this lock, so a signal never reaches a pid that was already reaped and
-    // possibly reused.
+    // this lock, and only Close reaps, so a signal never reaches a pid (or a
+    // process group) that was already reaped and possibly reused.
     mutable std::mutex procMutex;
     pid_t pid = 0;
+    bool exited = false; // ended; its zombie is kept until Close reaps it
     bool reaped = false;
     int exitCode = -1;
 
@@ -68,7 +69,7 @@ struct CConsoleProcess::Impl {
     Event readerDone{Event::Reset::Manual};
     int lastError = 0;
 
-    bool TryReapLocked();
+    bool ExitedLocked();
     void KillAndReapLocked();
     void RequestStop();
     int Drain();
@@ -82,38 +83,43 @@ namespace {
 thread_local const void* tReaderOf = nullptr;
 } // namespace
 
-bool CConsoleProcess::Impl::TryReapLocked() {
-    if (pid <= 0 || reaped)
+bool CConsoleProcess::Impl::ExitedLocked() {
+    if (pid <= 0 || exited)
         return true;
-    int status = 0;
-    pid_t r;
+    // WNOWAIT leaves the child a zombie: its pid, and with it the id of its
+    // process group, cannot be reused before Close has killed the group.
+    siginfo_t info{};
+    int r;
     do {
-        r = ::waitpid(pid, &status, WNOHANG);
+        r = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
     } while (r < 0 && errno == EINTR);
-    if (r == pid) {
-        reaped = true;
-        exitCode = StatusToExitCode(status);
+    if (r == 0 && info.si_pid == pid) {
+        exited = true;
+        exitCode = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
     } else if (r < 0) {
         // Not our child any more (SIGCHLD ignored by the host): nothing to reap.
-        reaped = true;
+        exited = reaped = true;
     }
-    return reaped;
+    return exited;
 }
 
 void CConsoleProcess::Impl::KillAndReapLocked() {
-    if (TryReapLocked())
+    if (pid <= 0 || reaped)
         return;
-    // The whole group goes: helpers the tool started may hold our pipe open.
+    // The whole group goes, also when the tool itself has ended: helpers it
+    // started may hold our pipe open or outlive us.
     ::kill(-pid, SIGKILL);
-    ::kill(pid, SIGKILL);
+    if (!exited)
+        ::kill(pid, SIGKILL);
     int status = 0;
     pid_t r;
     do {
         r = ::waitpid(pid, &status, 0);
     } while (r < 0 && errno == EINTR);
     reaped = true;
-    if (r == pid)
+    if (!exited && r == pid)
         exitCode = StatusToExitCode(status);
+    exited = true;
 }
 
 void CConsoleProcess::Impl::RequestStop() {
@@ -173,7 +179,7 @@ void CConsoleProcess::Impl::ReaderLoop() {
             bool ended;
             {
                 std::lock_guard lock(procMutex);
-                ended = TryReapLocked();
+                ended = ExitedLocked();
             }
             if (ended) {
                 r = Drain();
@@ -190,7 +196,7 @@ void CConsoleProcess::Impl::ReaderLoop() {
         for (;;) {
             {
                 std::lock_guard lock(procMutex);
-                if (TryReapLocked())
+                if (ExitedLocked())
                     break;
             }
             pollfd stop = {stopRead, POLLIN, 0};
@@ -360,7 +366,7 @@ int CConsoleProcess::WriteText(const QByteArray& bytes) {
 void CConsoleProcess::Stop() {
     Impl& d = *impl_;
     std::lock_guard lock(d.procMutex);
-    if (d.TryReapLocked())
+    if (d.ExitedLocked())
         return;
     // SIGINT lets the tool end the way a console interrupt would; the whole
     // group gets it, like every process of a console.
@@ -400,7 +406,7 @@ void CConsoleProcess::Close() {
 bool CConsoleProcess::IsRunning() {
     Impl& d = *impl_;
     std::lock_guard lock(d.procMutex);
-    return d.pid > 0 && !d.TryReapLocked();
+    return d.pid > 0 && !d.ExitedLocked();
 }
 
 qint64 CConsoleProcess::ProcessId() const {

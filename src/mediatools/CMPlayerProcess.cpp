@@ -29,6 +29,10 @@ void CMPlayerProcess::OnOutput(const char* chunk) {
         text_.append(piece.left(kTextCapacity));
     } else {
         text_.append(piece);
+        // Past the bound only the newest output is kept; a quarter goes at
+        // once so that a long run does not move the text for every chunk.
+        if (text_.size() > kCollectLimit)
+            text_.remove(0, text_.size() - kCollectLimit + kCollectLimit / 4);
     }
     if (progressParsing_)
         ScanStatusLineLocked();

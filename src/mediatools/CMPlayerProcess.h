@@ -2,9 +2,12 @@
 // An mplayer run that collects its output: identification ("ID_" lines) and
 // the preview player's slave-mode answers.
 //
-// The collected text keeps the newest output only: at most kTextCapacity
+// With the fixed buffer (the preview player, which may print for hours) the
+// collected text keeps the newest output only: at most kTextCapacity
 // characters. When a chunk would fill it, the text starts again with that
-// chunk, so keys printed before such a restart are no longer found.
+// chunk, so keys printed before such a restart are no longer found. Without
+// it (identification) every character is kept up to kCollectLimit, far more
+// than any real file makes mplayer print; beyond that the oldest output goes.
 //
 // Threads:
 // - Reader thread: OnOutput appends to the text (and, with progress parsing
@@ -42,11 +45,13 @@ struct MPlayerValues {
 class CMPlayerProcess : public CConsoleProcess {
   public:
     static constexpr int kTextCapacity = 8192;
+    static constexpr int kCollectLimit = 1 << 20;
     // GetPercentPos looks only this far back.
     static constexpr int kAnswerWindow = 128;
 
     // progressParsing: scan the status line after every chunk. fixedBuffer:
-    // keep the bounded text (0: keep all output, unbounded).
+    // keep the restarting kTextCapacity text (0: keep all output up to
+    // kCollectLimit characters).
     explicit CMPlayerProcess(int progressParsing = 0, int fixedBuffer = 1);
     ~CMPlayerProcess() override;
 

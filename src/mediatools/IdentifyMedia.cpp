@@ -4,7 +4,11 @@
 #include "mediatools/CMPlayerProcess.h"
 #include "mediatools/ToolFolders.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <atomic>
 
@@ -21,12 +25,51 @@ int IdentifyTimeoutMs() {
     return gTimeoutMs;
 }
 
+namespace {
+bool HasControlCharacter(const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    return false;
+}
+
+// mplayer echoes the path it is given ("Playing ...", ID_FILENAME=...), so a
+// name with line breaks would add lines of its own to the output, keys
+// included. It gets a link with a plain name in a private folder instead.
+class PlainAlias {
+  public:
+    explicit PlainAlias(const QString& file)
+        : dir_(QDir::tempPath() + QStringLiteral("/zorv-identify-XXXXXX")) {
+        if (!dir_.isValid())
+            return;
+        static const QRegularExpression plainSuffix(QStringLiteral("^[A-Za-z0-9]{1,16}$"));
+        const QString suffix = QFileInfo(file).suffix();
+        QString name = QStringLiteral("media");
+        if (plainSuffix.match(suffix).hasMatch())
+            name += QLatin1Char('.') + suffix; // some formats are recognised by it
+        if (QFile::link(file, dir_.filePath(name)))
+            path_ = dir_.filePath(name);
+    }
+    const QString& Path() const { return path_; }
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+} // namespace
+
 int IdentifyMedia(const QString& path, MediaInfo& info) {
     const QString mplayer = FindMPlayer();
     // An absolute path: a relative name starting with "-" would be read as an option.
     const QString file = QFileInfo(path).absoluteFilePath();
+    const PlainAlias alias(file);
+    if (alias.Path().isEmpty() && HasControlCharacter(file)) {
+        LogWarnW(kCategory, QStringLiteral("No temporary link for \"") + path +
+                                QStringLiteral("\": a name with control characters is not identified"));
+        return 0;
+    }
     const QStringList argv{mplayer,
-                           file,
+                           alias.Path().isEmpty() ? file : alias.Path(),
                            QStringLiteral("-frames"),
                            QStringLiteral("0"),
                            QStringLiteral("-vo"),
@@ -35,12 +78,12 @@ int IdentifyMedia(const QString& path, MediaInfo& info) {
                            QStringLiteral("null"),
                            QStringLiteral("-identify")};
 
-    CMPlayerProcess player(0, 1);
+    // All of the output counts: long tag lists or many chapters come before
+    // the keys.
+    CMPlayerProcess player(0, 0);
     if (!player.Open(argv)) {
         LogErrorW(kCategory, QStringLiteral("Cannot run mplayer \"%1\" (error %2), \"%3\" not identified")
-                                 .arg(mplayer)
-                                 .arg(player.LastError())
-                                 .arg(path));
+                                 .arg(mplayer, QString::number(player.LastError()), path));
         return 0;
     }
     const int timeoutMs = IdentifyTimeoutMs();
@@ -48,8 +91,7 @@ int IdentifyMedia(const QString& path, MediaInfo& info) {
         player.Close();
         LogWarnW(kCategory,
                  QStringLiteral("mplayer did not finish within %1 ms and was stopped, \"%2\" not identified")
-                     .arg(timeoutMs)
-                     .arg(path));
+                     .arg(QString::number(timeoutMs), path));
         return 0;
     }
     player.Close();

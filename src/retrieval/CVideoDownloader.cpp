@@ -2,22 +2,24 @@
 
 #include "app/AppLog.h"
 #include "platform/ParseUrl.h"
-#include "retrieval/DownloadWorker.h"
+#include "retrieval/ChunkedFileWriter.h"
 #include "retrieval/TextUtil.h"
 
-#include <QFile>
 #include <QUrl>
 
 #include <cerrno>
 
 namespace {
-constexpr const char* kCategory = "CVideoDownloader";
+constexpr const char* kCategory = CVideoDownloader::kLogCategory;
 constexpr int kPageResponses = 3;
 constexpr int kMediaResponses = 10;
 constexpr int kMaxExceptionText = 255;
+// libcurl's code for a body that ended before its announced length.
+constexpr int kPartialFileCode = TransportError::kCodeBase + 18;
 // Pages are parsed whole in memory; no real watch page or information reply
 // comes near this, while a media file or a hostile server easily would.
 constexpr qint64 kMaxPageBytes = qint64(32) * 1024 * 1024;
+const QString kStoppedMediaText = QStringLiteral("Network error, can not get FLV file");
 
 // The lines the sites see on every request, in this order.
 const char* const kRequestHeaders[] = {
@@ -36,12 +38,18 @@ QByteArray RequestUrl(const UrlParts& parts) {
         server = QLatin1Char('[') + server + QLatin1Char(']');
     const QString scheme =
         parts.scheme == QLatin1String("https") ? QStringLiteral("https") : QStringLiteral("http");
-    return QStringLiteral("%1://%2:%3%4").arg(scheme, server).arg(parts.port).arg(parts.object).toUtf8();
+    return (scheme + QStringLiteral("://") + server + QLatin1Char(':') + QString::number(parts.port) +
+            parts.object)
+        .toUtf8();
+}
+
+QString CannotConnect(int result) {
+    return QStringLiteral("can not connect to flv url, %1").arg(result);
 }
 } // namespace
 
-CVideoDownloader::CVideoDownloader(DownloadWorker* owner)
-    : owner(owner), useCache(owner ? owner->useInternalCache.load() : 0) {}
+CVideoDownloader::CVideoDownloader(TransferContext* owner)
+    : owner(owner), useCache(owner ? owner->UseInternalCache() : 0) {}
 
 CVideoDownloader::~CVideoDownloader() = default;
 
@@ -53,20 +61,28 @@ int CVideoDownloader::CheckStop() const {
     return owner ? owner->CheckStop() : 0;
 }
 
+bool CVideoDownloader::StopRequested() const {
+    return owner && owner->StopRequested();
+}
+
 void CVideoDownloader::SetError(const QString& text) const {
     if (owner)
         owner->SetError(text);
     else
-        LogErrorW(kCategory, QStringLiteral("Error: %1").arg(text));
+        LogErrorW(kCategory, QStringLiteral("Error: ") + text);
+}
+
+void CVideoDownloader::ReportBytes(const MediaResult& result) const {
+    if (owner)
+        owner->SetByteCounts(result.receivedBytes, result.totalBytes);
 }
 
 void CVideoDownloader::ReportException(const char* label, const TransportError& error) {
     QString text = error.message.left(kMaxExceptionText);
     while (!text.isEmpty() && text.back().isSpace())
         text.chop(1);
-    LogErrorW(
-        kCategory,
-        QStringLiteral("%1() Exception [%2]: %3").arg(QString::fromUtf8(label)).arg(error.code).arg(text));
+    LogErrorW(kCategory, QStringLiteral("%1() Exception [%2]: %3")
+                             .arg(QString::fromUtf8(label), QString::number(error.code), text));
 }
 
 int CVideoDownloader::RequestHTTP(const QString& address, std::unique_ptr<TransportResponse>& response,
@@ -97,7 +113,7 @@ int CVideoDownloader::RequestHTTP(const QString& address, std::unique_ptr<Transp
         request.headers << QByteArray("Expect:");
     }
     if (owner)
-        request.abortCheck = [worker = owner] { return worker->IsAbandoned(); };
+        request.abortCheck = [context = owner] { return context->StopRequested(); };
 
     std::unique_ptr<TransportResponse> opened;
     try {
@@ -113,7 +129,9 @@ int CVideoDownloader::RequestHTTP(const QString& address, std::unique_ptr<Transp
     switch (opened->StatusCode()) {
     case 301:
     case 302:
-    case 303: {
+    case 303:
+    case 307:
+    case 308: {
         const std::optional<QString> target = opened->Header("Location");
         if (!target)
             return -1;
@@ -129,30 +147,51 @@ int CVideoDownloader::RequestHTTP(const QString& address, std::unique_ptr<Transp
 }
 
 int CVideoDownloader::GetHTMLPage(const QString& address, QString& text, QString& location) {
+    PageResult result = GetHTMLPage(address);
+    text += result.text;
+    if (!result.location.isEmpty())
+        location = result.location;
+    return result.code;
+}
+
+PageResult CVideoDownloader::GetHTMLPage(const QString& address) {
+    PageResult result;
     QString current = address;
     try {
         for (int remaining = kPageResponses; remaining > 0;) {
             std::unique_ptr<TransportResponse> response;
-            const int r = RequestHTTP(current, response, location);
+            const int r = RequestHTTP(current, response, result.location);
+            result.finalAddress = current;
             if (r == 302) {
-                LogWarnW(kCategory, QStringLiteral("ParseHTMLContainer redirect to %1").arg(location));
+                result.httpStatus = 302;
+                LogWarnW(kCategory, QStringLiteral("ParseHTMLContainer redirect to ") + result.location);
                 // Relative targets resolve against the first address, not the
                 // previous hop.
-                current = MakeAbsoluteUrl(location, address);
+                current = MakeAbsoluteUrl(result.location, address);
                 --remaining;
                 continue;
             }
-            if (r != 0)
-                return -1;
+            if (r == 404) {
+                result.httpStatus = 404;
+                result.errorText = QStringLiteral("The page was not found (HTTP 404): ") + current;
+                return result;
+            }
+            if (r != 0) {
+                result.errorText = QStringLiteral("The page could not be requested: ") + current;
+                return result;
+            }
+            result.httpStatus = response->StatusCode();
+            const QString tooLarge =
+                QStringLiteral("The page is larger than %1 MiB and is not read: ").arg(kMaxPageBytes >> 20) +
+                current;
+            const qint64 announced = response->ContentLength();
+            if (announced > kMaxPageBytes) {
+                result.errorText = tooLarge;
+                SetError(tooLarge);
+                return result;
+            }
             // Decoded once at the end so a character split between two
             // blocks comes out whole.
-            const QString tooLarge = QStringLiteral("The page is larger than %1 MiB and is not read: %2")
-                                         .arg(kMaxPageBytes >> 20)
-                                         .arg(current);
-            if (response->ContentLength() > kMaxPageBytes) {
-                SetError(tooLarge);
-                return -1;
-            }
             QByteArray bytes;
             char block[kBlockSize];
             for (;;) {
@@ -160,106 +199,172 @@ int CVideoDownloader::GetHTMLPage(const QString& address, QString& text, QString
                 if (n == 0)
                     break;
                 if (bytes.size() + n > kMaxPageBytes) {
+                    result.errorText = tooLarge;
                     SetError(tooLarge);
-                    return -1;
+                    return result;
                 }
                 bytes.append(block, n);
-                if (CheckStop())
-                    return 111;
+                if (CheckStop()) {
+                    result.code = 111;
+                    result.stopped = true;
+                    return result;
+                }
             }
-            text += QString::fromUtf8(bytes);
-            return 0;
+            if (announced >= 0 && bytes.size() < announced) {
+                // Parsing what arrived would give a wrong answer or a
+                // misleading "no video" instead of the network's fault.
+                result.code = kPartialFileCode;
+                result.errorText = QStringLiteral("Network error, the page ended after %1 of %2 bytes: ")
+                                       .arg(bytes.size())
+                                       .arg(announced) +
+                                   current;
+                SetError(result.errorText);
+                return result;
+            }
+            result.text = QString::fromUtf8(bytes);
+            result.code = 0;
+            return result;
         }
-        return -1;
+        result.errorText = QStringLiteral("The page redirected too many times: ") + address;
+        return result;
     } catch (const TransportError& error) {
+        if (StopRequested()) {
+            // The stop request cut the network wait short.
+            result.code = 111;
+            result.stopped = true;
+            return result;
+        }
         ReportException("GetHTMLPage", error);
         SetError(error.message);
-        return error.code;
+        result.code = error.code;
+        result.errorText = error.message;
+        return result;
     }
 }
 
 int CVideoDownloader::GetFLVFile(const QString& address, const QString& temporaryPath, QString& finalAddress,
                                  ByteCount& totalBytes, ByteCount& receivedBytes) {
+    const MediaResult result = GetFLVFile(address, temporaryPath);
+    if (!result.finalAddress.isEmpty())
+        finalAddress = result.finalAddress;
+    totalBytes = result.totalBytes;
+    receivedBytes = result.receivedBytes;
+    return result.code;
+}
+
+MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& temporaryPath) {
+    MediaResult result;
     QString current = address;
     try {
         std::unique_ptr<TransportResponse> response;
         int r = -1;
         for (int remaining = kMediaResponses; remaining > 0; --remaining) {
-            QString location;
-            r = RequestHTTP(current, response, location);
+            r = RequestHTTP(current, response, result.location);
             if (r != 302)
                 break;
-            if (location.isEmpty())
-                throw DownloadFailure{QStringLiteral("can not connect to flv url, %1").arg(302)};
+            result.httpStatus = 302;
+            if (result.location.isEmpty())
+                throw DownloadFailure{CannotConnect(302)};
             // Taken as sent: a relative target cannot be requested.
-            current = location;
-            LogInfoW("CVideoDownloader::GetFLVFile",
-                     QStringLiteral("Redirect to new location: %1").arg(current));
+            current = result.location;
+            LogInfoW("CVideoDownloader::GetFLVFile", QStringLiteral("Redirect to new location: ") + current);
         }
+        if (r == 404)
+            result.httpStatus = 404;
         // An error page (403, 500, ...) in place of the media file is a
         // failed download, not a video.
-        if (r == 0 && response->StatusCode() >= 400)
-            r = response->StatusCode();
+        if (r == 0) {
+            result.httpStatus = response->StatusCode();
+            if (result.httpStatus >= 400)
+                r = result.httpStatus;
+        }
         if (r != 0)
-            throw DownloadFailure{QStringLiteral("can not connect to flv url, %1").arg(r)};
-        finalAddress = current;
-        DownloadFile(*response, temporaryPath, totalBytes, receivedBytes);
-        return 0;
+            throw DownloadFailure{CannotConnect(r)};
+        result.finalAddress = current;
+        DownloadFile(*response, temporaryPath, result);
+        if (result.receivedBytes < result.totalBytes)
+            throw DownloadFailure{kStoppedMediaText};
+        result.code = 0;
     } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("GetFLVFile() Error: %1").arg(failure.text));
+        LogErrorW(kCategory, QStringLiteral("GetFLVFile() Error: ") + failure.text);
         SetError(failure.text);
-        return -1;
+        result.code = -1;
+        result.errorText = failure.text;
     } catch (const TransportError& error) {
+        if (StopRequested()) {
+            // A stop that cut the network wait short ends like one noticed
+            // after a block.
+            result.stopped = true;
+            LogErrorW(kCategory, QStringLiteral("GetFLVFile() Error: ") + kStoppedMediaText);
+            SetError(kStoppedMediaText);
+            result.code = -1;
+            result.errorText = kStoppedMediaText;
+            return result;
+        }
         ReportException("GetFlvFile", error);
         SetError(error.message);
-        return error.code;
+        result.code = error.code;
+        result.errorText = error.message;
     } catch (const std::exception&) {
-        return -1;
+        result.code = -1;
     }
+    return result;
 }
 
-void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& path, ByteCount& totalBytes,
-                                    ByteCount& receivedBytes) {
+void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& path, MediaResult& result) {
     static const char* const kFileCategory = "CVideoDownloader::DownloadFile";
-    totalBytes = 0;
-    receivedBytes = 0;
+    result.totalBytes = 0;
+    result.receivedBytes = 0;
+    ReportBytes(result);
 
-    QFile file(path);
+    ChunkedFileWriter file(kWriteChunk);
     errno = 0;
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        LogErrorW(kFileCategory, QStringLiteral("Open file failed: %1, %2\n").arg(path).arg(errno));
+    if (!file.Open(path)) {
+        LogErrorW(kFileCategory,
+                  QStringLiteral("Open file failed: %1, %2\n").arg(path, QString::number(errno)));
         throw DownloadFailure{QStringLiteral("can not create output file")};
     }
+    const auto writeFailed = [&] {
+        LogErrorW(kFileCategory,
+                  QStringLiteral("Write file failed: %1, %2\n").arg(path, QString::number(errno)));
+        return DownloadFailure{QStringLiteral("Write file failed")};
+    };
 
     const qint64 announced = response.ContentLength();
     if (announced < 0)
         throw DownloadFailure{
             QStringLiteral("Can not download the FLV file, please check your network connection.")};
-    totalBytes = static_cast<quint64>(announced);
+    result.totalBytes = static_cast<quint64>(announced);
+    ReportBytes(result);
+    // A file that cannot fit fails now, not after most of it has arrived;
+    // a file system that cannot reserve space simply grows the file.
+    errno = 0;
+    if (announced > 0 && !file.Preallocate(announced) && (errno == ENOSPC || errno == EFBIG))
+        throw writeFailed();
 
-    char block[kBlockSize];
     for (;;) {
-        const qint64 n = response.Read(block, kBlockSize); // a network failure propagates; QFile closes
+        errno = 0;
+        char* block = file.Reserve(kBlockSize);
+        if (!block)
+            throw writeFailed();
+        const qint64 n = response.Read(block, kBlockSize); // a network failure propagates; the file closes
         if (n == 0)
             break;
-        errno = 0;
-        if (file.write(block, n) != n) {
-            LogErrorW(kFileCategory, QStringLiteral("Write file failed: %1, %2\n").arg(path).arg(errno));
-            throw DownloadFailure{QStringLiteral("Write file failed")};
-        }
-        receivedBytes += static_cast<quint64>(n);
+        file.Commit(static_cast<std::size_t>(n));
+        result.receivedBytes += static_cast<quint64>(n);
+        ReportBytes(result);
         if (owner) {
-            const quint64 total = totalBytes;
+            const quint64 total = result.totalBytes;
             const double ratio =
-                total ? static_cast<double>(receivedBytes.load()) / static_cast<double>(total) : 1.0;
+                total ? static_cast<double>(result.receivedBytes) / static_cast<double>(total) : 1.0;
             owner->PostProgress(static_cast<int>(std::min(ratio, 1.0) * 1000));
         }
         if (CheckStop()) {
-            owner->finalPath.clear();
+            result.stopped = true;
             break;
         }
     }
-    file.close();
-    if (receivedBytes < totalBytes)
-        throw DownloadFailure{QStringLiteral("Network error, can not get FLV file")};
+    errno = 0;
+    if (!file.Close())
+        throw writeFailed();
 }

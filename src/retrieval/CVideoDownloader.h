@@ -6,12 +6,15 @@
 //
 // A CVideoDownloader is made for one request sequence (one page fetch, one
 // form post, one media download) and destroyed right after. Cookies live in
-// the process-wide jar of HttpSession.h, not here.
+// the process-wide jar of HttpSession.h, not here. It reports only through
+// its TransferContext and hands its results back as values.
 //
-// Threads: used only on the thread that created it (the worker thread). Its
-// only cross-thread effects go through the owner: posted progress and the
-// non-blocking stop poll.
+// Threads: used only on the thread that created it (the worker thread). The
+// transport polls the context's StopRequested while it waits on the network,
+// so a stop ends a transfer without waiting for the next block.
 
+#include "retrieval/TransferContext.h"
+#include "retrieval/TransferResult.h"
 #include "retrieval/TransportError.h"
 #include "retrieval/TransportResponse.h"
 
@@ -20,8 +23,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-
-class DownloadWorker;
 
 // A download that failed for a reason the user reads as text ("can not
 // connect to flv url, 404", "Write file failed", ...).
@@ -34,11 +35,16 @@ using ByteCount = std::atomic<quint64>;
 
 class CVideoDownloader {
   public:
+    // Bodies are read, and progress and stop are checked, per block.
     static constexpr int kBlockSize = 8192;
+    // The media file is written in chunks of this many bytes.
+    static constexpr int kWriteChunk = 256 * 1024;
+    // The log category of the retrieval code's error and warning lines.
+    static constexpr const char* kLogCategory = "CVideoDownloader";
 
     // `owner` may be null for requests made outside a batch: then nothing is
     // posted, stop is never requested and errors are only logged.
-    explicit CVideoDownloader(DownloadWorker* owner);
+    explicit CVideoDownloader(TransferContext* owner);
     virtual ~CVideoDownloader();
     CVideoDownloader(const CVideoDownloader&) = delete;
     CVideoDownloader& operator=(const CVideoDownloader&) = delete;
@@ -46,43 +52,54 @@ class CVideoDownloader {
     virtual void SetUseCache(int flag);
 
     // Follows up to 10 responses to the media file and copies its body into
-    // `temporaryPath`. 0: written completely; -1: failed, reason given to the
-    // owner's SetError (an HTTP error status included); else the code of a
-    // network failure (TransportError).
-    virtual int GetFLVFile(const QString& address, const QString& temporaryPath, QString& finalAddress,
-                           ByteCount& totalBytes, ByteCount& receivedBytes);
+    // `temporaryPath`. code 0: written completely; -1: failed, reason in
+    // errorText (also given to the owner's SetError; an HTTP error status
+    // included; a stop gives "Network error, can not get FLV file" with
+    // `stopped` set); else the code of a network failure (TransportError).
+    virtual MediaResult GetFLVFile(const QString& address, const QString& temporaryPath);
+    // The same with the results in out-parameters; returns the code.
+    int GetFLVFile(const QString& address, const QString& temporaryPath, QString& finalAddress,
+                   ByteCount& totalBytes, ByteCount& receivedBytes);
 
-    // Appends the page body (decoded from UTF-8) to `text`, following up to
-    // 3 responses. 0: done; 111: stopped while reading; -1: failed; else the
-    // code of a network failure. `location` ends holding the last redirect
-    // target seen.
-    virtual int GetHTMLPage(const QString& address, QString& text, QString& location);
+    // Fetches a page as text (decoded from UTF-8), following up to 3
+    // responses. code 0: done; 111: stopped; -1: failed (errorText says
+    // why: not found, too many redirects, ...); else the code of a network
+    // failure, given to the owner's SetError (a body cut short against its
+    // Content-Length is one). `location` is the last redirect target seen.
+    virtual PageResult GetHTMLPage(const QString& address);
+    // The same appending the body to `text`; `location` is written when a
+    // redirect was seen. Returns the code.
+    int GetHTMLPage(const QString& address, QString& text, QString& location);
 
     // One request, classified: 0 = `response` is open with headers read
-    // (any status but 301/302/303/404, error pages included); 302 = a
-    // redirect, `location` holds the target as sent (maybe relative);
-    // 404 = not found; -1 = address not usable or redirect without Location.
-    // `body` is sent as given (UTF-8); `extraHeader` is one more "Name: value"
-    // line, e.g. "Content-Type: application/x-www-form-urlencoded".
-    // Throws TransportError on a network failure.
+    // (any status but a redirect or 404, error pages included); 302 = a
+    // redirect (301, 302, 303, 307, 308), `location` holds the target as
+    // sent (maybe relative); 404 = not found; -1 = address not usable or
+    // redirect without Location. `body` is sent as given (UTF-8);
+    // `extraHeader` is one more "Name: value" line, e.g. "Content-Type:
+    // application/x-www-form-urlencoded". Throws TransportError on a network
+    // failure (a stop request aborts the wait with one).
     virtual int RequestHTTP(const QString& address, std::unique_ptr<TransportResponse>& response,
                             QString& location, const QString& method = QStringLiteral("GET"),
                             const std::optional<QString>& body = std::nullopt,
                             const QString& extraHeader = QString());
 
-    // Copies an open response's body into a new file at `path`, block by
-    // block, posting per-mille progress. Throws DownloadFailure, or
-    // TransportError when the connection fails while reading.
-    virtual void DownloadFile(TransportResponse& response, const QString& path, ByteCount& totalBytes,
-                              ByteCount& receivedBytes);
+    // Copies an open response's body into the file at `path` (created or
+    // emptied), reading block by block and writing in large chunks, posting
+    // per-mille progress; a stop ends the copy with `result.stopped`. Byte
+    // counts go into `result`. Throws DownloadFailure, or TransportError
+    // when the connection fails while reading.
+    virtual void DownloadFile(TransportResponse& response, const QString& path, MediaResult& result);
 
     // Logs "<label>() Exception [<code>]: <message>" for a network failure.
     static void ReportException(const char* label, const TransportError& error);
 
-    DownloadWorker* owner;
+    TransferContext* owner;
     int useCache;
 
   private:
     int CheckStop() const;
+    bool StopRequested() const;
     void SetError(const QString& text) const;
+    void ReportBytes(const MediaResult& result) const;
 };

@@ -2,22 +2,15 @@
 
 #include "app/AppLog.h"
 #include "app/Localization.h"
+#include "retrieval/DownloadItem.h"
 #include "retrieval/ExtractorFactory.h"
-#include "retrieval/TextUtil.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <system_error>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-constexpr const char* kCategory = "CVideoDownloader";
+constexpr const char* kCategory = CVideoDownloader::kLogCategory;
 } // namespace
 
 // What one batch thread shares with the window. The thread keeps it alive,
@@ -26,6 +19,9 @@ struct DownloadWorker::BatchLink {
     std::mutex mutex;
     MessageTarget* receiver = nullptr; // null once the batch was abandoned
     Event stopEvent{Event::Reset::Manual};
+    // Read on every body block and by the transport's network waits: a
+    // plain flag, so a poll costs no system call.
+    std::atomic<bool> stopRequested{false};
     Event ended{Event::Reset::Manual};
     std::atomic<bool> runReturned{false};
     std::atomic<bool> abandoned{false};
@@ -149,6 +145,7 @@ bool DownloadWorker::Stop() {
         threadId = 0;
         return false;
     }
+    link_->stopRequested = true;
     link_->stopEvent.Set();
     if (link_->ended.Wait(kStopDeadlineMs)) {
         thread_.join();
@@ -186,25 +183,33 @@ bool DownloadWorker::IsAbandoned() const {
 }
 
 int DownloadWorker::CheckStop() {
-    if (link_ && link_->stopEvent.Wait(stopWaitMs)) {
+    if (StopRequested()) {
         stopFlag = 1;
         return 1;
     }
     return 0;
 }
 
+bool DownloadWorker::StopRequested() const {
+    return link_ && (link_->stopRequested.load(std::memory_order_relaxed) || link_->abandoned);
+}
+
 bool DownloadWorker::WaitForDialog(Event& done) {
     // The browser address was set after its status went out: publish it so
     // the window can read it while this thread sleeps.
+    waitingForDialog_ = true;
     Publish();
-    if (!link_)
-        return done.Wait(-1);
-    // A stop request must not sit behind a dialog the user may never close.
-    if (Event::WaitAny(done, link_->stopEvent, -1) == 1) {
+    bool closed = true;
+    if (!link_) {
+        done.Wait(-1);
+    } else if (Event::WaitAny(done, link_->stopEvent, -1) == 1) {
+        // A stop request must not sit behind a dialog the user may never close.
         stopFlag = 1;
-        return false;
+        closed = false;
     }
-    return true;
+    waitingForDialog_ = false;
+    Publish();
+    return closed;
 }
 
 void DownloadWorker::Publish() {
@@ -218,6 +223,7 @@ void DownloadWorker::Publish() {
     published_.lastError = lastError;
     published_.captchaAddress = captchaAddress;
     published_.signInAddress = signInAddress;
+    published_.waitingForDialog = waitingForDialog_;
     if (currentRow >= 0)
         rowStates_[currentRow] = published_;
 }
@@ -258,6 +264,16 @@ void DownloadWorker::PostProgress(int perMille) {
     Post(UM_DOWNLOAD_PROGRESS, perMille, currentRow);
 }
 
+void DownloadWorker::SetByteCounts(quint64 received, quint64 total) {
+    receivedBytes.store(received, std::memory_order_relaxed);
+    totalBytes.store(total, std::memory_order_relaxed);
+}
+
+void DownloadWorker::PostTitle(const QString& title) {
+    currentTitle = title;
+    PostTitle();
+}
+
 void DownloadWorker::PostTitle() {
     Post(UM_DOWNLOAD_TITLE, currentRow, 0);
 }
@@ -269,12 +285,20 @@ void DownloadWorker::PostItemDownloaded() {
 
 void DownloadWorker::SetError(const QString& text) {
     lastError = text;
-    LogErrorW(kCategory, QStringLiteral("Error: %1").arg(text));
+    LogErrorW(kCategory, QStringLiteral("Error: ") + text);
 }
 
 int DownloadWorker::DownloadMedia(const QString& mediaUrl) {
+    mediaAddress = mediaUrl;
     CVideoDownloader downloader(this);
-    return downloader.GetFLVFile(mediaUrl, tempPath, mediaAddress, totalBytes, receivedBytes);
+    const MediaResult result = downloader.GetFLVFile(mediaUrl, tempPath);
+    if (!result.finalAddress.isEmpty())
+        mediaAddress = result.finalAddress;
+    // A stopped download never gets its final name, even when its last
+    // block had arrived.
+    if (result.stopped)
+        finalPath.clear();
+    return result.code;
 }
 
 void DownloadWorker::Run() {
@@ -296,138 +320,12 @@ void DownloadWorker::Run() {
         std::unique_ptr<SiteExtractor> p = CreateExtractor(address, this);
         if (!p)
             continue; // not a video site: skipped without a word
-        RunItem(std::move(p), row);
+        DownloadItem(*this, row).Run(std::move(p));
     }
     if (link_)
         link_->runReturned = true;
     Post(stopFlag ? UM_DOWNLOAD_STOPPED : UM_DOWNLOAD_ALL_DONE, 0, 0);
-    DeleteTemp();
+    // Each item has deleted the temporary files it made; a name left in
+    // tempPath may belong to another download by now.
     lastProgress = 0;
-}
-
-void DownloadWorker::RunItem(std::unique_ptr<SiteExtractor> p, int row) {
-    const int retries = retryTimes;
-    bool succeeded = false;
-    bool keepTemp = false;
-    bool captchaMark = false;
-    bool signInMark = false;
-    currentSite = p->site;
-    int retriesLeft = retries;
-    int attemptNumber = retries + 1;
-    currentRow = row;
-    // The previous item's temporary name is not this item's to delete.
-    tempPath.clear();
-
-    for (;;) {
-        p->GetVideoId();
-        int r = p->Resolve();
-        if (r == DownloadStatus::FollowAnotherAddress) {
-            p = CreateExtractor(p->pageUrl, this);
-            if (!p)
-                break;
-            // The file goes to the new site's folder: the history must file
-            // it under that site too.
-            currentSite = p->site;
-        }
-        if (!captchaAddress.isEmpty()) {
-            // The first dialog earns the item one more attempt.
-            if (WaitForDialog(captchaDone) && !captchaMark) {
-                ++retriesLeft;
-                ++attemptNumber;
-            }
-            captchaAddress.clear();
-            captchaMark = true;
-        } else if (!signInAddress.isEmpty()) {
-            if (WaitForDialog(signInDone) && !signInMark) {
-                ++retriesLeft;
-                ++attemptNumber;
-            }
-            signInAddress.clear();
-            signInMark = true;
-        } else if (r != 0) {
-            PostStatus(DownloadStatus::Failed);
-        } else {
-            currentTitle = p->title;
-            currentPageUrl = p->pageUrl;
-            if (p->MakeFileName(outputFolder, useTitle, finalPath, tempPath)) {
-                const int d = DownloadMedia(p->mediaUrl);
-                if (d == 0) {
-                    if (finalPath.isEmpty())
-                        break; // stopped just as the last block arrived
-                    if (MoveToFinal()) {
-                        PostItemDownloaded();
-                        succeeded = true;
-                        break;
-                    }
-                    // The download is complete in the temporary file: keep it
-                    // rather than report a file that is not there.
-                    SetError(QStringLiteral("Can not rename %1 to %2").arg(tempPath, finalPath));
-                    PostStatus(DownloadStatus::Failed);
-                    keepTemp = true;
-                    break;
-                }
-                PostStatus(d > 0 ? DownloadStatus::MediaFailed : DownloadStatus::Failed);
-            }
-        }
-        // An abandoned batch may never have polled the stop request: its
-        // network wait was cut off instead.
-        if (IsAbandoned())
-            stopFlag = 1;
-        if (stopFlag || retriesLeft <= 0)
-            break;
-        --retriesLeft;
-        --attemptNumber;
-        LogWarnW(kCategory,
-                 QStringLiteral("Retrying download %1, video id: %2").arg(attemptNumber).arg(p->videoId));
-        Post(UM_DOWNLOAD_RETRY, retries - retriesLeft, currentRow);
-    }
-    p.reset();
-    if (keepTemp)
-        tempPath.clear();
-    else if (!succeeded)
-        DeleteTemp(); // a partial file never outlives its item
-    if (succeeded)
-        PostStatus(DownloadStatus::Finished);
-    if (stopFlag)
-        PostStatus(DownloadStatus::Stopped);
-}
-
-bool DownloadWorker::MoveToFinal() {
-    namespace fs = std::filesystem;
-    const fs::path from(QFile::encodeName(tempPath).toStdString());
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (attempt > 0) {
-            // The file may still be held open by a scanner: try once more.
-            std::this_thread::sleep_for(std::chrono::milliseconds(kMoveRetryDelayMs));
-        }
-        // The name was free when the download began; another download may
-        // have finished a file of that name since. It is not replaced: this
-        // file takes the next free name instead.
-        for (int clash = 0; clash < 3; ++clash) {
-            const QByteArray to = QFile::encodeName(finalPath);
-            if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-                return true;
-            if (errno == EINVAL || errno == ENOSYS) {
-                // A file system without the no-replace flag: a plain move.
-                std::error_code error;
-                fs::rename(from, fs::path(to.toStdString()), error);
-                if (!error)
-                    return true;
-                break;
-            }
-            if (errno != EEXIST)
-                break;
-            const QFileInfo taken(finalPath);
-            const QString next = MakeUniquePath(taken.path(), taken.completeBaseName(), taken.suffix());
-            if (next.isEmpty())
-                return false;
-            finalPath = next;
-        }
-    }
-    return false;
-}
-
-void DownloadWorker::DeleteTemp() {
-    if (!tempPath.isEmpty())
-        QFile::remove(tempPath);
 }

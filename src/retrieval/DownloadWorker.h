@@ -10,10 +10,11 @@
 //     time; reads the item's results with Snapshot()/RowSnapshot() when a
 //     notification arrives; signals captchaDone / signInDone when its browser
 //     dialog has closed.
-//   Batch thread: Run and everything it calls (extractors, CVideoDownloader),
-//     which use the worker-thread members below directly: PostStatus,
-//     PostProgress, PostTitle, SetError, CheckStop, DownloadMedia and the
-//     plain result fields. It is their only writer.
+//   Batch thread: Run and everything it calls. The extractors and
+//     CVideoDownloader see the worker only as their TransferContext
+//     (PostStatus, PostProgress, PostTitle, SetError, CheckStop, ...); the
+//     item's attempts run in DownloadItem. The batch thread is the only
+//     writer of the plain result fields.
 //
 // Data that crosses threads (and only this): the queue (under its own lock),
 // the settings (atomics and a locked value), the published item state (under
@@ -22,9 +23,10 @@
 // events (Event is thread-safe), and the batch link: the receiver pointer a
 // notification goes to, cleared under its lock when a batch is abandoned.
 //
-// Stopping: Stop signals the stop event and waits up to 5000 ms. The batch
-// thread notices it after every body block it reads and while it waits for a
-// browser dialog. A thread that misses the deadline is abandoned: it is
+// Stopping: Stop raises the stop flag, signals the stop event and waits up to
+// 5000 ms. The batch thread notices it after every body block it reads, while
+// it waits on the network (the transport polls StopRequested) and while it
+// waits for a browser dialog. A thread that misses the deadline is abandoned: it is
 // detached, it never posts again, its network waits abort, and it keeps the
 // worker alive by itself when the worker is owned by a std::shared_ptr (make
 // it with std::make_shared; a worker owned otherwise waits for such a thread
@@ -37,6 +39,7 @@
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/SiteExtractor.h"
+#include "retrieval/TransferContext.h"
 #include "retrieval/VideoSite.h"
 
 #include <QList>
@@ -71,7 +74,7 @@ template <typename T> class LockedValue {
     T value_{};
 };
 
-class DownloadWorker : public std::enable_shared_from_this<DownloadWorker> {
+class DownloadWorker : public TransferContext, public std::enable_shared_from_this<DownloadWorker> {
   public:
     static constexpr int kStopDeadlineMs = 5000;
     static constexpr int kMoveRetryDelayMs = 1000;
@@ -87,6 +90,8 @@ class DownloadWorker : public std::enable_shared_from_this<DownloadWorker> {
         QString lastError;
         QString captchaAddress;
         QString signInAddress;
+        // The batch waits for the CAPTCHA or sign-in dialog to close.
+        bool waitingForDialog = false;
     };
 
     explicit DownloadWorker(MessageTarget* window);
@@ -113,15 +118,23 @@ class DownloadWorker : public std::enable_shared_from_this<DownloadWorker> {
     static QString LocalText(int id);
 
     // ---- batch thread ----
+    // Downloads the current item's media into tempPath; the transport's
+    // result code (0 when the file is complete).
     virtual int DownloadMedia(const QString& mediaUrl);
     virtual void Run();
-    // Non-blocking poll of the stop request; 1 once a stop was requested.
-    virtual int CheckStop();
-    void PostStatus(int code, std::optional<QString> text = std::nullopt);
-    void PostProgress(int perMille);
+    // TransferContext. CheckStop is a flag read, no system call.
+    int CheckStop() override;
+    bool StopRequested() const override; // any thread
+    void PostStatus(int code, std::optional<QString> text = std::nullopt) override;
+    void PostProgress(int perMille) override;
+    void SetByteCounts(quint64 received, quint64 total) override;
+    void PostTitle(const QString& title) override;
+    void SetError(const QString& text) override;
+    int UseInternalCache() const override { return useInternalCache; }
+    void RequestCaptcha(const QString& address) override { captchaAddress = address; }
+    void RequestSignIn(const QString& address) override { signInAddress = address; }
     void PostTitle();
     void PostItemDownloaded();
-    void SetError(const QString& text);
     // True once Stop gave up on this batch: the thread should wind down.
     bool IsAbandoned() const;
     // Waits for a browser dialog to close (or for a stop request). True when
@@ -156,16 +169,13 @@ class DownloadWorker : public std::enable_shared_from_this<DownloadWorker> {
     std::atomic<long> threadId{0};
 
   private:
+    friend class DownloadItem;
     struct BatchLink;
-    struct Attempt;
 
     void ThreadMain(std::shared_ptr<BatchLink> link);
     void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text = std::nullopt);
     void Publish();
     bool TakeQueued(int index, QString& address, int& row);
-    void RunItem(std::unique_ptr<SiteExtractor> extractor, int row);
-    bool MoveToFinal();
-    void DeleteTemp();
 
     MessageTarget* const window_;
     std::thread thread_;
@@ -177,5 +187,6 @@ class DownloadWorker : public std::enable_shared_from_this<DownloadWorker> {
 
     mutable std::mutex stateMutex_;
     ItemState published_;
+    bool waitingForDialog_ = false; // batch thread
     std::map<int, ItemState> rowStates_;
 };

@@ -62,7 +62,7 @@ VideoSite DetectSite(const QString& address) {
     return Detect(address).site;
 }
 
-std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadWorker* worker) {
+std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, TransferContext* worker) {
     const Detected detected = Detect(address);
     std::unique_ptr<SiteExtractor> extractor;
     switch (detected.site) {

@@ -14,4 +14,4 @@ VideoSite DetectSite(const QString& address);
 // worker; null when no site is known or its extractor is not available. For
 // a "google" address naming its source with "srcurl=", pageUrl is that
 // source address (percent-decoded when it is not a full address as given).
-std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, DownloadWorker* worker);
+std::unique_ptr<SiteExtractor> CreateExtractor(const QString& address, TransferContext* worker);

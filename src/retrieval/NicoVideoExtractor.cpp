@@ -6,7 +6,7 @@
 #include "platform/ParseUrl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
-#include "retrieval/DownloadWorker.h"
+#include "retrieval/DownloadMessages.h"
 #include "retrieval/TextUtil.h"
 
 #include <QRegularExpression>
@@ -16,15 +16,11 @@
 #include <exception>
 
 namespace {
-constexpr const char* kCategory = "CVideoDownloader";
+constexpr const char* kCategory = CVideoDownloader::kLogCategory;
 
 // Set once the missing-account notice was shown; it is not repeated for the
 // rest of the run however many NicoVideo items follow.
 std::atomic<bool> g_accountNoticeShown{false};
-
-QString FormValue(const QString& value) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(value));
-}
 } // namespace
 
 NicoVideoExtractor::NicoVideoExtractor() : SiteExtractor(NICOVIDEO, QStringLiteral("NicoVideo")) {}
@@ -70,8 +66,8 @@ QString NicoVideoExtractor::LoginFormBody(const QString& videoId, const QString&
 
 int NicoVideoExtractor::Login(const QString& videoId, const QString& mail, const QString& password) {
     owner->PostStatus(DownloadStatus::SigningIn);
-    const QString address =
-        QStringLiteral("https://%1/secure/login?site=niconico").arg(QLatin1String(kSecureHost));
+    const QString address = QStringLiteral("https://") + QLatin1String(kSecureHost) +
+                            QStringLiteral("/secure/login?site=niconico");
     CVideoDownloader downloader(owner);
     try {
         std::unique_ptr<TransportResponse> response;
@@ -86,7 +82,7 @@ int NicoVideoExtractor::Login(const QString& videoId, const QString& mail, const
             return 0;
         }
         // The site answers wrong credentials with the form page again.
-        owner->SetError(QStringLiteral("NicoVideo did not accept the account %1").arg(mail));
+        owner->SetError(QStringLiteral("NicoVideo did not accept the account ") + mail);
         return -1;
     } catch (const TransportError& error) {
         CVideoDownloader::ReportException("Login", error);
@@ -100,14 +96,10 @@ int NicoVideoExtractor::Login(const QString& videoId, const QString& mail, const
 }
 
 int NicoVideoExtractor::ParsePage(const QString& text) {
-    const QString address = QStringLiteral("http://%1/api/getflv?v=%2").arg(QLatin1String(kWebHost), videoId);
-    QString reply;
-    {
-        // A failed fetch leaves the reply empty, which is judged below.
-        CVideoDownloader downloader(owner);
-        QString location;
-        downloader.GetHTMLPage(address, reply, location);
-    }
+    const QString address =
+        QStringLiteral("http://") + QLatin1String(kWebHost) + QStringLiteral("/api/getflv?v=") + videoId;
+    // A failed fetch leaves the reply empty, which is judged below.
+    const QString reply = CVideoDownloader(owner).GetHTMLPage(address).text;
 
     mediaUrl.clear();
     for (const QString& piece : SplitText(reply, QLatin1Char('&'))) {
@@ -116,7 +108,7 @@ int NicoVideoExtractor::ParsePage(const QString& text) {
         const std::optional<UrlParts> parts = ParseUrl(DecodeUrl(piece.mid(4)));
         if (!parts)
             return -2;
-        mediaUrl = QStringLiteral("http://%1%2").arg(parts->server, parts->object);
+        mediaUrl = QStringLiteral("http://") + parts->server + parts->object;
         break;
     }
     if (mediaUrl.isEmpty())

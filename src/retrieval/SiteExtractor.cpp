@@ -1,8 +1,9 @@
 #include "retrieval/SiteExtractor.h"
 
+#include "app/Localization.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
-#include "retrieval/DownloadWorker.h"
+#include "retrieval/DownloadMessages.h"
 #include "retrieval/TextUtil.h"
 
 #include <QRegularExpression>
@@ -55,22 +56,25 @@ int SiteExtractor::Resolve() {
     }
     r = ParsePage(text);
     if (r == -2) {
-        owner->SetError(DownloadWorker::LocalText(kNoMediaTextId));
+        owner->SetError(LoadText(kNoMediaTextId));
         owner->PostStatus(DownloadStatus::Failed);
     }
     return r;
 }
 
 int SiteExtractor::FetchPage(const QString& address, QString& text) {
-    owner->PostStatus(DownloadStatus::DownloadBegins);
+    // The codes' own texts speak of the video; this step only reads its page.
+    owner->PostStatus(DownloadStatus::DownloadBegins, QStringLiteral("Reading the video page..."));
     CVideoDownloader downloader(owner);
-    QString location;
-    const int r = downloader.GetHTMLPage(address, text, location);
-    if (r == 0)
-        owner->PostStatus(DownloadStatus::DownloadEnded);
-    else if (r == DownloadStatus::Stopped)
+    const PageResult page = downloader.GetHTMLPage(address);
+    text += page.text;
+    if (page.code == 0)
+        owner->PostStatus(DownloadStatus::DownloadEnded, QStringLiteral("Video page read"));
+    else if (page.code == DownloadStatus::Stopped)
         owner->SetError(QStringLiteral("Aborted"));
-    return r;
+    else if (page.code == -1 && !page.errorText.isEmpty())
+        owner->SetError(page.errorText); // not found, redirected in circles, ...
+    return page.code;
 }
 
 int SiteExtractor::ParseTitle(const QString& text) {
@@ -79,8 +83,7 @@ int SiteExtractor::ParseTitle(const QString& text) {
     const QRegularExpressionMatch match = pattern.match(text);
     if (match.hasMatch()) {
         title = DecodeEntities(match.captured(1));
-        owner->currentTitle = title;
-        owner->PostTitle();
+        owner->PostTitle(title);
     } else {
         title = videoId;
     }
@@ -121,10 +124,10 @@ int SiteExtractor::MakeFileName(const QString& folder, int useTitle, QString& fi
         // Every numbered name is taken; overwriting one would lose a file.
         owner->SetError(
             QStringLiteral("Can not find a free file name for \"%1.%2\" in %3: all 1000 names are taken")
-                .arg(name, extension, directory));
+                .arg(name, extension, directory)); // one arg() call: names may hold "%1"
         tempPath.clear();
         return 0;
     }
-    tempPath = finalPath + QStringLiteral(".qxt");
+    tempPath = finalPath + QLatin1String(kTemporarySuffix);
     return 1;
 }

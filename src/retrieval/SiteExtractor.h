@@ -12,11 +12,10 @@
 //
 // Threads: created, used and destroyed on the batch thread only.
 
+#include "retrieval/TransferContext.h"
 #include "retrieval/VideoSite.h"
 
 #include <QString>
-
-class DownloadWorker;
 
 class SiteExtractor {
   public:
@@ -33,7 +32,9 @@ class SiteExtractor {
     virtual int ConfirmAgeVerify();
     virtual QString GetVideoId() = 0;
     virtual int PrepareSession();
-    // Fetches a page as text through CVideoDownloader, posting 104 / 105.
+    // Fetches a page as text through CVideoDownloader, posting 104 / 105
+    // (with texts that say a page is read); a failure's cause becomes the
+    // item's error text.
     virtual int FetchPage(const QString& address, QString& text);
     // Site parsing; the base only reads the title.
     virtual int ParsePage(const QString& text);
@@ -41,8 +42,8 @@ class SiteExtractor {
     // name exists (the reason is given to the owner's SetError).
     virtual int MakeFileName(const QString& folder, int useTitle, QString& finalPath, QString& tempPath);
 
-    // The page's <title> (entities decoded) into `title` and the owner's
-    // currentTitle, posting UM_DOWNLOAD_TITLE; `videoId` when there is none.
+    // The page's <title> (entities decoded) into `title`, handed to the
+    // owner's PostTitle; `videoId` when there is none.
     int ParseTitle(const QString& text);
 
     QString user;
@@ -54,5 +55,5 @@ class SiteExtractor {
     QString mediaUrl;
     QString siteName;
     QString extension = QStringLiteral("flv");
-    DownloadWorker* owner = nullptr;
+    TransferContext* owner = nullptr; // the batch running this item; not owned
 };

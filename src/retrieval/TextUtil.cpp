@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 int HexValue(QChar c) {
@@ -160,7 +161,7 @@ QString MakeAbsoluteUrl(const QString& location, const QString& baseAddress) {
     if (ParseUrl(location))
         return location;
     if (auto base = ParseUrl(baseAddress))
-        return QStringLiteral("http://%1%2").arg(base->server, location);
+        return QStringLiteral("http://") + base->server + location;
     return location;
 }
 
@@ -209,11 +210,15 @@ void EnsureFolder(const QString& path) {
 QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension) {
     EnsureFolder(folder);
     for (int i = 0; i <= 999; ++i) {
+        // Joined, not arg()-filled: a "%1" in a title must stay text.
         const QString base =
-            i == 0 ? name : QStringLiteral("%1_%2").arg(name).arg(i, 3, 10, QLatin1Char('0'));
-        const QString candidate = QStringLiteral("%1/%2.%3").arg(folder, base, extension);
+            i == 0 ? name : name + QLatin1Char('_') + QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString candidate = folder + QLatin1Char('/') + base + QLatin1Char('.') + extension;
+        // A name whose temporary file exists belongs to a download still
+        // running (maybe in another program run).
         const QFileInfo info(candidate);
-        if (!info.exists() && !info.isSymLink())
+        const QFileInfo temporary(candidate + QLatin1String(kTemporarySuffix));
+        if (!info.exists() && !info.isSymLink() && !temporary.exists() && !temporary.isSymLink())
             return candidate;
     }
     return QString();
@@ -235,4 +240,8 @@ QString CutToUtf8Bytes(const QString& text, int maxBytes) {
         i += pair ? 2 : 1;
     }
     return text.left(i);
+}
+
+QString FormValue(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
 }

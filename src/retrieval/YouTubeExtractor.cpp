@@ -3,7 +3,7 @@
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
 #include "retrieval/CVideoDownloader.h"
-#include "retrieval/DownloadWorker.h"
+#include "retrieval/DownloadMessages.h"
 #include "retrieval/TextUtil.h"
 
 #include <QList>
@@ -13,7 +13,7 @@
 #include <array>
 
 namespace {
-constexpr const char* kCategory = "CVideoDownloader";
+constexpr const char* kCategory = CVideoDownloader::kLogCategory;
 const QString kFormContentType = QStringLiteral("Content-Type: application/x-www-form-urlencoded");
 
 using FormatEntry = YouTubeExtractor::FormatEntry;
@@ -44,12 +44,6 @@ QString WebAddress(const QString& pathAndQuery) {
     return QStringLiteral("http://") + QLatin1String(YouTubeExtractor::kWebHost) + pathAndQuery;
 }
 
-// One value of an application/x-www-form-urlencoded body: everything but the
-// unreserved characters escaped, so "&", "=", "+" and "%" arrive as typed.
-QString FormValue(const QString& value) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(value));
-}
-
 // The decimal number at the start of `digits`; 0 when there is none.
 qint64 LeadingNumber(QStringView digits) {
     qsizetype n = 0;
@@ -63,6 +57,24 @@ qint64 LeadingNumber(QStringView digits) {
 void DiscardBody(TransportResponse& response) {
     char block[CVideoDownloader::kBlockSize];
     while (response.Read(block, sizeof block) > 0) {
+    }
+}
+
+// Runs one step of the conversation with the site. A network failure is
+// logged under `label` and answers `networkResult` (its own code when none is
+// given); a text failure is logged as "<errorLabel>() Error: <text>" and
+// answers `textResult`.
+template <typename Step>
+int Guarded(const char* label, const char* errorLabel, int textResult, std::optional<int> networkResult,
+            Step&& step) {
+    try {
+        return step();
+    } catch (const TransportError& error) {
+        CVideoDownloader::ReportException(label, error);
+        return networkResult.value_or(error.code);
+    } catch (const DownloadFailure& failure) {
+        LogErrorW(kCategory, QString::fromLatin1(errorLabel) + QStringLiteral("() Error: ") + failure.text);
+        return textResult;
     }
 }
 
@@ -143,7 +155,7 @@ int YouTubeExtractor::PrepareSession() {
 int YouTubeExtractor::SetLanguage() {
     owner->PostStatus(DownloadStatus::SiteStepText);
     CVideoDownloader downloader(owner);
-    try {
+    return Guarded("SetLanguage", "SetLanguage", DownloadStatus::Error206, DownloadStatus::Error206, [&] {
         std::unique_ptr<TransportResponse> response;
         QString location;
         const int a = downloader.RequestHTTP(
@@ -151,39 +163,35 @@ int YouTubeExtractor::SetLanguage() {
             location);
         response.reset();
         // The target sets nothing more; fetching it completes the exchange
-        // as a browser would. Without a target this fails harmlessly.
-        const QString target = location;
-        QString scratch;
-        downloader.GetHTMLPage(target, scratch, location);
+        // as a browser would.
+        if (a == 302)
+            downloader.GetHTMLPage(location);
         return a == 302 ? 0 : -1;
-    } catch (const TransportError& error) {
-        CVideoDownloader::ReportException("SetLanguage", error);
-        return DownloadStatus::Error206;
-    } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("SetLanguage() Error: %1").arg(failure.text));
-        return DownloadStatus::Error206;
-    }
+    });
 }
 
 int YouTubeExtractor::Step1_GetVideoWebPage() {
     const QString address =
-        WebAddress(QStringLiteral("/watch?v=%1&gl=US&hl=en&amp;has_verified=1").arg(videoId));
-    try {
+        WebAddress(QStringLiteral("/watch?v=") + videoId + QStringLiteral("&gl=US&hl=en&amp;has_verified=1"));
+    return Guarded("GetVideoWebPage", "Step1_GetVideoWebPage", DownloadStatus::Error, std::nullopt, [&] {
         CVideoDownloader downloader(owner);
-        QString page;
-        QString location;
-        if (downloader.GetHTMLPage(address, page, location) != 0)
+        const PageResult page = downloader.GetHTMLPage(address);
+        if (page.code != 0) {
+            if (page.code == -1 && !page.errorText.isEmpty())
+                owner->SetError(page.errorText);
             return -1;
+        }
+        const QString& location = page.location;
         // The dialog's address is in place before the window hears of the
         // gate: it opens the dialog from what the notification publishes.
         if (location.contains(QLatin1String("das_captcha"))) {
-            owner->captchaAddress = location;
+            owner->RequestCaptcha(location);
             owner->PostStatus(DownloadStatus::CaptchaRequired);
             owner->SetError(QStringLiteral("Please input the verification code and try again."));
             return DownloadStatus::CaptchaRequired;
         }
         if (location.contains(QLatin1String("verify_age"))) {
-            owner->signInAddress = SignInAddress();
+            owner->RequestSignIn(SignInAddress());
             owner->PostStatus(DownloadStatus::SignInRequired);
             owner->SetError(QStringLiteral(
                 "To view this video, please verify you are 18 or older by signing in or signing up."));
@@ -192,7 +200,7 @@ int YouTubeExtractor::Step1_GetVideoWebPage() {
         static const QRegularExpression oldMap(QStringLiteral(R"("fmt_url_map":\s*"([^"]*))"));
         static const QRegularExpression newMap(QStringLiteral(R"("url_encoded_fmt_stream_map":\s*"([^"]*))"));
         for (const QRegularExpression* pattern : {&oldMap, &newMap}) {
-            const QRegularExpressionMatch match = pattern->match(page);
+            const QRegularExpressionMatch match = pattern->match(page.text);
             if (match.hasMatch()) {
                 streamMap = match.captured(1);
                 return 0;
@@ -201,41 +209,28 @@ int YouTubeExtractor::Step1_GetVideoWebPage() {
         streamMap.clear();
         owner->SetError(QStringLiteral("can't retrieve video file location from html file."));
         return DownloadStatus::Error;
-    } catch (const TransportError& error) {
-        CVideoDownloader::ReportException("GetVideoWebPage", error);
-        return error.code;
-    } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("Step1_GetVideoWebPage() Error: %1").arg(failure.text));
-        return DownloadStatus::Error;
-    }
+    });
 }
 
 int YouTubeExtractor::GetVideoInfo(const QString& suffix) {
     const QString address =
         WebAddress(QStringLiteral("/get_video_info?&video_id=%1%2&ps=default&eurl=&gl=US&hl=en")
                        .arg(GetVideoId(), suffix));
-    try {
+    return Guarded("GetVideoInfo", "Step1_GetVideoInfo", DownloadStatus::Error, std::nullopt, [&] {
         CVideoDownloader downloader(owner);
-        QString reply;
-        QString location;
-        if (downloader.GetHTMLPage(address, reply, location) != 0)
+        const PageResult reply = downloader.GetHTMLPage(address);
+        if (reply.code != 0)
             return -1;
         static const QRegularExpression token(QStringLiteral("(?m)&token=([^&]+)(?:&|$)"));
         static const QRegularExpression titleField(QStringLiteral("(?m)&title=([^&]+)(?:&|$)"));
-        if (!token.match(reply).hasMatch())
-            return DownloadStatus::Error;
-        const QRegularExpressionMatch match = titleField.match(reply);
+        if (!token.match(reply.text).hasMatch())
+            return static_cast<int>(DownloadStatus::Error);
+        const QRegularExpressionMatch match = titleField.match(reply.text);
         // Spaces come as "%20"; a "+" in a title is a plus sign.
         if (match.hasMatch())
             title = QString::fromUtf8(PercentDecode(match.captured(1).toUtf8()));
         return 0;
-    } catch (const TransportError& error) {
-        CVideoDownloader::ReportException("GetVideoInfo", error);
-        return error.code;
-    } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("Step1_GetVideoInfo() Error: %1").arg(failure.text));
-        return DownloadStatus::Error;
-    }
+    });
 }
 
 int YouTubeExtractor::ParsePage(const QString&) {
@@ -287,17 +282,14 @@ int YouTubeExtractor::ParsePage(const QString&) {
 
 int YouTubeExtractor::PostForm(const char* label, const QString& address, const QString& body, int doneStatus,
                                int textFailureResult) {
-    try {
+    return Guarded(label, label, textFailureResult, std::nullopt, [&] {
         CVideoDownloader downloader(owner);
         std::unique_ptr<TransportResponse> response;
         QString location;
         const int r = downloader.RequestHTTP(address, response, location, QStringLiteral("POST"), body,
                                              kFormContentType);
         if (r == 302) {
-            // A copy: the fetch below writes its own redirects into `location`.
-            const QString target = location;
-            QString scratch;
-            downloader.GetHTMLPage(target, scratch, location);
+            downloader.GetHTMLPage(location);
             owner->PostStatus(doneStatus);
             return 0;
         }
@@ -306,13 +298,7 @@ int YouTubeExtractor::PostForm(const char* label, const QString& address, const 
             return 0;
         }
         return -1;
-    } catch (const TransportError& error) {
-        CVideoDownloader::ReportException(label, error);
-        return error.code;
-    } catch (const DownloadFailure& failure) {
-        LogErrorW(kCategory, QStringLiteral("%1() Error: %2").arg(QLatin1String(label), failure.text));
-        return textFailureResult;
-    }
+    });
 }
 
 int YouTubeExtractor::Login(const QString&, const QString& user, const QString& password) {

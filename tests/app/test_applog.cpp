@@ -2,9 +2,13 @@
 
 #include "support/TempDirTest.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 
+#include <clocale>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,6 +16,8 @@ class AppLogTest : public TempDirTest {
   protected:
     void TearDown() override {
         ShutdownLog();
+        std::setlocale(LC_ALL, "C");
+        qunsetenv("LOCPATH");
         TempDirTest::TearDown();
     }
     QStringList Lines() const {
@@ -39,6 +45,27 @@ TEST_F(AppLogTest, LinesHaveTheFixedLayout) {
     EXPECT_TRUE(lines[3].endsWith(
         QString::fromUtf8("WARN CVideoDownloader <> - Retrying download 2, video id: \xE3\x81\x82")));
     EXPECT_TRUE(lines[4].endsWith("ERROR main <> - Error: boom"));
+}
+
+TEST_F(AppLogTest, DesignatorIsAmOrPmUnderAnyLocale) {
+    // The locales are built into the test's own folder: nothing system-wide.
+    ASSERT_TRUE(QDir().mkpath(Path("locales")));
+    qputenv("LOCPATH", QFile::encodeName(Path("locales")));
+    InitLog(Path("ruzivar.log"));
+    for (const char* name : {"de_DE", "ja_JP"}) {
+        const QString target = Path("locales/") + name + ".UTF-8";
+        ASSERT_EQ(QProcess::execute("localedef", {"-i", name, "-f", "UTF-8", target}), 0) << name;
+        ASSERT_NE(std::setlocale(LC_ALL, (std::string(name) + ".UTF-8").c_str()), nullptr) << name;
+        LogInfo("main", "%s", name);
+    }
+    const QStringList lines = Lines();
+    ASSERT_EQ(lines.size(), 4);
+    static const QRegularExpression stamp(R"(^\d\d-\d\d-\d\d (\d\d):\d\d:\d\d, (AM|PM) \[)");
+    for (const QString& line : lines.mid(2)) {
+        const QRegularExpressionMatch m = stamp.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        EXPECT_EQ(m.captured(2), m.captured(1).toInt() < 12 ? "AM" : "PM") << line.toStdString();
+    }
 }
 
 TEST_F(AppLogTest, LongMessagesAreCutAt1023Characters) {

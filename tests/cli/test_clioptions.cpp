@@ -1,4 +1,5 @@
 #include "cli/CliOptions.h"
+#include "cli/CliText.h"
 #include "cli/ProgressView.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,9 @@ TEST(CliOptions, HistoryTakesAnOptionalSiteLabel) {
     EXPECT_TRUE(all.options.historySite.isEmpty());
     EXPECT_EQ(ParseCliArguments({"--history", "youtube"}).options.historySite, "YOUTUBE");
     EXPECT_EQ(ParseCliArguments({"--history=NicoVideo"}).options.historySite, "NICOVIDEO");
+    EXPECT_TRUE(ParseCliArguments({"--history", "youtub"}).error.startsWith("unknown site: youtub"));
+    EXPECT_TRUE(ParseCliArguments({"--history", "http://www.youtube.com/watch?v=x"})
+                    .error.startsWith("addresses cannot be combined"));
 }
 
 TEST(ProgressView, FormatsSizesAndTimes) {
@@ -51,4 +55,30 @@ TEST(ProgressView, FormatsSizesAndTimes) {
     EXPECT_EQ(ProgressView::FormatBytes(3.0 * 1024 * 1024 * 1024), "3.0 GiB");
     EXPECT_EQ(ProgressView::FormatDuration(3725), "01:02:05");
     EXPECT_EQ(ProgressView::FormatDuration(-4), "00:00:00");
+}
+
+TEST(CliText, PageTextIsPrintedWithoutControlCharacters) {
+    const struct {
+        QString in, out;
+    } cases[] = {
+        {"plain title \u65e5\u672c", "plain title \u65e5\u672c"},
+        {"\x1b]0;owned\x07", "\u241b]0;owned\u2407"},
+        {"a\r\nerror: fake\tb", "a\u240d\u240aerror: fake\u2409b"},
+        {QString("nul") + QChar(0) + "del\x7f", "nul\u2400del\u2421"},
+        {"csi\u009b31m next\u0085line", "csi\ufffd31m next\ufffdline"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Printable(c.in), c.out) << c.in.toStdString();
+}
+
+TEST(CliText, DownloadedLineKeepsPlaceholdersOfTheFileName) {
+    MediaInfo info;
+    info.videoFormat = "FLV1";
+    info.width = 320;
+    info.height = 240;
+    info.fps = 25;
+    EXPECT_EQ(DownloadedLine("/o/50%1 off %2_001.flv", "00:00:02", info),
+              "/o/50%1 off %2_001.flv  00:00:02 FLV1 320x240 25 fps");
+    EXPECT_EQ(DownloadedLine("/o/a\nb.flv", "00:00:02", info),
+              "/o/a\u240ab.flv  00:00:02 FLV1 320x240 25 fps");
 }

@@ -1,12 +1,19 @@
 // zorv-get as its users run it: a real process against the site simulator.
 
+#include "history/SqliteConnection.h"
 #include "sitesim/SiteSimulator.h"
 #include "support/SimulatorSuite.h"
 #include "support/ZorvGetRunner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+
+#include <sys/resource.h>
 
 class ZorvGetTest : public SimulatorSuite {
   protected:
@@ -75,6 +82,83 @@ TEST_F(ZorvGetTest, FailedAndUnsupportedAddressesGiveErrorLinesAndExitOne) {
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv.qxt"));
 }
 
+TEST_F(ZorvGetTest, FileSizeLimitFailsTheDownloadsNotTheProgram) {
+    const qint64 media = QFileInfo(sim_->MediaPath("flv")).size();
+    ASSERT_GT(media, 40000); // half of it leaves room for the log and the history file
+    // The child inherits the limit; this process writes no file meanwhile.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = rlim_t(media / 2);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const ZorvGetRun run =
+        runner_->Run({"-q", "-o", Out(), kMetacafe, "http://www.metacafe.com/watch/1000002/lower_case/"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ(run.exitCode, 1) << "ended by a signal?" << run.err.toStdString();
+    ASSERT_EQ(run.OutLines().size(), 2) << run.out.toStdString();
+    for (const QString& line : run.OutLines())
+        EXPECT_TRUE(line.startsWith("error: ")) << line.toStdString();
+    EXPECT_EQ(QDir(Out() + "/MetaCafe").entryList(QDir::Files), QStringList());
+}
+
+TEST_F(ZorvGetTest, HistoryFailuresAreReportedAsWarnings) {
+    const QString dbPath = runner_->DataFolder() + "/history.db";
+    // A folder where the database belongs: it cannot be opened.
+    ASSERT_TRUE(QDir().mkpath(dbPath));
+    ZorvGetRun run = runner_->Run({"-q", "-o", Out(), kMetacafe});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(
+        "zorv-get: warning: the history database cannot be opened; downloads are not recorded\n"))
+        << run.err.toStdString();
+    ASSERT_TRUE(QDir(dbPath).removeRecursively());
+
+    // A table of another shape: the database opens, the row is refused.
+    {
+        SqliteConnection db;
+        db.Open(dbPath.toUtf8().constData());
+        db.Execute("CREATE TABLE history(id INTEGER PRIMARY KEY);");
+        db.Close();
+    }
+    run = runner_->Run({"-q", "-o", Out(), kMetacafe});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains("zorv-get: warning: not recorded in the history: " + Out() +
+                                 "/MetaCafe/1000001_001.flv\n"))
+        << run.err.toStdString();
+    EXPECT_EQ(run.OutLines().size(), 1) << run.out.toStdString();
+}
+
+TEST_F(ZorvGetTest, HostileTitlesReachTheTerminalDefused) {
+    // A catalogue with one more clip whose title carries terminal controls.
+    QFile shipped(qEnvironmentVariable("ZORV_SOURCE_DIR") + "/tools/sitesim/catalogue.json");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QJsonObject catalogue = QJsonDocument::fromJson(shipped.readAll()).object();
+    QJsonArray metacafe = catalogue["metacafe"].toArray();
+    metacafe.append(QJsonObject{{"id", "1000009"},
+                                {"slug", "hostile"},
+                                {"title", QString("\x1b]0;owned\x07" "Evil\r\nerror: fake line\x1b[2J")},
+                                {"param", "mediaURL"},
+                                {"media", "flv"}});
+    catalogue["metacafe"] = metacafe;
+    const QString cataloguePath = WriteFile("catalogue.json", QJsonDocument(catalogue).toJson());
+    SiteSimulatorOptions options;
+    options.catalogueFile = cataloguePath;
+    options.mediaDir = sim_->StateDir() + "/media";
+    SiteSimulator hostile(options);
+    QString error;
+    ASSERT_TRUE(hostile.Start(&error)) << error.toStdString();
+    const ZorvGetRunner runner(Path("hostile-user"), hostile);
+
+    const ZorvGetRun run = runner.Run({"-t", "-o", Out(), "http://www.metacafe.com/watch/1000009/hostile/"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  \u241b]0;owned\u2407Evil\u240d\u240aerror: fake line"
+                                                   "\u241b[2J\n")))
+        << run.out.toStdString();
+    for (const QChar c : run.out + run.err)
+        EXPECT_FALSE(c != '\n' && (c.unicode() < 0x20 || c.unicode() == 0x7f))
+            << "control " << int(c.unicode());
+}
+
 TEST_F(ZorvGetTest, RetriesAreAnnouncedAndCounted) {
     const ZorvGetRun run =
         runner_->Run({"--retries=2", "-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/"});
@@ -93,13 +177,16 @@ TEST_F(ZorvGetTest, UsageErrorsExitTwo) {
 }
 
 TEST_F(ZorvGetTest, OptionsAreNotSaved) {
+    // A settings file the user already has keeps its values.
+    runner_->SetSetting("Setting/Output/RetryTimes", 1);
     ASSERT_EQ(runner_->Run({"-o", Out(), "-r", "3", "-t", kMetacafe}).exitCode, 0);
     QFile settings(Path("user/config/Quillmere/Zorv YouTube Downloader.conf"));
-    if (settings.open(QIODevice::ReadOnly)) {
-        const QByteArray text = settings.readAll();
-        EXPECT_FALSE(text.contains("RetryTimes=3"));
-        EXPECT_FALSE(text.contains(Out().toUtf8()));
-    }
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly)) << settings.fileName().toStdString();
+    const QByteArray text = settings.readAll();
+    EXPECT_TRUE(text.contains("RetryTimes=1")) << text.toStdString();
+    EXPECT_FALSE(text.contains("RetryTimes=3"));
+    EXPECT_FALSE(text.contains(Out().toUtf8()));
+    EXPECT_FALSE(text.contains("UseTitleAsFileName=1"));
 }
 
 TEST_F(ZorvGetTest, ShowsStatusTextsInTheChosenLanguage) {

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -27,9 +28,11 @@ struct ChildRun {
     int status = 0;
 };
 
-// Starts the inserting child, lets it run for `runFor`, kills it with SIGKILL
-// and collects everything it printed.
-ChildRun RunAndKill(const std::string& tag, std::chrono::milliseconds runFor) {
+// Starts the inserting child, waits until it has reported `commits` committed
+// rows, lets it run `runFor` longer, kills it with SIGKILL and collects
+// everything it printed. Counting rows rather than time keeps the kills
+// landing among insertions however slow the machine is.
+ChildRun RunAndKill(const std::string& tag, int commits, std::chrono::milliseconds runFor) {
     ChildRun run;
     int fds[2];
     if (pipe(fds) != 0) {
@@ -54,9 +57,15 @@ ChildRun RunAndKill(const std::string& tag, std::chrono::milliseconds runFor) {
     }
 
     // Drain the pipe while the child runs so it never blocks on a full pipe.
-    const auto deadline = std::chrono::steady_clock::now() + runFor;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool counted = false;
     char buffer[4096];
     for (;;) {
+        // "open" and then one line per committed row.
+        if (!counted && std::count(run.output.begin(), run.output.end(), '\n') > commits) {
+            counted = true;
+            deadline = std::chrono::steady_clock::now() + runFor;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
@@ -84,12 +93,13 @@ class HistoryCrashTest : public TempDirTest {};
 
 TEST_F(HistoryCrashTest, KilledWritersLoseNoCommittedRow) {
     std::mt19937 random(20120305);
-    std::uniform_int_distribution<int> runMs(5, 250);
+    std::uniform_int_distribution<int> commits(1, 4);
+    std::uniform_int_distribution<int> runMs(0, 40);
     QSet<QString> committed;
     int kills = 0;
     for (int round = 0; round < 24; ++round) {
         const std::string tag = "r" + std::to_string(round);
-        const ChildRun run = RunAndKill(tag, std::chrono::milliseconds(runMs(random)));
+        const ChildRun run = RunAndKill(tag, commits(random), std::chrono::milliseconds(runMs(random)));
         ASSERT_TRUE(WIFSIGNALED(run.status)) << "child ended on its own: " << run.status << "\n"
                                              << run.output;
         EXPECT_EQ(WTERMSIG(run.status), SIGKILL);

@@ -2,9 +2,12 @@
 
 #include "ScriptTool.h"
 #include "support/TempDirTest.h"
+#include "support/WaitFor.h"
 
 #include <QByteArray>
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -31,12 +34,7 @@ class Recorder : public CConsoleProcess {
         return errors_;
     }
     bool WaitForText(const QByteArray& text, int ms) const {
-        for (int waited = 0; waited < ms; waited += 10) {
-            if (All().contains(text))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return WaitFor([&] { return All().contains(text); }, std::chrono::milliseconds(ms));
     }
     bool closeInOutput = false;
 
@@ -127,22 +125,25 @@ TEST_F(ConsoleProcessTest, WriteFeedsStandardInputAndSurvivesAChildThatLeft) {
 
 TEST_F(ConsoleProcessTest, StopInterruptsARunningChildAndLeavesNoZombie) {
     Recorder run;
-    ASSERT_EQ(run.Open(Tool("sleeper", "echo ready; sleep 30; echo late")), 1);
-    ASSERT_TRUE(run.WaitForText("ready", 10000));
+    ASSERT_EQ(run.Open(Tool("sleeper", "echo ready; exec sleep 30; echo late")), 1);
     const qint64 pid = run.ProcessId();
     ASSERT_GT(pid, 0);
+    // An interrupt that reaches the script shell while it starts its
+    // command is caught and dropped by the shell: interrupt the tool itself.
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(QString("/proc/%1/comm").arg(pid)) == "sleep\n"; }));
     EXPECT_TRUE(run.IsRunning());
     run.Stop();
     ASSERT_TRUE(run.WaitForReader(10000));
     EXPECT_EQ(run.ReaderResult(), 0);
     EXPECT_FALSE(run.IsRunning());
     EXPECT_EQ(run.ExitCode(), 128 + SIGINT);
-    EXPECT_FALSE(ProcessExists(pid)) << "child left as a zombie";
     EXPECT_FALSE(run.All().contains("late"));
 
     // A second Stop on the ended run signals nothing and changes nothing.
     run.Stop();
     EXPECT_EQ(run.ExitCode(), 128 + SIGINT);
+    run.Close();
+    EXPECT_FALSE(ProcessExists(pid)) << "child left as a zombie";
 }
 
 TEST_F(ConsoleProcessTest, StopOnAnEndedChildDoesNothing) {
@@ -173,12 +174,24 @@ TEST_F(ConsoleProcessTest, CloseKillsARunningChildReapsItAndMayRepeat) {
 
 TEST_F(ConsoleProcessTest, ChildEndIsNoticedWhileAHelperStillHoldsThePipe) {
     Recorder run;
-    ASSERT_EQ(run.Open(Tool("parent", "sleep 3 & echo started")), 1);
+    ASSERT_EQ(run.Open(Tool("parent", "sleep 30 & echo started")), 1);
     // The background helper keeps the write end open: no end of file for
-    // three seconds, yet the reader ends as soon as the child itself has.
-    ASSERT_TRUE(run.WaitForReader(2000));
+    // thirty seconds, yet the reader ends as soon as the child itself has.
+    ASSERT_TRUE(run.WaitForReader(10000));
     EXPECT_EQ(run.ReaderResult(), 0);
     EXPECT_EQ(run.All(), "started\n");
+}
+
+TEST_F(ConsoleProcessTest, CloseEndsHelpersTheEndedToolLeftBehind) {
+    Recorder run;
+    ASSERT_EQ(run.Open(Tool("parent", "sleep 30 & echo started")), 1);
+    ASSERT_TRUE(run.WaitForReader(10000));
+    EXPECT_FALSE(run.IsRunning());
+    const pid_t group = static_cast<pid_t>(run.ProcessId());
+    ASSERT_EQ(::kill(-group, 0), 0) << "the helper should still run";
+    run.Close();
+    EXPECT_TRUE(WaitFor([&] { return ::kill(-group, 0) != 0 && errno == ESRCH; }))
+        << "a process of the tool's group outlived Close";
 }
 
 TEST_F(ConsoleProcessTest, CloseFromInsideOnOutputEndsTheRunWithoutDeadlock) {

@@ -111,6 +111,12 @@ TEST(MPlayerParseTest, BufferRestartsWithTheChunkThatFillsIt) {
     unbounded.Feed(head + filler + "\nID_VIDEO_WIDTH=320\n");
     EXPECT_EQ(unbounded.ParseVideo(), 1);
     EXPECT_EQ(unbounded.Values().width, 320);
+
+    // Without the fixed buffer the text is still bounded: the newest output stays.
+    Collector huge(0, 0);
+    huge.Feed(QByteArray(CMPlayerProcess::kCollectLimit, '.') + "\nID_VIDEO_FORMAT=FLV1\n");
+    EXPECT_LE(huge.Text().size(), CMPlayerProcess::kCollectLimit);
+    EXPECT_EQ(huge.ParseVideo(), 1);
 }
 
 TEST(MPlayerParseTest, CharactersSplitAcrossChunksDecodeWhole) {

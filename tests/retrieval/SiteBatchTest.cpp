@@ -96,11 +96,6 @@ void SiteBatchTest::SetNicoAccount(const QString& mail, const QString& password)
     Settings().Publish();
 }
 
-bool SiteBatchTest::HaveYouTubeExtractor() {
-    const std::unique_ptr<SiteExtractor> p = CreateExtractor(kYouTubeWatch, nullptr);
-    return p && p->site == YOUTUBE;
-}
-
 std::vector<PostedMessage> SiteBatchTest::RunBatch(const QStringList& addresses,
                                                    std::chrono::milliseconds limit) {
     for (int row = 0; row < addresses.size(); ++row)
@@ -110,30 +105,11 @@ std::vector<PostedMessage> SiteBatchTest::RunBatch(const QStringList& addresses,
         ADD_FAILURE() << "the batch did not start";
         return all;
     }
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::optional<PostedMessage> m = target_.Wait(std::chrono::milliseconds(100));
-        if (!m)
-            continue;
-        all.push_back(*m);
-        if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
-            return all;
-    }
+    if (CollectUntilBatchEnds(target_, all, limit))
+        return all;
     ADD_FAILURE() << "the batch did not end in time";
     worker_->Stop();
     return all;
-}
-
-std::vector<int> SiteBatchTest::Statuses(const std::vector<PostedMessage>& all, int row) {
-    std::vector<int> codes;
-    for (const PostedMessage& m : all)
-        if (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == row)
-            codes.push_back(DownloadStatus::CodeOf(m.lParam));
-    return codes;
-}
-
-int SiteBatchTest::Count(const std::vector<PostedMessage>& all, int msg) {
-    return static_cast<int>(std::count_if(all.begin(), all.end(), [msg](auto& m) { return m.msg == msg; }));
 }
 
 QStringList SiteBatchTest::SiteFiles(const QString& siteFolder) const {

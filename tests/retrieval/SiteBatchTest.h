@@ -5,40 +5,18 @@
 // shipped one plus a Google Video page that frames a Metacafe video, so the
 // hand-over to another site can be checked without the YouTube extractor.
 
-#include "platform/UserPrompts.h"
 #include "retrieval/DownloadWorker.h"
 #include "sitesim/SiteSimulator.h"
 
+#include "support/PostedMessages.h"
+#include "support/RecordingPrompts.h"
 #include "support/TempDirTest.h"
 
 #include <QStringList>
 
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <vector>
-
-// Remembers every message box instead of showing it; called from the batch
-// thread.
-class RecordingPrompts : public UserPrompts {
-  public:
-    struct Shown {
-        QString text;
-        Icon icon;
-    };
-    void ShowMessage(const QString& text, Icon icon) override {
-        std::lock_guard lock(mutex_);
-        shown_.push_back({text, icon});
-    }
-    std::vector<Shown> Messages() const {
-        std::lock_guard lock(mutex_);
-        return shown_;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<Shown> shown_;
-};
 
 class SiteBatchTest : public TempDirTest {
   public:
@@ -59,15 +37,11 @@ class SiteBatchTest : public TempDirTest {
     static SiteSimulator& Sim() { return *sim_; }
     // The NicoVideo account the settings hand to the extractor.
     static void SetNicoAccount(const QString& mail, const QString& password);
-    // True when this build has a YouTube extractor.
-    static bool HaveYouTubeExtractor();
 
     // Enqueues the addresses (rows 0, 1, ...), runs the batch and returns
     // every notification up to its end.
     std::vector<PostedMessage> RunBatch(const QStringList& addresses,
                                         std::chrono::milliseconds limit = std::chrono::seconds(60));
-    static std::vector<int> Statuses(const std::vector<PostedMessage>& all, int row);
-    static int Count(const std::vector<PostedMessage>& all, int msg);
     // The files of one site folder below the output folder.
     QStringList SiteFiles(const QString& siteFolder) const;
     QString OutPath(const QString& relative) const;

@@ -1,28 +1,20 @@
 // Output names: cleaning, the byte limits of a file-name component and of a
 // whole path, and the message for a folder too long for any name.
 
-#include "platform/UserPrompts.h"
-#include "retrieval/DownloadWorker.h"
 #include "retrieval/MetaCafeExtractor.h"
 
+#include "support/RecordingContext.h"
+#include "support/RecordingPrompts.h"
 #include "support/TempDirTest.h"
 
 #include <QFile>
-
-namespace {
-class RecordingPrompts : public UserPrompts {
-  public:
-    void ShowMessage(const QString& text, Icon) override { messages << text; }
-    QStringList messages;
-};
-} // namespace
 
 class FileNameTest : public TempDirTest {
   protected:
     void SetUp() override {
         TempDirTest::SetUp();
         SetUserPrompts(&prompts_);
-        p_.owner = &worker_;
+        p_.owner = &context_;
         p_.videoId = "vid42";
     }
     void TearDown() override {
@@ -30,8 +22,7 @@ class FileNameTest : public TempDirTest {
         TempDirTest::TearDown();
     }
     RecordingPrompts prompts_;
-    QueueMessageTarget target_;
-    DownloadWorker worker_{&target_};
+    RecordingContext context_;
     MetaCafeExtractor p_;
     QString final_, temp_;
 };
@@ -55,17 +46,17 @@ TEST_F(FileNameTest, LongTitleIsCutToFitOneComponentWithSuffixes) {
     EXPECT_GT(utf8.size() + 4, 255 - 3);
     EXPECT_TRUE(component.endsWith(".flv.qxt"));
     EXPECT_FALSE(component.contains(QChar::ReplacementCharacter));
-    EXPECT_TRUE(prompts_.messages.isEmpty());
+    EXPECT_TRUE(prompts_.Texts().isEmpty());
 }
 
 TEST_F(FileNameTest, FolderTooLongForAnyNameIsReported) {
     // "/MetaCafe" and the shortest name no longer fit in the path limit.
     const QString deep = "/" + QString(4080, 'd');
     EXPECT_EQ(p_.MakeFileName(deep, 1, final_, temp_), 0);
-    ASSERT_EQ(prompts_.messages.size(), 1);
-    EXPECT_EQ(prompts_.messages[0],
+    ASSERT_EQ(prompts_.Texts().size(), 1);
+    EXPECT_EQ(prompts_.Texts()[0],
               "File name exceed max length, please change the output folder to a shorten one!");
-    EXPECT_EQ(worker_.lastError, prompts_.messages[0]);
+    EXPECT_EQ(context_.lastError, prompts_.Texts()[0]);
 
     // A folder that leaves a little room gets a name cut to fit.
     p_.title = "abcdefghijklmnopqrstuvwxyz";

@@ -11,6 +11,7 @@
 #include "retrieval/NicoVideoExtractor.h"
 
 #include "support/LoopbackServer.h"
+#include "support/RecordingContext.h"
 #include "support/TestCertificates.h"
 
 #include <QFileInfo>
@@ -71,7 +72,7 @@ TEST_F(NicoBatch, MembersOnlyVideoWithoutSignInHasNoMedia) {
     const std::vector<PostedMessage> all = RunBatch({Watch("sm1004")});
 
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201, 201}));
-    EXPECT_EQ(worker_->Snapshot().lastError, DownloadWorker::LocalText(32891));
+    EXPECT_EQ(worker_->Snapshot().lastError, LoadText(32891));
     EXPECT_TRUE(SiteFiles("NicoVideo").isEmpty());
 }
 
@@ -122,7 +123,7 @@ class NicoWire : public TempDirTest {
         Route(secure_->ConnectTo("secure.nicovideo.jp", 443));
         qputenv("ZORV_CA_BUNDLE", certs_.caFile.toUtf8());
         InitLog(Path("ruzivar.log"));
-        p_.owner = &worker_;
+        p_.owner = &context_;
         p_.videoId = "sm9";
     }
     void TearDown() override {
@@ -134,19 +135,12 @@ class NicoWire : public TempDirTest {
     void Route(const QString& secureEntry) {
         qputenv("ZORV_CONNECT_TO", (secureEntry + ',' + web_.ConnectTo("www.nicovideo.jp")).toUtf8());
     }
-    std::vector<int> Statuses() {
-        std::vector<int> codes;
-        for (const PostedMessage& m : target_.TakeAll())
-            if (m.msg == UM_DOWNLOAD_STATUS)
-                codes.push_back(DownloadStatus::CodeOf(m.lParam));
-        return codes;
-    }
+    std::vector<int> Statuses() { return context_.TakeStatuses(); }
 
     TestCertificates certs_;
     std::unique_ptr<LoopbackServer> secure_;
     LoopbackServer web_;
-    QueueMessageTarget target_;
-    DownloadWorker worker_{&target_};
+    RecordingContext context_;
     NicoVideoExtractor p_;
     std::mutex replyMutex_;
     std::string reply_; // what the media interface answers
@@ -178,7 +172,7 @@ TEST_F(NicoWire, NetworkFailureDuringSignInEndsTheAttempt) {
 
     EXPECT_GT(r, TransportError::kCodeBase);
     EXPECT_EQ(Statuses(), (std::vector<int>{100, 204}));
-    EXPECT_FALSE(worker_.lastError.isEmpty());
+    EXPECT_FALSE(context_.lastError.isEmpty());
 }
 
 TEST_F(NicoWire, MediaInterfaceReply) {

@@ -1,10 +1,12 @@
 // The Google Video and NicoVideo extractors' address and page rules, and the
 // factory's choice of extractor and page address, without a network.
 
-#include "retrieval/DownloadWorker.h"
+#include "retrieval/DownloadMessages.h"
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/GoogleVideoExtractor.h"
 #include "retrieval/NicoVideoExtractor.h"
+
+#include "support/RecordingContext.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +29,7 @@ TEST(GoogleVideoId, DocIdRules) {
 class GoogleParse : public ::testing::Test {
   protected:
     void SetUp() override {
-        p_.owner = &worker_;
+        p_.owner = &context_;
         p_.videoId = "77";
     }
     static QString Player(const QString& parameter) {
@@ -35,8 +37,7 @@ class GoogleParse : public ::testing::Test {
                "FlashObject('/googleplayer.swf?videoUrl\\x3d" +
                parameter + "\\x26thumbnailUrl\\x3dhttp%3A%2F%2Fthumb', 'VideoPlayback');</script>";
     }
-    QueueMessageTarget target_;
-    DownloadWorker worker_{&target_};
+    RecordingContext context_;
     GoogleVideoExtractor p_;
 };
 

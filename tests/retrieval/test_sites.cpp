@@ -6,6 +6,8 @@
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/MetaCafeExtractor.h"
 
+#include "support/RecordingContext.h"
+
 #include <gtest/gtest.h>
 
 TEST(DetectSite, ByHostName) {
@@ -82,9 +84,8 @@ TEST(StatusPacking, CodeHighRowLow) {
 
 class MetaCafeParse : public ::testing::Test {
   protected:
-    void SetUp() override { p_.owner = &worker_; }
-    QueueMessageTarget target_;
-    DownloadWorker worker_{&target_};
+    void SetUp() override { p_.owner = &context_; }
+    RecordingContext context_;
     MetaCafeExtractor p_;
 };
 
@@ -107,10 +108,8 @@ TEST_F(MetaCafeParse, MediaAddressDecodedAndMovedToTheNewHost) {
     ASSERT_EQ(p_.ParsePage(page), 0);
     EXPECT_EQ(p_.mediaUrl, "http://v.mccont.com/ItemFiles/12.FLV"); // the first one, any letter case
     EXPECT_EQ(p_.title, "A & B");
-    EXPECT_EQ(worker_.currentTitle, "A & B");
-    const std::deque<PostedMessage> posted = target_.TakeAll();
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].msg, UM_DOWNLOAD_TITLE);
+    EXPECT_EQ(context_.titles, QStringList{"A & B"}); // handed on once
+    EXPECT_TRUE(context_.statuses.empty());
 }
 
 TEST_F(MetaCafeParse, MediaAddressEndsAtTheFirstFlvFollowedByAmpersand) {

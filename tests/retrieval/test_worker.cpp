@@ -8,7 +8,10 @@
 #include "retrieval/HttpSession.h"
 
 #include "support/LoopbackServer.h"
+#include "support/PostedMessages.h"
+#include "support/SilentServer.h"
 #include "support/TempDirTest.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -58,28 +61,13 @@ class WorkerTest : public TempDirTest {
     // Collects notifications until the batch ends.
     std::vector<PostedMessage> Collect(std::chrono::milliseconds limit = 20s) {
         std::vector<PostedMessage> all;
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            all.push_back(*m);
-            if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
-                break;
-        }
+        EXPECT_TRUE(CollectUntilBatchEnds(target_, all, limit));
         return all;
     }
-    std::optional<PostedMessage> WaitFor(int msg, std::vector<PostedMessage>& seen) {
-        for (int i = 0; i < 200; ++i) {
-            std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            seen.push_back(*m);
-            if (m->msg == msg)
-                return m;
-        }
-        return std::nullopt;
+    bool WaitForMessage(int msg, std::vector<PostedMessage>& seen) {
+        return CollectUntil(target_, seen, [msg](const PostedMessage& m) { return m.msg == msg; });
     }
+    bool WaitingForDialog() const { return worker_->Snapshot().waitingForDialog; }
     // Starts a batch of one long, slow download ("Slow.flv") and returns once
     // its first progress message has arrived.
     void StartSlowDownload(std::vector<PostedMessage>& seen) {
@@ -87,18 +75,7 @@ class WorkerTest : public TempDirTest {
         server_.ServeSlow("/item/slow.flv", 50 * 1000 * 1000, 8192, 20);
         worker_->Enqueue(Watch("1"), 0);
         ASSERT_TRUE(worker_->Start());
-        ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, seen));
-    }
-    static std::vector<int> Statuses(const std::vector<PostedMessage>& all, int row) {
-        std::vector<int> codes;
-        for (const PostedMessage& m : all)
-            if (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == row)
-                codes.push_back(DownloadStatus::CodeOf(m.lParam));
-        return codes;
-    }
-    static int Count(const std::vector<PostedMessage>& all, int msg) {
-        return static_cast<int>(
-            std::count_if(all.begin(), all.end(), [msg](auto& m) { return m.msg == msg; }));
+        ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_PROGRESS, seen));
     }
     QStringList SiteFiles() const {
         return QDir(Path("out/MetaCafe")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -233,7 +210,7 @@ TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
     worker_->Enqueue(Watch("1"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_PROGRESS, all));
     {
         QFile theirs(Path("out/MetaCafe/Clash.flv"));
         ASSERT_TRUE(theirs.open(QIODevice::WriteOnly));
@@ -255,10 +232,9 @@ TEST_F(WorkerTest, DroppingTheLastReferenceStopsTheBatch) {
     // end then, not go on posting to a window that is gone.
     std::vector<PostedMessage> all;
     ASSERT_NO_FATAL_FAILURE(StartSlowDownload(all));
-    worker_.reset();
-    target_.TakeAll();
-    std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(target_.TakeAll().empty());
+    worker_.reset();                                             // stops and joins the batch thread
+    EXPECT_EQ(Count(target_.TakeAll(), UM_DOWNLOAD_STOPPED), 2); // the batch's own and Stop's
+    EXPECT_TRUE(target_.TakeAll().empty());                      // nothing is left to post
     EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/Slow.flv.qxt")));
 }
 
@@ -291,7 +267,7 @@ TEST_F(WorkerTest, AddressEnqueuedDuringABatchJoinsIt) {
     worker_->Enqueue(Watch("1"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_PROGRESS, all));
+    ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_PROGRESS, all));
     worker_->Enqueue(Watch("2"), 1);
     for (PostedMessage& m : Collect())
         all.push_back(m);
@@ -309,15 +285,14 @@ TEST_F(WorkerTest, StopWakesAWorkerWaitingForTheCaptchaDialog) {
     worker_->Enqueue(Watch("4"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_TITLE, all));
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
     EXPECT_EQ(worker_->running, 1);
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(worker_->Stop());
-    EXPECT_LT(timer.elapsed(), 2000);
-    EXPECT_EQ(worker_->running, 0); // the thread ended and was joined
+    EXPECT_LT(timer.elapsed(), DownloadWorker::kStopDeadlineMs); // woken, not abandoned
+    EXPECT_EQ(worker_->running, 0);                              // the thread ended and was joined
     for (PostedMessage& m : target_.TakeAll())
         all.push_back(m);
     EXPECT_EQ(Statuses(all, 0).back(), 111);
@@ -328,8 +303,9 @@ TEST_F(WorkerTest, StopWakesAWorkerWaitingForTheCaptchaDialog) {
     worker_->captchaAddress = "http://www.metacafe.com/captcha";
     worker_->Enqueue(Watch("4"), 1);
     ASSERT_TRUE(worker_->Start());
-    std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(worker_->running, 1); // still waiting for its own dialog
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); })); // waiting for its own dialog
+    EXPECT_EQ(worker_->running, 1);
+    EXPECT_EQ(server_.Hits("/item/4.flv"), 0);
     EXPECT_TRUE(worker_->Stop());
 }
 
@@ -338,8 +314,8 @@ TEST_F(WorkerTest, ClosedCaptchaDialogEarnsOneMoreAttempt) {
     worker_->Enqueue(Watch("8"), 0); // 404: every attempt fails
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 104
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 204
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
+    EXPECT_EQ(server_.Hits("/watch/8/clip/"), 1);
     worker_->captchaDone.Set();
     for (PostedMessage& m : Collect())
         all.push_back(m);
@@ -364,39 +340,173 @@ TEST_F(WorkerTest, MetacafePageWithoutMediaFailsWithItsText) {
     EXPECT_EQ(SiteFiles(), QStringList{"metacafe.flv"});
 }
 
-TEST_F(WorkerTest, WorkerStuckOnTheNetworkIsAbandonedAndFallsSilent) {
-    // The page's body never comes within the stop deadline.
-    server_.ServeSlow("/watch/1/clip/", 100, 100, 6500);
+namespace {
+// A worker whose media step blocks where no stop request reaches it (as a
+// system call that cannot be interrupted would), until the test releases it.
+class StuckWorker : public DownloadWorker {
+  public:
+    using DownloadWorker::DownloadWorker;
+    int DownloadMedia(const QString&) override {
+        entered.Set();
+        release.Wait(-1);
+        return -1;
+    }
+    Event entered{Event::Reset::Manual};
+    Event release{Event::Reset::Manual};
+};
+} // namespace
+
+TEST_F(WorkerTest, WorkerStuckWhereNoStopReachesIsAbandonedAndFallsSilent) {
+    ServeVideo("1", "Stuck", "never");
     ServeVideo("2", "Next", "next");
+    auto stuck = std::make_shared<StuckWorker>(&target_);
+    stuck->outputFolder = Path("out");
+    stuck->Enqueue(Watch("1"), 0);
+    stuck->Enqueue(Watch("2"), 1);
+    ASSERT_TRUE(stuck->Start());
+    ASSERT_TRUE(stuck->entered.Wait(20000));
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(stuck->Stop());
+    EXPECT_GE(timer.elapsed(), DownloadWorker::kStopDeadlineMs - 100);
+    std::vector<PostedMessage> all;
+    ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_STOPPED, all));
+    target_.TakeAll();
+
+    // Released, the abandoned thread winds down on its own, posts nothing
+    // more and does not go on with the queue.
+    stuck->release.Set();
+    ASSERT_TRUE(WaitFor([&] { return stuck->running == 0; }));
+    EXPECT_TRUE(target_.TakeAll().empty());
+    EXPECT_EQ(server_.Hits("/watch/2/clip/"), 0);
+    EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/Stuck.flv.qxt")));
+
+    // The worker can run a new batch once the old thread has ended.
+    stuck->Enqueue(Watch("2"), 1);
+    ASSERT_TRUE(WaitFor([&] { return stuck->Start(); }));
+    EXPECT_TRUE(CollectUntilBatchEnds(target_, all, 20s));
+    EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
+}
+
+// A stop ends a transfer that waits on the network at once, not after the
+// next block that may never come.
+TEST_F(WorkerTest, StopEndsAStalledMediaTransferAtOnce) {
+    SilentServer silent;
+    server_.ServeSlow("/item/trickle.flv", 100, 1, 1000); // one byte per second
+    for (const char* media : {"trickle", "silent"}) {
+        SCOPED_TRACE(media);
+        const bool hangs = std::string(media) == "silent";
+        // The page names its media on a host of its own, routed per case.
+        server_.ServeBody("/watch/1/clip/", Page("Stalled", "http://media.example/item/trickle.flv"));
+        qputenv("ZORV_CONNECT_TO",
+                (server_.ConnectTo("www.metacafe.com") + ',' +
+                 (hangs ? silent.ConnectTo("media.example") : server_.ConnectTo("media.example")))
+                    .toUtf8());
+        worker_->Enqueue(Watch("1"), 0);
+        ASSERT_TRUE(worker_->Start());
+        std::vector<PostedMessage> all;
+        ASSERT_TRUE(CollectUntil(target_, all, [](const PostedMessage& m) {
+            return m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::CodeOf(m.lParam) == 105;
+        }));
+        ASSERT_TRUE(WaitFor([this] { return QFileInfo::exists(Path("out/MetaCafe/Stalled.flv.qxt")); }));
+
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_TRUE(worker_->Stop());
+        EXPECT_LT(timer.elapsed(), 1000);
+        for (PostedMessage& m : target_.TakeAll())
+            all.push_back(m);
+        EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201, 111}));
+        EXPECT_EQ(worker_->RowSnapshot(0)->lastError, "Network error, can not get FLV file");
+        EXPECT_EQ(Count(all, UM_DOWNLOAD_STOPPED), 2);
+        EXPECT_TRUE(SiteFiles().isEmpty());
+    }
+}
+
+TEST_F(WorkerTest, StopDuringAPageFetchEndsTheItemAsStopped) {
+    server_.ServeSlow("/watch/1/clip/", 100, 1, 1000);
+    worker_->retryTimes = 3;
     worker_->Enqueue(Watch("1"), 0);
     worker_->Enqueue(Watch("2"), 1);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
-    ASSERT_TRUE(WaitFor(UM_DOWNLOAD_STATUS, all)); // 104: the page fetch began
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_STATUS, all)); // 104: the page fetch began
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(worker_->Stop());
-    EXPECT_GE(timer.elapsed(), DownloadWorker::kStopDeadlineMs - 100);
-    std::optional<PostedMessage> stopped = target_.Wait(100ms);
-    ASSERT_TRUE(stopped);
-    EXPECT_EQ(stopped->msg, UM_DOWNLOAD_STOPPED);
-
-    // The abandoned thread winds down on its own, posts nothing more and
-    // does not go on with the queue.
-    for (int i = 0; i < 50 && worker_->running; ++i)
-        std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(worker_->running, 0);
-    EXPECT_FALSE(target_.Wait(300ms));
+    EXPECT_LT(timer.elapsed(), 1000);
+    for (PostedMessage& m : target_.TakeAll())
+        all.push_back(m);
+    EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 111, 201, 111}));
+    EXPECT_EQ(worker_->RowSnapshot(0)->lastError, "Aborted");
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 0);
+    EXPECT_TRUE(Statuses(all, 1).empty());
     EXPECT_EQ(server_.Hits("/watch/2/clip/"), 0);
+}
 
-    // The worker can run a new batch once the old thread has ended.
-    worker_->Enqueue(Watch("2"), 1);
-    bool started = false;
-    for (int i = 0; i < 20 && !(started = worker_->Start()); ++i)
-        std::this_thread::sleep_for(50ms);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(Collect().back().msg, UM_DOWNLOAD_ALL_DONE);
-    EXPECT_TRUE(SiteFiles().contains("Next.flv"));
+TEST_F(WorkerTest, SignInDialogIsAwaitedAndItsCloseEarnsOneMoreAttempt) {
+    // Set as an extractor sets it together with status 208.
+    worker_->signInAddress = "https://accounts.example/signin";
+    worker_->Enqueue(Watch("8"), 0); // 404: every attempt fails
+    ASSERT_TRUE(worker_->Start());
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
+    EXPECT_EQ(worker_->Snapshot().signInAddress, "https://accounts.example/signin");
+    EXPECT_EQ(server_.Hits("/watch/8/clip/"), 1);
+
+    worker_->signInDone.Set();
+    const std::vector<PostedMessage> all = Collect();
+    EXPECT_FALSE(worker_->Snapshot().waitingForDialog);
+    EXPECT_EQ(server_.Hits("/watch/8/clip/"), 2);
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 1);
+    EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
+}
+
+TEST_F(WorkerTest, RetryUnderAnotherNameLeavesNoTemporaryFileOfTheFirstAttempt) {
+    // The first answer has no title (the file is named after the id) and a
+    // body cut short; the retry learns the title.
+    std::atomic<int> hits{0};
+    server_.Raw().Get("/watch/7/clip/", [&hits](const httplib::Request&, httplib::Response& res) {
+        const bool first = hits++ == 0;
+        res.set_content(first ? "<embed flashvars=\"mediaURL=http://v.mccont.com/item/cut.flv&x\">"
+                              : Page("Named", "http://v.mccont.com/item/whole.flv").toStdString(),
+                        "text/html");
+    });
+    server_.ServeCutShort("/item/cut.flv", 90000, QByteArray(20000, 'c'));
+    server_.ServeBody("/item/whole.flv", "whole", "video/x-flv");
+    worker_->retryTimes = 1;
+    worker_->Enqueue(Watch("7"), 0);
+    ASSERT_TRUE(worker_->Start());
+    const std::vector<PostedMessage> all = Collect();
+
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 1);
+    EXPECT_EQ(SiteFiles(), QStringList{"Named.flv"});
+}
+
+// Another download (maybe another program run) writing a video of the same
+// title into the same folder must neither share nor delete this one's file.
+TEST_F(WorkerTest, TwoDownloadsOfTheSameTitleKeepTheirOwnBytes) {
+    server_.ServeBody("/watch/1/clip/", Page("Same", "http://v.mccont.com/item/a.flv"));
+    server_.ServeSlow("/item/a.flv", 40 * 8192, 8192, 20);
+    ServeVideo("2", "Same", "the other video");
+    QueueMessageTarget otherTarget;
+    auto other = std::make_shared<DownloadWorker>(&otherTarget);
+    other->outputFolder = Path("out");
+
+    std::vector<PostedMessage> first;
+    worker_->Enqueue(Watch("1"), 0);
+    ASSERT_TRUE(worker_->Start());
+    ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_PROGRESS, first));
+    other->Enqueue(Watch("2"), 0);
+    ASSERT_TRUE(other->Start());
+    std::vector<PostedMessage> second;
+    ASSERT_TRUE(CollectUntilBatchEnds(otherTarget, second, 20s));
+    ASSERT_TRUE(CollectUntilBatchEnds(target_, first, 20s));
+
+    EXPECT_EQ(Count(first, UM_DOWNLOAD_ITEM_DONE), 1);
+    EXPECT_EQ(Count(second, UM_DOWNLOAD_ITEM_DONE), 1);
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Same.flv")), QByteArray(40 * 8192, '\0'));
+    EXPECT_EQ(ReadFile(Path("out/MetaCafe/Same_001.flv")), "the other video");
+    EXPECT_EQ(SiteFiles(), (QStringList{"Same.flv", "Same_001.flv"}));
 }

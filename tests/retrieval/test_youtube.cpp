@@ -11,8 +11,11 @@
 #include "sitesim/YouTubeSite.h"
 
 #include "support/LoopbackServer.h"
+#include "support/PostedMessages.h"
+#include "support/RecordingContext.h"
 #include "support/TempDirTest.h"
 #include "support/TestCertificates.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,18 +28,6 @@ const QString kFormType = QStringLiteral("application/x-www-form-urlencoded");
 
 QString Watch(const QString& id) {
     return "http://www.youtube.com/watch?v=" + id;
-}
-
-std::vector<int> Statuses(const std::deque<PostedMessage>& all, int row = -1) {
-    std::vector<int> codes;
-    for (const PostedMessage& m : all)
-        if (m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::RowOf(m.lParam) == (row & 0xFFFF))
-            codes.push_back(DownloadStatus::CodeOf(m.lParam));
-    return codes;
-}
-
-int Count(const std::deque<PostedMessage>& all, int msg) {
-    return static_cast<int>(std::count_if(all.begin(), all.end(), [msg](auto& m) { return m.msg == msg; }));
 }
 
 bool HasCookie(const char* name) {
@@ -71,14 +62,9 @@ class YouTubeSiteTest : public TempDirTest {
         InitLog(Path("ruzivar.log"));
         Settings().YoutubeFMT = 1;
         Settings().Publish();
-        worker_ = std::make_shared<DownloadWorker>(&target_);
-        worker_->outputFolder = Path("out");
-        worker_->useTitle = 1;
-        p_.owner = worker_.get();
+        p_.owner = &context_;
     }
     void TearDown() override {
-        worker_->Stop();
-        worker_.reset();
         ShutdownLog();
         Settings().YoutubeFMT = 1;
         Settings().Publish();
@@ -86,42 +72,47 @@ class YouTubeSiteTest : public TempDirTest {
         qunsetenv("ZORV_CA_BUNDLE");
         TempDirTest::TearDown();
     }
-
-    // Notifications of a batch until it ends, added to `all`.
-    void Collect(std::deque<PostedMessage>& all, std::chrono::milliseconds limit = 20s) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            all.push_back(*m);
-            if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
-                return;
-        }
-    }
-    bool WaitForStatus(int code, std::deque<PostedMessage>& all) {
-        for (int i = 0; i < 200; ++i) {
-            const std::optional<PostedMessage> m = target_.Wait(100ms);
-            if (!m)
-                continue;
-            all.push_back(*m);
-            if (m->msg == UM_DOWNLOAD_STATUS && DownloadStatus::CodeOf(m->lParam) == code)
-                return true;
-        }
-        return false;
-    }
-    QStringList SiteFiles() const { return QDir(Path("out/YouTube")).entryList(QDir::Files | QDir::Hidden); }
     static QByteArray Served(const char* kind) { return ReadFile(sim_->MediaPath(kind)); }
 
     static std::unique_ptr<QTemporaryDir> dir_;
     static std::unique_ptr<SiteSimulator> sim_;
-    QueueMessageTarget target_;
-    std::shared_ptr<DownloadWorker> worker_;
+    RecordingContext context_;
     YouTubeExtractor p_;
 };
 
 std::unique_ptr<QTemporaryDir> YouTubeSiteTest::dir_;
 std::unique_ptr<SiteSimulator> YouTubeSiteTest::sim_;
+
+// Whole batches of the download worker against the simulated site.
+class YouTubeWorkerTest : public YouTubeSiteTest {
+  protected:
+    void SetUp() override {
+        YouTubeSiteTest::SetUp();
+        worker_ = std::make_shared<DownloadWorker>(&target_);
+        worker_->outputFolder = Path("out");
+        worker_->useTitle = 1;
+    }
+    void TearDown() override {
+        worker_->Stop();
+        worker_.reset();
+        YouTubeSiteTest::TearDown();
+    }
+
+    // Notifications of a batch until it ends, added to `all`.
+    void Collect(std::deque<PostedMessage>& all, std::chrono::milliseconds limit = 20s) {
+        EXPECT_TRUE(CollectUntilBatchEnds(target_, all, limit));
+    }
+    bool WaitForStatus(int code, std::deque<PostedMessage>& all) {
+        return CollectUntil(target_, all, [code](const PostedMessage& m) {
+            return m.msg == UM_DOWNLOAD_STATUS && DownloadStatus::CodeOf(m.lParam) == code;
+        });
+    }
+    bool WaitingForDialog() const { return worker_->Snapshot().waitingForDialog; }
+    QStringList SiteFiles() const { return QDir(Path("out/YouTube")).entryList(QDir::Files | QDir::Hidden); }
+
+    QueueMessageTarget target_;
+    std::shared_ptr<DownloadWorker> worker_;
+};
 
 TEST_F(YouTubeSiteTest, ResolvesTitleAndPreferredStream) {
     Settings().YTUser = kUser;
@@ -129,11 +120,12 @@ TEST_F(YouTubeSiteTest, ResolvesTitleAndPreferredStream) {
     Settings().Publish();
     p_.pageUrl = Watch("zvPlusAmp01");
     EXPECT_EQ(p_.GetVideoId(), "zvPlusAmp01");
-    ASSERT_EQ(p_.Resolve(), 0) << worker_->lastError.toStdString();
+    ASSERT_EQ(p_.Resolve(), 0) << context_.lastError.toStdString();
 
-    const std::deque<PostedMessage> all = target_.TakeAll();
-    EXPECT_EQ(Statuses(all), (std::vector<int>{112, 104, 105}));
-    EXPECT_EQ(Count(all, UM_DOWNLOAD_TITLE), 0); // the title comes from the information reply
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{112, 104, 105}));
+    // The page step says it reads a page, not that a video was downloaded.
+    EXPECT_EQ(context_.statusTexts, (QStringList{"", "Reading the video page...", "Video page read"}));
+    EXPECT_TRUE(context_.titles.isEmpty()); // the title comes from the information reply
     // "%20" is a space there, while a "+" is itself.
     EXPECT_EQ(p_.title, "C++ tips & \"tricks\" <1>");
     // List 1 prefers 18; the entry's second itag field is cut off.
@@ -158,7 +150,7 @@ TEST_F(YouTubeSiteTest, UnreachableHostsFailEachStepWithItsResult) {
     EXPECT_EQ(p_.Resolve(), -1); // the watch page could not be fetched
     EXPECT_EQ(p_.Login(QString(), kUser, "x"), refused);
     EXPECT_EQ(p_.ConfirmAgeVerify(), refused);
-    EXPECT_EQ(Statuses(target_.TakeAll()), (std::vector<int>{112, 112, 100, 102}));
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{112, 112, 100, 102}));
 
     const QString log = QString::fromUtf8(ReadFile(Path("ruzivar.log")));
     for (const char* label : {"SetLanguage", "Login", "ConfirmAgeVerify"})
@@ -172,7 +164,7 @@ TEST_F(YouTubeSiteTest, TitleFallsBackThroughTheInformationRequests) {
     EXPECT_EQ(p_.title, "Information on detail page only");
 
     YouTubeExtractor refused;
-    refused.owner = worker_.get();
+    refused.owner = &context_;
     refused.pageUrl = Watch("zvInfoFail1"); // no information reply at all
     refused.GetVideoId();
     ASSERT_EQ(refused.Resolve(), 0);
@@ -193,31 +185,31 @@ TEST_F(YouTubeSiteTest, CaptchaPageHandsItsAddressToTheWorker) {
     p_.GetVideoId();
     EXPECT_EQ(p_.Resolve(), 207);
 
-    const std::deque<PostedMessage> all = target_.TakeAll();
-    EXPECT_EQ(Statuses(all), (std::vector<int>{112, 207})); // no page fetch after a gate
-    // What the window read with 207: the dialog's address, not yet the text.
-    const DownloadWorker::ItemState at207 = worker_->Snapshot();
-    EXPECT_EQ(at207.captchaAddress, "http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
-    EXPECT_TRUE(at207.lastError.isEmpty());
-    EXPECT_EQ(worker_->lastError, "Please input the verification code and try again.");
-    EXPECT_TRUE(worker_->signInAddress.isEmpty());
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{112, 207})); // no page fetch after a gate
+    // What the window reads with 207: the dialog's address, not yet the text.
+    ASSERT_EQ(context_.atStatus.size(), 2u);
+    EXPECT_EQ(context_.atStatus[1].captchaAddress,
+              "http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
+    EXPECT_TRUE(context_.atStatus[1].lastError.isEmpty());
+    EXPECT_EQ(context_.lastError, "Please input the verification code and try again.");
+    EXPECT_TRUE(context_.signInAddress.isEmpty());
 }
 
 TEST_F(YouTubeSiteTest, AgeGateAsksForSignInAndConfirmationOpensIt) {
     p_.videoId = "zvAgeGate01";
     EXPECT_EQ(p_.Step1_GetVideoWebPage(), 208);
-    EXPECT_EQ(Statuses(target_.TakeAll()), std::vector<int>{208});
-    EXPECT_EQ(worker_->Snapshot().signInAddress,
+    EXPECT_EQ(context_.TakeStatuses(), std::vector<int>{208});
+    EXPECT_EQ(context_.signInAddress,
               "https://accounts.google.com/accounts/ServiceLogin?uilel=3&service=youtube&passive=true"
               "&continue=http%3A%2F%2Fwww.youtube.com%2Fsignin%3Faction_handle_signin%3Dtrue"
               "%26nomobiletemp%3D1%26hl%3Den_US%26");
-    EXPECT_EQ(worker_->lastError,
+    EXPECT_EQ(context_.lastError,
               "To view this video, please verify you are 18 or older by signing in or signing up.");
-    EXPECT_TRUE(worker_->captchaAddress.isEmpty());
+    EXPECT_TRUE(context_.captchaAddress.isEmpty());
     EXPECT_TRUE(p_.streamMap.isEmpty());
 
     EXPECT_EQ(p_.ConfirmAgeVerify(), 0);
-    EXPECT_EQ(Statuses(target_.TakeAll()), (std::vector<int>{102, 103}));
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{102, 103}));
     EXPECT_EQ(p_.Step1_GetVideoWebPage(), 0);
     EXPECT_TRUE(p_.streamMap.contains("itag=34"));
 }
@@ -235,11 +227,11 @@ TEST_F(YouTubeSiteTest, LoginWithAPasswordFullOfFormCharacters) {
 
     // A refused sign-in is a page: no 101, no session cookie.
     EXPECT_EQ(p_.Login("zvAgeGate01", kUser, "&=+%"), 0);
-    EXPECT_EQ(Statuses(target_.TakeAll()), std::vector<int>{100});
+    EXPECT_EQ(context_.TakeStatuses(), std::vector<int>{100});
     EXPECT_FALSE(HasCookie("LOGIN_INFO"));
 
     EXPECT_EQ(p_.Login("zvAgeGate01", kUser, password), 0);
-    EXPECT_EQ(Statuses(target_.TakeAll()), (std::vector<int>{100, 101}));
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{100, 101}));
     EXPECT_TRUE(HasCookie("LOGIN_INFO"));
     // Signed in, the age gate lets the video through.
     p_.videoId = "zvAgeGate01";
@@ -277,10 +269,10 @@ TEST_F(YouTubeSiteTest, FormPostsAreEncodedAndTyped) {
     EXPECT_EQ(confirm.target, "/verify_age?next_url=/&gl=US&hl=en");
     EXPECT_EQ(confirm.body, "next_url=/&action_confirm=Confirm");
     EXPECT_EQ(confirm.Header("Content-Type"), kFormType.toStdString());
-    EXPECT_EQ(Statuses(target_.TakeAll()), (std::vector<int>{100, 102}));
+    EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{100, 102}));
 }
 
-TEST_F(YouTubeSiteTest, WorkerDownloadsNamedByTitleOrByIdWithoutOne) {
+TEST_F(YouTubeWorkerTest, WorkerDownloadsNamedByTitleOrByIdWithoutOne) {
     worker_->Enqueue(Watch("zvNormal001"), 0);
     worker_->Enqueue(Watch("zvInfoFail1"), 1);
     ASSERT_TRUE(worker_->Start());
@@ -303,7 +295,7 @@ TEST_F(YouTubeSiteTest, WorkerDownloadsNamedByTitleOrByIdWithoutOne) {
     EXPECT_TRUE(first->mediaAddress.startsWith(YouTubeSite::MediaAddress("zvNormal001", 18) + "&"));
 }
 
-TEST_F(YouTubeSiteTest, WorkerNamesByIdAndFailsAnAddressWithoutOne) {
+TEST_F(YouTubeWorkerTest, WorkerNamesByIdAndFailsAnAddressWithoutOne) {
     worker_->useTitle = 0;
     Settings().YoutubeFMT = 0; // neither 34 nor 18 listed: the first stream
     Settings().Publish();
@@ -320,7 +312,7 @@ TEST_F(YouTubeSiteTest, WorkerNamesByIdAndFailsAnAddressWithoutOne) {
     EXPECT_EQ(SiteFiles(), QStringList{"zvNormal001.flv"});
 }
 
-TEST_F(YouTubeSiteTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
+TEST_F(YouTubeWorkerTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
     worker_->useTitle = 0;
     worker_->Enqueue(Watch("zvCaptcha01"), 2); // retryTimes 0: only the dialog earns a retry
     ASSERT_TRUE(worker_->Start());
@@ -329,8 +321,8 @@ TEST_F(YouTubeSiteTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
     const std::optional<DownloadWorker::ItemState> at207 = worker_->RowSnapshot(2);
     ASSERT_TRUE(at207);
     EXPECT_TRUE(at207->captchaAddress.startsWith("http://www.youtube.com/das_captcha?next="));
-    std::this_thread::sleep_for(100ms);
-    EXPECT_FALSE(target_.Wait(50ms)); // waiting for the dialog
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
+    EXPECT_TRUE(target_.TakeAll().empty()); // nothing more until the dialog closes
 
     // The user solves the CAPTCHA in the dialog; the session shares its cookie.
     CVideoDownloader browser(nullptr);
@@ -349,18 +341,18 @@ TEST_F(YouTubeSiteTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
     EXPECT_EQ(ReadFile(Path("out/YouTube/zvCaptcha01.flv")), Served("mp4"));
 }
 
-TEST_F(YouTubeSiteTest, StopWakesTheWorkerWaitingForTheCaptchaDialog) {
+TEST_F(YouTubeWorkerTest, StopWakesTheWorkerWaitingForTheCaptchaDialog) {
     worker_->Enqueue(Watch("zvCaptcha01"), 0);
     worker_->Enqueue(Watch("zvNormal001"), 1);
     ASSERT_TRUE(worker_->Start());
     std::deque<PostedMessage> all;
     ASSERT_TRUE(WaitForStatus(207, all));
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(worker_->Stop());
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_LT(timer.elapsed(), DownloadWorker::kStopDeadlineMs); // woken, not abandoned
     EXPECT_EQ(worker_->running, 0);
     for (const PostedMessage& m : target_.TakeAll())
         all.push_back(m);

@@ -3,8 +3,11 @@
 #include "sitesim/SiteSimulator.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
+
+#include <csignal>
 
 QStringList ZorvGetRun::OutLines() const {
     return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -33,14 +36,24 @@ void StartZorvGet(QProcess& process, const QProcessEnvironment& env, const QStri
 } // namespace
 
 ZorvGetRun ZorvGetRunner::RunAndTerminate(const QStringList& arguments, const QString& trigger) const {
+    return RunAndSignal(arguments, trigger, {SIGTERM});
+}
+
+ZorvGetRun ZorvGetRunner::RunAndSignal(const QStringList& arguments, const QString& trigger,
+                                       const std::vector<int>& signals) const {
     QProcess process;
     StartZorvGet(process, env_, arguments);
     QByteArray out;
     while (!out.contains(trigger.toUtf8()) && process.waitForReadyRead(30000))
         out += process.readAllStandardOutput();
-    process.terminate();
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    for (int signal : signals)
+        ::kill(static_cast<pid_t>(process.processId()), signal);
     ZorvGetRun run;
-    if (!process.waitForFinished(30000)) {
+    const bool finished = process.waitForFinished(30000);
+    run.msAfterSignal = sinceSignal.elapsed();
+    if (!finished) {
         process.kill();
         process.waitForFinished();
         run.err = "zorv-get did not stop";

@@ -6,10 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class SiteSimulator;
 
 struct ZorvGetRun {
     int exitCode = -1;
+    qint64 msAfterSignal = -1; // from the (first) signal to the program's end
     QString out;
     QString err;
     QStringList OutLines() const;
@@ -22,6 +25,10 @@ class ZorvGetRunner {
     ZorvGetRun Run(const QStringList& arguments, int timeoutMs = 120000) const;
     // Runs and sends SIGTERM once standard output contains `trigger`.
     ZorvGetRun RunAndTerminate(const QStringList& arguments, const QString& trigger) const;
+    // Runs and sends each of `signals`, one right after the other, once
+    // standard output contains `trigger`.
+    ZorvGetRun RunAndSignal(const QStringList& arguments, const QString& trigger,
+                            const std::vector<int>& signals) const;
     // Routes the runs' site hosts elsewhere (a test's own loopback server).
     void SetConnectTo(const QString& value) { env_.insert("ZORV_CONNECT_TO", value); }
     // Writes a value into the program's settings file before a run.

@@ -35,6 +35,8 @@ int main(int argc, char* argv[]) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Past a file-size limit a write fails with EFBIG instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zorv-sitesim");

@@ -1,0 +1,9 @@
+#include "platform/ProcessSignals.h"
+
+#include <csignal>
+
+void IgnoreFileSizeLimitSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}

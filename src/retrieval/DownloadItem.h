@@ -1,0 +1,48 @@
+#pragma once
+// One queued item of a batch: its attempts (resolve the page, name the file,
+// download the media, put the file in place), the retries, the waits for a
+// CAPTCHA or sign-in dialog, and the temporary files it made, every one of
+// which it deletes unless the file was put in place.
+//
+// Threads: made, run and destroyed on the batch thread of its worker.
+
+#include "retrieval/SiteExtractor.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class DownloadWorker;
+class Event;
+
+class DownloadItem {
+  public:
+    DownloadItem(DownloadWorker& worker, int row);
+    ~DownloadItem();
+    DownloadItem(const DownloadItem&) = delete;
+    DownloadItem& operator=(const DownloadItem&) = delete;
+
+    // Runs the item to its end and posts its last statuses (110 / 111).
+    void Run(std::unique_ptr<SiteExtractor> extractor);
+
+  private:
+    enum class Outcome { Failed, Succeeded, Ended };
+
+    // Waits for the dialog of `address`; the first one that closes earns
+    // the item one more attempt.
+    void AwaitDialog(QString& address, Event& done, bool& mark);
+    // Names the file, downloads it and puts it in place.
+    Outcome Download(SiteExtractor& p);
+    // Creates the temporary file exclusively, taking the next free name
+    // when another download has just taken this one.
+    bool ReserveTemporaryFile();
+    // Deletes the temporary files this item made (all but `keep`).
+    void DeleteTemporaryFiles(const QString& keep = QString());
+
+    DownloadWorker& w_;
+    const int row_;
+    int retriesLeft_ = 0;
+    int attemptNumber_ = 0;
+    QStringList created_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Putting a download's file in place without ever touching another's: the
+// temporary file is created exclusively and remembered while it is in use,
+// and the finished file is moved to its final name without replacing one.
+//
+// Threads: every function may be called from any thread; the record of the
+// temporary files in use is guarded by one lock.
+
+#include <QString>
+
+// Creates `path` exclusively (it must not exist) and records it as in use.
+// False with errno set (EEXIST: another download has that name).
+bool CreateTemporaryFile(const QString& path);
+
+// Forgets a temporary file created above; deletes it when `remove` is set.
+void ReleaseTemporaryFile(const QString& path, bool remove);
+
+// Deletes every temporary file in use, for a program that is about to end at
+// once (a second interrupt). Creating one fails from then on.
+void RemoveTemporaryFilesInUse();
+
+enum class MoveMethod {
+    NoReplaceRename, // renameat2 with RENAME_NOREPLACE, else LinkThenUnlink
+    LinkThenUnlink,  // link(2) to the new name, then unlink(2) the old one
+};
+
+// Moves `from` to `to` without replacing any file: when `to` is taken (by a
+// download that finished meanwhile) the next free name is used and written
+// to `to`. False with errno set when the file could not be moved.
+bool MoveWithoutReplacing(const QString& from, QString& to, MoveMethod method = MoveMethod::NoReplaceRename);
