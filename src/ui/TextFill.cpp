@@ -4,7 +4,7 @@
 
 QString FillFormat(const QString& format, const QStringList& args) {
     static const QRegularExpression conversion(
-        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:l|ll|h)?[sdiuxXfgc]"));
+        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:l|ll|h)?[diouxXeEfFgGaAcspn]"));
     QString out;
     qsizetype at = 0;
     qsizetype next = 0;

@@ -5,6 +5,7 @@
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/ZorvApp.h"
 #include "ui/MainWindowFixture.h"
+#include "ui/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
 #include <QClipboard>
@@ -230,4 +231,21 @@ TEST_F(MainWindowTest, StartUpUpdateCheckReportsANewerVersionOnTheStatusLine) {
     EXPECT_TRUE(WaitForGui([&] { return window.StatusText().contains(QStringLiteral("1.0.9")); },
                            std::chrono::seconds(30)))
         << window.StatusText().toStdString();
+}
+
+// Numbered texts come from language files the user may edit: their
+// conversions are filled in order and never read arguments that do not exist.
+TEST(FillFormat, FillsConversionsInOrderAndDropsTheOnesWithoutAnArgument) {
+    const struct {
+        const char* format;
+        QStringList args;
+        const char* expected;
+    } cases[] = {
+        {"About %s...", {"Zorv"}, "About Zorv..."},
+        {"Downloading %s: %s of %s bytes", {"a", "1", "2"}, "Downloading a: 1 of 2 bytes"},
+        {"%d%% done", {"45"}, "45% done"},
+        {"%s %s %n %x %s", {"only"}, "only    "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillFormat(QString::fromUtf8(c.format), c.args), QString::fromUtf8(c.expected)) << c.format;
 }
