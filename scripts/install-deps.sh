@@ -6,8 +6,12 @@ PACKAGES=(
   qt6-base-dev libcurl4-openssl-dev libsqlite3-dev liblog4cpp5-dev
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
-  mplayer ffmpeg sqlite3 curl openssl xvfb xauth locales
+  mplayer ffmpeg sqlite3 curl openssl locales
   nginx-light
+  # The desktop program: SVG pictures of its bundle, and what its window
+  # tests need on a machine without a desktop (X server, fonts, xcb libraries).
+  qt6-svg-dev libqt6svg6 xvfb xauth fonts-dejavu-core
+  libxcb-cursor0 libxkbcommon-x11-0 libxcb-icccm4 libxcb-keysyms1 libxcb-shape0
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

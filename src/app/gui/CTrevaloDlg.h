@@ -1,0 +1,106 @@
+#pragma once
+// The main window: a frameless dialog with a rounded outline, the title-area
+// button strip, menus and accelerators whose commands all pass their enabled
+// test first, the task list, the tips panel, the output-folder box and the
+// status line. It lives as long as the program: start-up runs it modally.
+//
+// Threads: main thread only. The update check reports from its own thread
+// through a MessageTarget that queues the result onto this window.
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+class AppSettings;
+class CommandTable;
+class DownloadTaskList;
+class FramelessFrame;
+class MainWindowMenus;
+class MainWindowWidgets;
+class MessageTarget;
+class PowerControl;
+class ResourceBundle;
+class SqliteConnection;
+class TitleButtonStrip;
+class UserPrompts;
+
+class CTrevaloDlg : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int IDD = 102;
+    static constexpr int kAccelerators = 248;
+    static constexpr int kMinWidth = 999;
+    static constexpr int kMinHeight = 600;
+
+    CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power, ResourceBundle& bundle,
+                SqliteConnection* history, QWidget* parent = nullptr);
+    ~CTrevaloDlg() override;
+
+    // Whether the start-up update check may run; replaceable so a test
+    // decides instead of the machine's network state.
+    std::function<bool()> connectionAvailable;
+
+    // Message 5025: a button of the title-area strip was pressed.
+    void OnStripButton(int number);
+    // A numbered command from any source; false when its test failed.
+    bool ExecuteCommand(int id);
+    bool IsCommandEnabled(int id) const;
+    // Recomputes the strip's start and stop buttons.
+    void RefreshToolbar();
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+    // True once the deferred initialisation (message 5026) has run.
+    bool IsInitialized() const { return initialized_; }
+    bool IsSiteTreeVisible() const;
+
+    DownloadTaskList* TaskList() const { return taskList_.get(); }
+    TitleButtonStrip* Strip() const;
+    const MainWindowWidgets& Widgets() const { return *widgets_; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void OnInitDialog();
+    void OnDeferredInit();
+    void OnVersionMessage(int msg, qintptr wParam, qintptr lParam);
+    void OnLanguageChanged();
+    void RegisterCommands();
+    void LoadMenus();
+    void LoadAccelerators();
+    void RestorePlacement();
+    void SavePlacement();
+    // The close sequence; true when the window ends.
+    bool CloseWindow();
+    void ToggleMaximized();
+    void SetSiteTreeVisible(bool visible);
+    void ShowAbout();
+    void OpenHelp();
+    void OpenOutputFolder();
+    void ChooseOutputFolder();
+    void NormalizeOutputBox();
+    void ShowTaskContextMenu(const QPoint& pos);
+
+    AppSettings& settings_;
+    UserPrompts& prompts_;
+    PowerControl& power_;
+    ResourceBundle& bundle_;
+    SqliteConnection* history_;
+    std::unique_ptr<MainWindowWidgets> widgets_;
+    FramelessFrame* frame_ = nullptr;
+    CommandTable* commands_ = nullptr;
+    std::unique_ptr<MainWindowMenus> menus_;
+    std::unique_ptr<DownloadTaskList> taskList_;
+    std::unique_ptr<MessageTarget> versionReceiver_;
+    std::thread versionCheck_;
+    bool initialized_ = false;
+    bool ending_ = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// A top-level widget's placement as the stored numbers describe it: the
+// normal rectangle (left, top, right, bottom) and the show state.
+//
+// Threads: main thread only.
+
+#include "app/WindowPlacement.h"
+
+class QWidget;
+
+namespace WidgetPlacement {
+// Gives `window` the normal rectangle (no smaller than its minimum size)
+// and, for show state 3, the maximised state it is shown in.
+void Apply(QWidget* window, const WindowPlacement& placement);
+// The placement to store: the normal rectangle even while maximised or
+// minimised; show state 3 when maximised (also when minimised from
+// maximised, so it reopens maximised), 5 when minimised, else 1.
+WindowPlacement Read(const QWidget* window);
+} // namespace WidgetPlacement

@@ -1,0 +1,59 @@
+#pragma once
+// What the window tests share: one QApplication for the process, recording
+// fakes for the two seams (questions and power-off), and pumping events
+// while waiting on state.
+
+#include "platform/PowerControl.h"
+#include "platform/UserPrompts.h"
+#include "support/WaitFor.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <deque>
+
+// The process's application object (created on first use).
+QApplication& TestApp();
+
+// Waits for `predicate` while the window's thread keeps handling events.
+template <typename Predicate>
+bool WaitForGui(Predicate&& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    return WaitFor(
+        [&] {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            return predicate();
+        },
+        timeout);
+}
+
+class FakePrompts : public UserPrompts {
+  public:
+    void ShowMessage(const QString& text, Icon icon) override { messages.append(text); }
+    bool AskYesNo(const QString& text) override {
+        questions.append(text);
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<QString> PickFolder(const QString& title, const QString&) override {
+        pickerTitles.append(title);
+        return pickedFolder;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    std::deque<bool> answers; // empty: "No"
+    QStringList pickerTitles;
+    std::optional<QString> pickedFolder;
+};
+
+class FakePower : public PowerControl {
+  public:
+    QString PowerOff() override {
+        ++calls;
+        return QString();
+    }
+    int calls = 0;
+};

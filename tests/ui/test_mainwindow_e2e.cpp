@@ -1,0 +1,87 @@
+// The real main window on a real X display (its own Xvfb, xcb platform):
+// an address pasted from the clipboard is downloaded from the site
+// simulator into the history, and the whole window is saved as a picture.
+#include "app/gui/MainWindowWidgets.h"
+#include "support/XvfbDisplay.h"
+#include "ui/MainWindowFixture.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWindow>
+
+namespace {
+XvfbDisplay* g_display = nullptr;
+
+// Xvfb must run before the application object connects to it.
+class XvfbEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        g_display = new XvfbDisplay;
+        QString error;
+        ASSERT_TRUE(g_display->Start(&error)) << error.toStdString();
+        qputenv("DISPLAY", g_display->Name().toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    void TearDown() override {
+        delete g_display;
+        g_display = nullptr;
+    }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+// Saves the whole window as build/screenshots/<name>, once pending layout
+// changes have been applied.
+bool SaveScreenshot(QWidget& window, const QString& name) {
+    const QString folder =
+        qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    const QString path = folder + QLatin1Char('/') + name;
+    return window.grab().save(path) && QFileInfo(path).size() > 0;
+}
+} // namespace
+
+class MainWindowE2E : public MainWindowFixture {};
+
+TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    window.OnStripButton(20); // the site panel, too
+    ASSERT_TRUE(window.IsSiteTreeVisible());
+    EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("main-window-frame.png")));
+    // The task menu as it opens: texts and enabled states of an empty list.
+    QMenu* tasks = window.Widgets().menuBar->actions().value(2)->menu();
+    ASSERT_NE(tasks, nullptr);
+    tasks->popup(window.mapToGlobal(QPoint(350, 38)));
+    ASSERT_TRUE(WaitForGui([&] { return tasks->isVisible(); }));
+    EXPECT_TRUE(SaveScreenshot(*tasks, QStringLiteral("menu-tasks.png")));
+    tasks->hide();
+}
+
+TEST_F(MainWindowE2E, PastedAddressIsDownloadedIntoTheHistory) {
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle()->isExposed(); }));
+    QApplication::clipboard()->setText(Address(QStringLiteral("zvNormal001")));
+    ASSERT_TRUE(WaitForGui([&] { return window.IsCommandEnabled(57637); }));
+    ASSERT_TRUE(window.ExecuteCommand(57637));
+    ASSERT_EQ(Rows()->rowCount(), 1);
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+
+    const bool filled = WaitForGui(
+        [&] {
+            return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading() &&
+                   Rows()->index(0, 5).data().toString().endsWith(QLatin1String(" fps"));
+        },
+        std::chrono::seconds(90));
+    ASSERT_TRUE(SaveScreenshot(window, QStringLiteral("main-window.png")));
+    ASSERT_TRUE(filled) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    EXPECT_NE(Rows()->index(0, 2).data().toString(), QStringLiteral("N/A"));
+    EXPECT_NE(Rows()->index(0, 3).data().toString(), QStringLiteral("Online"));
+    EXPECT_TRUE(Rows()->index(0, 4).data().toString().contains(QLatin1Char('x')));
+}
+
