@@ -136,7 +136,8 @@ TEST_F(ZorvGetTest, HostileTitlesReachTheTerminalDefused) {
     QJsonArray metacafe = catalogue["metacafe"].toArray();
     metacafe.append(QJsonObject{{"id", "1000009"},
                                 {"slug", "hostile"},
-                                {"title", QString("\x1b]0;owned\x07" "Evil\r\nerror: fake line\x1b[2J")},
+                                {"title", QString("\x1b]0;owned\x07"
+                                                  "Evil\r\nerror: fake line\x1b[2J")},
                                 {"param", "mediaURL"},
                                 {"media", "flv"}});
     catalogue["metacafe"] = metacafe;
@@ -296,4 +297,38 @@ TEST_F(ZorvGetTest, TerminatingStopsTheBatchAndLeavesNoPartialFile) {
               "not started, the batch was stopped: http://www.metacafe.com/watch/1000002/lower_case/");
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv.qxt"));
+}
+
+#include "support/WaitFor.h"
+
+#include <future>
+
+// Two runs into one folder at once, two clips of one title: each keeps its
+// own name and its own bytes, neither replaces the other's file.
+TEST_F(ZorvGetTest, TwoRunsWithOneTitleKeepTheirOwnFiles) {
+    const QByteArray slowMedia = ReadFile(sim_->MediaPath("flv"));
+    const QByteArray fastMedia = ReadFile(sim_->MediaPath("videoonly"));
+    ASSERT_NE(slowMedia, fastMedia);
+    const QString first = Out() + "/YouTube/One title, two clips.flv";
+    const QString second = Out() + "/YouTube/One title, two clips_001.flv";
+
+    // The first clip arrives slowly; the second run starts while it does.
+    std::future<ZorvGetRun> slow = std::async(std::launch::async, [this] {
+        return runner_->Run({"-t", "-o", Out(), "http://www.youtube.com/watch?v=zvSameTtl01"});
+    });
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(first + ".qxt"); }));
+    const ZorvGetRun fast = runner_->Run({"-t", "-o", Out(), "http://www.youtube.com/watch?v=zvSameTtl02"});
+    EXPECT_TRUE(QFile::exists(first + ".qxt")) << "the runs did not overlap";
+    const ZorvGetRun slowRun = slow.get();
+
+    ASSERT_EQ(slowRun.exitCode, 0) << slowRun.out.toStdString() << slowRun.err.toStdString();
+    ASSERT_EQ(fast.exitCode, 0) << fast.out.toStdString() << fast.err.toStdString();
+    EXPECT_TRUE(slowRun.OutLines().value(slowRun.OutLines().size() - 1).startsWith(first + "  "))
+        << slowRun.out.toStdString();
+    EXPECT_TRUE(fast.OutLines().value(fast.OutLines().size() - 1).startsWith(second + "  "))
+        << fast.out.toStdString();
+    EXPECT_EQ(QDir(Out() + "/YouTube").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"One title, two clips.flv", "One title, two clips_001.flv"}));
+    EXPECT_EQ(ReadFile(first), slowMedia);
+    EXPECT_EQ(ReadFile(second), fastMedia);
 }
