@@ -7,21 +7,10 @@ cd "$(dirname "$0")/.."
 bin="$PWD/${1:-build}/bin"
 work=$(mktemp -d /tmp/zorv-demo.XXXXXX)
 simpid=""
-cleanup() {
-  if [ -n "$simpid" ]; then kill "$simpid" 2>/dev/null || true; wait "$simpid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-"$bin/zorv-sitesim" --state-dir "$work/sim" >"$work/sim.env" 2>"$work/sim.log" &
-simpid=$!
-for _ in $(seq 1 300); do
-  grep -q '^ZORV_CA_BUNDLE=' "$work/sim.env" 2>/dev/null && break
-  kill -0 "$simpid" 2>/dev/null || { cat "$work/sim.log" >&2; exit 1; }
-  sleep 0.2
-done
-ZORV_CONNECT_TO=$(sed -n 's/^ZORV_CONNECT_TO=//p' "$work/sim.env")
-ZORV_CA_BUNDLE=$(sed -n 's/^ZORV_CA_BUNDLE=//p' "$work/sim.env")
-export ZORV_CONNECT_TO ZORV_CA_BUNDLE
+# shellcheck source=scripts/sitesim-env.sh
+. scripts/sitesim-env.sh
+trap stop_sitesim EXIT
+start_sitesim
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 
 # The NicoVideo account the simulator knows; its password needs form encoding.

@@ -1,6 +1,7 @@
 #include "cli/CliBatch.h"
 
 #include "app/AppSettings.h"
+#include "app/TextFill.h"
 #include "app/Localization.h"
 #include "app/OutputFolder.h"
 #include "cli/CliText.h"
@@ -125,7 +126,7 @@ void CliBatch::Handle(const PostedMessage& m) {
         break;
     case UM_DOWNLOAD_RETRY:
         lastErrorLine_.clear();
-        view_.Line(QStringLiteral("  ") + FillText(LoadText(32832), QString::number(m.wParam)));
+        view_.Line(QStringLiteral("  ") + FillFormat(LoadText(32832), {QString::number(m.wParam)}));
         break;
     case UM_DOWNLOAD_TITLE:
         if (auto s = worker_->RowSnapshot(int(m.wParam)); s && !s->title.isEmpty())
@@ -168,7 +169,7 @@ void CliBatch::OnStatus(int code, int row, const std::optional<QString>& text) {
         const auto s = worker_->RowSnapshot(row);
         const QString error = s ? s->lastError : QString();
         const QString line =
-            QStringLiteral("  ") + (error.isEmpty() ? shown : FillText(LoadText(32831), Printable(error)));
+            QStringLiteral("  ") + (error.isEmpty() ? shown : FillFormat(LoadText(32831), {Printable(error)}));
         // A failed attempt often reports the same error twice (download, then attempt).
         if (line != lastErrorLine_)
             view_.Line(line);
@@ -190,7 +191,7 @@ void CliBatch::OnItemDone(int row) {
     MediaInfo info;
     if (!IdentifyMedia(s->finalPath, info)) {
         // The file is there; only its description is missing.
-        r.line = FillText(LoadText(32804), Printable(s->finalPath));
+        r.line = FillFormat(LoadText(32804), {Printable(s->finalPath)});
         return;
     }
     DownloadTask task;

@@ -1,15 +1,10 @@
 #pragma once
-// Texts zorv-get prints: numbered texts filled without printf, page-derived
-// text made safe for a terminal, and the line of a downloaded file.
+// Texts zorv-get prints: page-derived text made safe for a terminal, and
+// the line of a downloaded file.
 
 #include "mediatools/MediaInfo.h"
 
 #include <QString>
-
-// Replaces the first printf conversion (%s, %d, %u, %ld, ...) with `arg` and
-// every "%%" with "%"; other text is kept as it stands. A translated text
-// with a stray or mismatched "%" never reads arguments that are not there.
-QString FillText(const QString& format, const QString& arg);
 
 // Text from a page, a file name or an address, fit to print on one terminal
 // line: C0 controls (ESC, BEL, CR, LF, ...) and DEL become their visible

@@ -5,7 +5,7 @@
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/ZorvApp.h"
 #include "ui/MainWindowFixture.h"
-#include "ui/TextFill.h"
+#include "app/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
 #include <QClipboard>

@@ -5,6 +5,7 @@
 #include "TaskListTest.h"
 
 #include "app/Localization.h"
+#include "app/TextFill.h"
 #include "app/gui/TaskListText.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/VideoSite.h"
@@ -158,7 +159,7 @@ TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
         EXPECT_EQ(Model().index(0, 6).data(TaskListModel::ProgressRole).toInt(), c.perMille);
     }
     const QLocale locale = QLocale::system();
-    EXPECT_EQ(List().StatusText(), TaskListText::Fill(LoadText(32827), {QString(), locale.toString(559031),
+    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32827), {QString(), locale.toString(559031),
                                                                         locale.toString(1234567)}));
     // Rows the list does not have (-1 travels as 0xFFFF) change nothing.
     h_->Post(UM_DOWNLOAD_PROGRESS, 700, 5);
@@ -180,11 +181,11 @@ TEST_F(TaskListTest, AnItemThatKeepsFailingIsRetriedAndStaysPendingWithItsErrorI
     List().StartAll();
     ASSERT_TRUE(h_->WaitIdle());
 
-    const QString first = TaskListText::Fill(LoadText(32832), {"1"});
-    const QString second = TaskListText::Fill(LoadText(32832), {"2"});
+    const QString first = FillFormat(LoadText(32832), {"1"});
+    const QString second = FillFormat(LoadText(32832), {"2"});
     EXPECT_EQ(h_->statusLines.count(first), 1);
     EXPECT_EQ(h_->statusLines.count(second), 1);
-    EXPECT_EQ(h_->statusLines.count(TaskListText::Fill(LoadText(32832), {"3"})), 0);
+    EXPECT_EQ(h_->statusLines.count(FillFormat(LoadText(32832), {"3"})), 0);
     EXPECT_GT(h_->statusLines.indexOf(second), h_->statusLines.indexOf(first));
 
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
@@ -193,7 +194,7 @@ TEST_F(TaskListTest, AnItemThatKeepsFailingIsRetriedAndStaysPendingWithItsErrorI
     EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
     const QString lastError = List().Worker()->Snapshot().lastError;
     EXPECT_FALSE(lastError.isEmpty());
-    EXPECT_EQ(List().StatusText(), TaskListText::Fill(LoadText(32831), {lastError}));
+    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32831), {lastError}));
     EXPECT_EQ(h_->HistoryRows(), 0);
     EXPECT_TRUE(List().CanStripStart()); // it can be started again
 }
@@ -231,7 +232,7 @@ TEST_F(TaskListTest, ADroppedFileThatIsNoVideoWarnsAndAddsNothing) {
     const QString notVideo = WriteFile("drop/notes.flv", "plain text, not a video\n");
 
     Drop(FileData(notVideo));
-    const QString warning = TaskListText::Fill(LoadText(32804), {notVideo});
+    const QString warning = FillFormat(LoadText(32804), {notVideo});
     ASSERT_EQ(h_->prompts.shown.size(), 1u);
     EXPECT_EQ(h_->prompts.shown[0].text, warning);
     EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Warning);
@@ -246,7 +247,7 @@ TEST_F(TaskListTest, ADroppedFileThatIsNoVideoWarnsAndAddsNothing) {
     ASSERT_EQ(Rows(), 3);
     EXPECT_EQ(Model().Task(2)->location, clip);
     EXPECT_EQ(Model().Task(2)->site, -2);
-    EXPECT_EQ(Model().CellText(2, 1), "A && B");
+    EXPECT_EQ(Model().CellText(2, 1), "A & B");
     EXPECT_EQ(Model().CellText(2, 4), "320x240");
     EXPECT_EQ(Model().Task(1), second);
     EXPECT_EQ(h_->HistoryRows(), 0); // dropped files are not downloads

@@ -21,7 +21,7 @@
 #include "ui/FramelessFrame.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
-#include "ui/TextFill.h"
+#include "app/TextFill.h"
 #include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"

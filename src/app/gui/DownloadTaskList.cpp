@@ -6,6 +6,7 @@
 #include "app/OutputFolder.h"
 #include "app/gui/CAddUrlDlg.h"
 #include "app/gui/GuiMessageTarget.h"
+#include "app/TextFill.h"
 #include "app/gui/TaskListText.h"
 #include "history/HistoryDb.h"
 #include "mediatools/IdentifyMedia.h"
@@ -154,7 +155,7 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
     // Runs on this thread: the window waits, at most for the tool's bound.
     MediaInfo info;
     if (!IdentifyMedia(path, info)) {
-        const QString text = TaskListText::Fill(LoadText(32804), {path});
+        const QString text = FillFormat(LoadText(32804), {path});
         prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
         SetStatusText(text);
         return 0; // a fresh task is discarded with `fresh`

@@ -5,6 +5,7 @@
 #include "app/Localization.h"
 #include "app/gui/DownloadTaskList.h"
 #include "app/gui/GuiMessageTarget.h"
+#include "app/TextFill.h"
 #include "app/gui/TaskListText.h"
 #include "history/HistoryDb.h"
 #include "platform/PowerControl.h"
@@ -51,7 +52,7 @@ void DownloadTaskList::OnDownloadProgress(int perMille, int row) {
     model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::Progress(perMille));
     model_->SetProgressOn(row, true);
     const DownloadWorker::ItemState state = worker_->Snapshot();
-    SetStatusText(TaskListText::Fill(LoadText(32827), {state.mediaAddress.left(100),
+    SetStatusText(FillFormat(LoadText(32827), {state.mediaAddress.left(100),
                                                        TaskListText::GroupedCount(worker_->receivedBytes),
                                                        TaskListText::GroupedCount(worker_->totalBytes)}));
 }
@@ -68,7 +69,7 @@ void DownloadTaskList::OnDownloadStatus(int code, int row, const std::optional<Q
     const DownloadWorker::ItemState state = worker_->RowSnapshot(row).value_or(worker_->Snapshot());
     if (code >= 200) {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown, TaskListModel::AlertColour());
-        SetStatusText(TaskListText::Fill(LoadText(32831), {state.lastError}));
+        SetStatusText(FillFormat(LoadText(32831), {state.lastError}));
     } else {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown);
         SetStatusText(shown);
@@ -93,7 +94,7 @@ void DownloadTaskList::ShowBrowserDialog(int code, const QString& address) {
 void DownloadTaskList::OnDownloadRetry(int retry, int row) {
     if (row < 0 || !worker_)
         return;
-    const QString text = TaskListText::Fill(LoadText(32832), {QString::number(retry)});
+    const QString text = FillFormat(LoadText(32832), {QString::number(retry)});
     model_->SetProgressOn(row, false);
     model_->SetCellText(row, TaskListModel::StatusColumn, text);
     SetStatusText(text);

@@ -5,7 +5,7 @@
 #include "ui/CommandTable.h"
 #include "ui/MenuBuilder.h"
 #include "ui/ResourceBundle.h"
-#include "ui/TextFill.h"
+#include "app/TextFill.h"
 
 #include <QAction>
 #include <QMenu>

@@ -4,31 +4,9 @@
 
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
+
 
 namespace TaskListText {
-
-QString Fill(const QString& format, const QStringList& args) {
-    static const QRegularExpression conversion(
-        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:hh|h|ll|l|L|z|j|t|I64)?[sSdiuoxXfFeEgGcp]"));
-    QString out;
-    qsizetype at = 0;
-    int next = 0;
-    auto it = conversion.globalMatch(format);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += format.mid(at, m.capturedStart() - at);
-        if (m.captured() == QLatin1String("%%"))
-            out += QLatin1Char('%');
-        else if (next < args.size())
-            out += args.at(next++);
-        else
-            ++next;
-        at = m.capturedEnd();
-    }
-    out += format.mid(at);
-    return out;
-}
 
 QString Progress(int perMille) {
     return QString::asprintf("%.1f%%", perMille / 10.0);

@@ -9,11 +9,6 @@
 
 namespace TaskListText {
 
-// A numbered text with its printf-style conversions ("%s", "%d", "%ld" ...)
-// replaced in order by `args`: a language file's text is never handed to a
-// printf formatter. "%%" is a percent sign; conversions beyond the given
-// arguments become empty.
-QString Fill(const QString& format, const QStringList& args);
 // "45.3%" for 453.
 QString Progress(int perMille);
 // A byte count printed in the user's locale, grouped, without decimals.

@@ -1,10 +1,10 @@
-#include "ui/TextFill.h"
+#include "app/TextFill.h"
 
 #include <QRegularExpression>
 
 QString FillFormat(const QString& format, const QStringList& args) {
     static const QRegularExpression conversion(
-        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:l|ll|h)?[diouxXeEfFgGaAcspn]"));
+        QStringLiteral("%%|%[-+ #0]*\\d*(?:\\.\\d+)?(?:hh|h|ll|l|L|z|j|t|I64)?[diouxXeEfFgGaAcsSpn]"));
     QString out;
     qsizetype at = 0;
     qsizetype next = 0;
