@@ -342,16 +342,11 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
     if (announced > 0 && !file.Preallocate(announced) && (errno == ENOSPC || errno == EFBIG))
         throw writeFailed();
 
-    for (;;) {
-        errno = 0;
-        char* block = file.Reserve(kBlockSize);
-        if (!block)
-            throw writeFailed();
-        const qint64 n = response.Read(block, kBlockSize); // a network failure propagates; the file closes
-        if (n == 0)
-            break;
-        file.Commit(static_cast<std::size_t>(n));
-        result.receivedBytes += static_cast<quint64>(n);
+    // Progress and the stop check follow the body in whole 8192-byte blocks
+    // (the last one may be short), however the reads happen to split it.
+    quint64 arrived = 0;
+    const auto countBlock = [&](quint64 upTo) {
+        result.receivedBytes = upTo;
         ReportBytes(result);
         if (owner) {
             const quint64 total = result.totalBytes;
@@ -359,10 +354,26 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
                 total ? static_cast<double>(result.receivedBytes) / static_cast<double>(total) : 1.0;
             owner->PostProgress(static_cast<int>(std::min(ratio, 1.0) * 1000));
         }
-        if (CheckStop()) {
-            result.stopped = true;
+        result.stopped = CheckStop() != 0;
+    };
+    for (;;) {
+        errno = 0;
+        char* block = file.Reserve(kReadSize);
+        if (!block)
+            throw writeFailed();
+        // A network failure propagates; the file closes.
+        const qint64 n = response.Read(block, kReadSize, kBlockSize);
+        if (n == 0) {
+            if (arrived > result.receivedBytes)
+                countBlock(arrived);
             break;
         }
+        file.Commit(static_cast<std::size_t>(n));
+        arrived += static_cast<quint64>(n);
+        while (!result.stopped && arrived - result.receivedBytes >= static_cast<quint64>(kBlockSize))
+            countBlock(result.receivedBytes + kBlockSize);
+        if (result.stopped)
+            break;
     }
     errno = 0;
     if (!file.Close())

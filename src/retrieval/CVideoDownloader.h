@@ -39,6 +39,9 @@ class CVideoDownloader {
     static constexpr int kBlockSize = 8192;
     // The media file is written in chunks of this many bytes.
     static constexpr int kWriteChunk = 256 * 1024;
+    // One read takes what libcurl has at hand, up to this much; progress and
+    // the stop check still go block by block through it.
+    static constexpr int kReadSize = 64 * 1024;
     // The log category of the retrieval code's error and warning lines.
     static constexpr const char* kLogCategory = "CVideoDownloader";
 

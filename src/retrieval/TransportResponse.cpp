@@ -151,6 +151,10 @@ size_t TransportResponse::TakeSpilled(char* buffer, size_t maxBytes) {
 }
 
 qint64 TransportResponse::Read(char* buffer, qint64 maxBytes) {
+    return Read(buffer, maxBytes, static_cast<qint64>(kWholeBlockLimit));
+}
+
+qint64 TransportResponse::Read(char* buffer, qint64 maxBytes, qint64 enoughBytes) {
     if (maxBytes <= 0)
         return 0;
     const size_t wanted = static_cast<size_t>(maxBytes);
@@ -159,7 +163,7 @@ qint64 TransportResponse::Read(char* buffer, qint64 maxBytes) {
         // The spill is empty now: OnBody copies straight into the buffer.
         target_ = buffer + got;
         room_ = wanted - got;
-        const size_t enough = std::min(wanted, kWholeBlockLimit);
+        const size_t enough = std::min(wanted, static_cast<size_t>(std::max<qint64>(enoughBytes, 1)));
         try {
             while (wanted - room_ < enough && !done_)
                 Pump();

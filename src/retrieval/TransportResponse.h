@@ -69,6 +69,10 @@ class TransportResponse {
     // EndedShort. Throws TransportError on any other network failure and on
     // an abort.
     qint64 Read(char* buffer, qint64 maxBytes);
+    // As Read, but returns as soon as it holds `enoughBytes` (or the body
+    // ends): a large buffer then takes whole pieces from libcurl without a
+    // spill copy, while a slow server still hands each small block on.
+    qint64 Read(char* buffer, qint64 maxBytes, qint64 enoughBytes);
 
     // True once Read has returned 0 for a body that ended before its framing
     // said it was complete: fewer bytes than the Content-Length announced, or
