@@ -38,6 +38,18 @@ QString Printable(const QString& text) {
     return out;
 }
 
+void AppendPrintable(std::string& out, const char* utf8) {
+    if (!utf8)
+        return;
+    const unsigned char* end = reinterpret_cast<const unsigned char*>(utf8);
+    while (*end >= 0x20 && *end < 0x7F)
+        ++end;
+    if (*end == '\0')
+        out.append(utf8, size_t(reinterpret_cast<const char*>(end) - utf8));
+    else
+        out += Printable(QString::fromUtf8(utf8)).toStdString();
+}
+
 QString DownloadedLine(const QString& path, const QString& duration, const MediaInfo& info) {
     // One pass over the pattern: a "%1" in the path stays as it is.
     return QStringLiteral("%1  %2 %3 %4x%5 %6 fps")

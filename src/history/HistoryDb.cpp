@@ -27,11 +27,6 @@ QString StoredDateText(const QDateTime& when) {
     return english.toString(when, QStringLiteral("MMMM dd, yyyy HH:mm:ss"));
 }
 
-QString TextColumn(const SqliteResultSet& rows, int index) {
-    const char* text = rows.ColumnText(index);
-    return text ? QString::fromUtf8(text) : QString();
-}
-
 } // namespace
 
 QString HistorySiteLabel(int site) {
@@ -125,7 +120,8 @@ int DeleteHistory(SqliteConnection* db, const DownloadTask& task) {
     return 1;
 }
 
-int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
+int QueryHistoryRows(SqliteConnection* db, const QString& label,
+                     const std::function<void(const HistoryRowView&)>& row) {
     if (!db)
         return 0;
     const QByteArray labelText = label.toUtf8();
@@ -138,16 +134,9 @@ int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver&
             kTableName, labelText.constData());
         SqliteResultSet rows = db->Query(sql);
         for (; !rows.AtEnd(); rows.Next()) {
-            DownloadTask task;
-            task.siteUrl = TextColumn(rows, 0);
-            task.location = TextColumn(rows, 1);
-            task.lengthMs = rows.ColumnInt(2, 0);
-            task.markInMs = 0;
-            task.markOutMs = task.lengthMs;
-            task.videoFormat = TextColumn(rows, 3);
-            task.sizeText = TextColumn(rows, 4);
-            task.dateText = TextColumn(rows, 5);
-            pane.AddHistoryRow(std::move(task));
+            const HistoryRowView view{rows.ColumnText(0), rows.ColumnText(1), rows.ColumnInt(2, 0),
+                                      rows.ColumnText(3), rows.ColumnText(4), rows.ColumnText(5)};
+            row(view);
         }
         rows.Finalize();
     } catch (const CppSQLite3Exception& e) {
@@ -155,6 +144,21 @@ int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver&
         return 0;
     }
     return 1;
+}
+
+int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
+    return QueryHistoryRows(db, label, [&pane](const HistoryRowView& row) {
+        DownloadTask task;
+        task.siteUrl = QString::fromUtf8(row.siteUrl);
+        task.location = QString::fromUtf8(row.location);
+        task.lengthMs = row.lengthMs;
+        task.markInMs = 0;
+        task.markOutMs = task.lengthMs;
+        task.videoFormat = QString::fromUtf8(row.videoFormat);
+        task.sizeText = QString::fromUtf8(row.sizeText);
+        task.dateText = QString::fromUtf8(row.dateText);
+        pane.AddHistoryRow(std::move(task));
+    });
 }
 
 int CountHistory(SqliteConnection* db, const QString& label) {

@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // "YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO" for VideoSite 0..3; empty for
@@ -43,6 +44,22 @@ int DeleteHistory(SqliteConnection* db, const DownloadTask& task);
 // 1 when all rows were handed over; 0 without a database or on a database
 // error (rows handed over before the error stay with the receiver).
 int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane);
+
+// One stored row as SQLite hands it over: texts are UTF-8 (null for NULL)
+// and valid only during the call that receives them.
+struct HistoryRowView {
+    const char* siteUrl;
+    const char* location;
+    int lengthMs;
+    const char* videoFormat;
+    const char* sizeText;
+    const char* dateText;
+};
+
+// QueryHistory without a task per row, for listings that turn the stored
+// texts straight into their own output. Same results and log lines.
+int QueryHistoryRows(SqliteConnection* db, const QString& label,
+                     const std::function<void(const HistoryRowView&)>& row);
 
 // Rows of one label, or of all labels when `label` is empty. 0 without a
 // database, -1 on a database error.

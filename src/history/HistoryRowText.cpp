@@ -5,7 +5,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -16,20 +18,97 @@ const QLocale& English() {
     return english;
 }
 
-} // namespace
-
-QString FormatDurationText(int ms) {
+int PrintDuration(char* text, size_t size, int ms) {
     const int hours = ms / 3600000;
     const int minutes = ms / 60000 % 60;
     const int seconds = ms / 1000 % 60;
     // The C library's printf: QString::asprintf costs more than the rest of
     // a history row.
-    char text[48];
     if (hours == 0)
-        std::snprintf(text, sizeof text, "00:%02d:%02d", ms / 60000, seconds);
-    else
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, seconds);
+        return std::snprintf(text, size, "00:%02d:%02d", ms / 60000, seconds);
+    return std::snprintf(text, size, "%02d:%02d:%02d", hours, minutes, seconds);
+}
+
+// The shown form of a stored date whose fields are already read and valid.
+enum class DateForm { Time, MonthDay, Full };
+
+DateForm ShownForm(const QDate& date, const QTime& time, const QDate& today) {
+    const auto after = [&](const QDate& day) { return date > day || (date == day && time > QTime(0, 0)); };
+    if (after(today))
+        return DateForm::Time;
+    if (after(QDate(today.year(), 1, 1)))
+        return DateForm::MonthDay;
+    return DateForm::Full;
+}
+
+// The English names and clock marks as UTF-8, read from the locale once.
+struct EnglishNames {
+    std::array<std::string, 12> longMonths;
+    std::array<std::string, 12> shortMonths;
+    std::string am;
+    std::string pm;
+};
+
+const EnglishNames& Names() {
+    static const EnglishNames names = [] {
+        EnglishNames n;
+        for (int m = 1; m <= 12; ++m) {
+            n.longMonths[size_t(m - 1)] = English().monthName(m, QLocale::LongFormat).toStdString();
+            n.shortMonths[size_t(m - 1)] = English().monthName(m, QLocale::ShortFormat).toStdString();
+        }
+        n.am = English().amText().toStdString();
+        n.pm = English().pmText().toStdString();
+        return n;
+    }();
+    return names;
+}
+
+bool Digits(const char* text, int count, int& value) {
+    value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+// Reads exactly "<Month> dd, yyyy hh:mm:ss" in ASCII with a known month
+// name and a valid date and time. Anything else is left to the full reader.
+bool ReadPlainStoredDate(const char* stored, QDate& date, QTime& time) {
+    const char* space = std::strchr(stored, ' ');
+    if (!space)
+        return false;
+    const size_t nameLength = size_t(space - stored);
+    const auto& months = Names().longMonths;
+    int month = 0;
+    for (int m = 0; m < 12 && month == 0; ++m)
+        if (months[size_t(m)].size() == nameLength &&
+            std::memcmp(months[size_t(m)].data(), stored, nameLength) == 0)
+            month = m + 1;
+    const char* f = space + 1; // "dd, yyyy hh:mm:ss"
+    int day, year, hour, minute, second;
+    if (month == 0 || std::strlen(f) != 17 || !Digits(f, 2, day) || f[2] != ',' || f[3] != ' ' ||
+        !Digits(f + 4, 4, year) || f[8] != ' ' || !Digits(f + 9, 2, hour) || f[11] != ':' ||
+        !Digits(f + 12, 2, minute) || f[14] != ':' || !Digits(f + 15, 2, second))
+        return false;
+    date = QDate(year, month, day);
+    time = QTime(hour, minute, second);
+    return date.isValid() && time.isValid();
+}
+
+} // namespace
+
+QString FormatDurationText(int ms) {
+    char text[48];
+    PrintDuration(text, sizeof text, ms);
     return QString::fromLatin1(text);
+}
+
+void AppendDurationText(std::string& out, int ms) {
+    char text[48];
+    const int n = PrintDuration(text, sizeof text, ms);
+    out.append(text, size_t(n));
 }
 
 QString HistoryDateText(const QString& stored, const QDateTime& now) {
@@ -54,13 +133,44 @@ QString HistoryDateText(const QString& stored, const QDateTime& now) {
     const QTime time(m.capturedView(4).toInt(), m.capturedView(5).toInt(), m.capturedView(6).toInt());
     if (month == 0 || !date.isValid() || !time.isValid())
         return stored;
-    const auto after = [&](const QDate& day) { return date > day || (date == day && time > QTime(0, 0)); };
-    const QDate today = now.date();
-    if (after(today))
+    switch (ShownForm(date, time, now.date())) {
+    case DateForm::Time:
         return English().toString(time, QStringLiteral("hh:mm AP"));
-    if (after(QDate(today.year(), 1, 1)))
+    case DateForm::MonthDay:
         return English().toString(date, QStringLiteral("MMM dd"));
+    case DateForm::Full:
+        break;
+    }
     return English().toString(date, QStringLiteral("MM/dd/yyyy"));
+}
+
+void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now) {
+    QDate date;
+    QTime time;
+    if (!stored || !ReadPlainStoredDate(stored, date, time)) {
+        out += HistoryDateText(QString::fromUtf8(stored), now).toStdString();
+        return;
+    }
+    char text[32];
+    int n = 0;
+    switch (ShownForm(date, time, now.date())) {
+    case DateForm::Time: {
+        // "hh" with a clock mark counts hours 12, 1, ..., 11.
+        const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+        n = std::snprintf(text, sizeof text, "%02d:%02d ", hour12, time.minute());
+        out.append(text, size_t(n));
+        out += time.hour() < 12 ? Names().am : Names().pm;
+        return;
+    }
+    case DateForm::MonthDay:
+        out += Names().shortMonths[size_t(date.month() - 1)];
+        n = std::snprintf(text, sizeof text, " %02d", date.day());
+        break;
+    case DateForm::Full:
+        n = std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.month(), date.day(), date.year());
+        break;
+    }
+    out.append(text, size_t(n));
 }
 
 HistoryRowText MakeHistoryRowText(const DownloadTask& task, const QDateTime& now) {
