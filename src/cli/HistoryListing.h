@@ -32,4 +32,5 @@ class HistoryListing {
     const QDateTime now_ = QDateTime::currentDateTime();
     std::string block_;
     int rows_ = 0;
+    bool mapped_ = false;
 };

@@ -18,6 +18,12 @@ const QLocale& English() {
     return english;
 }
 
+// Two digits with a leading zero, for 0..99.
+void AppendTwoDigits(std::string& out, int value) {
+    out += char('0' + value / 10);
+    out += char('0' + value % 10);
+}
+
 int PrintDuration(char* text, size_t size, int ms) {
     const int hours = ms / 3600000;
     const int minutes = ms / 60000 % 60;
@@ -106,6 +112,15 @@ QString FormatDurationText(int ms) {
 }
 
 void AppendDurationText(std::string& out, int ms) {
+    // Listings print one per row: the usual durations skip printf.
+    if (ms >= 0 && ms < 100 * 3600000) {
+        AppendTwoDigits(out, ms / 3600000);
+        out += ':';
+        AppendTwoDigits(out, ms / 60000 % 60);
+        out += ':';
+        AppendTwoDigits(out, ms / 1000 % 60);
+        return;
+    }
     char text[48];
     const int n = PrintDuration(text, sizeof text, ms);
     out.append(text, size_t(n));
@@ -151,26 +166,29 @@ void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime
         out += HistoryDateText(QString::fromUtf8(stored), now).toStdString();
         return;
     }
-    char text[32];
-    int n = 0;
     switch (ShownForm(date, time, now.date())) {
-    case DateForm::Time: {
+    case DateForm::Time:
         // "hh" with a clock mark counts hours 12, 1, ..., 11.
-        const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-        n = std::snprintf(text, sizeof text, "%02d:%02d ", hour12, time.minute());
-        out.append(text, size_t(n));
+        AppendTwoDigits(out, time.hour() % 12 == 0 ? 12 : time.hour() % 12);
+        out += ':';
+        AppendTwoDigits(out, time.minute());
+        out += ' ';
         out += time.hour() < 12 ? Names().am : Names().pm;
         return;
-    }
     case DateForm::MonthDay:
         out += Names().shortMonths[size_t(date.month() - 1)];
-        n = std::snprintf(text, sizeof text, " %02d", date.day());
-        break;
+        out += ' ';
+        AppendTwoDigits(out, date.day());
+        return;
     case DateForm::Full:
-        n = std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.month(), date.day(), date.year());
-        break;
+        AppendTwoDigits(out, date.month());
+        out += '/';
+        AppendTwoDigits(out, date.day());
+        out += '/';
+        AppendTwoDigits(out, date.year() / 100);
+        AppendTwoDigits(out, date.year() % 100);
+        return;
     }
-    out.append(text, size_t(n));
 }
 
 HistoryRowText MakeHistoryRowText(const DownloadTask& task, const QDateTime& now) {
