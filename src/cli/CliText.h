@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 // Replaces the first printf conversion (%s, %d, %u, %ld, ...) with `arg` and
 // every "%%" with "%"; other text is kept as it stands. A translated text
@@ -18,9 +19,10 @@ QString FillText(const QString& format, const QString& arg);
 // control pictures (U+2400 + code, U+2421), C1 controls become U+FFFD, so no
 // text can move the cursor, start an escape sequence or fake a line.
 QString Printable(const QString& text);
-// The same for UTF-8 text (null taken as empty), appended to `out` as UTF-8;
-// plain printable ASCII is copied as it stands.
-void AppendPrintable(std::string& out, const char* utf8);
+// The same for stored UTF-8 text, appended to `out` as UTF-8; plain
+// printable ASCII is copied as it stands. `utf8.data()` is NUL-terminated
+// right after the text, or null for no text.
+void AppendPrintable(std::string& out, std::string_view utf8);
 
 // "<path>  <duration> <format> <w>x<h> <fps> fps" for an identified file.
 QString DownloadedLine(const QString& path, const QString& duration, const MediaInfo& info);

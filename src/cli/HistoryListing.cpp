@@ -8,9 +8,7 @@
 namespace {
 
 // The format column in upper case, as the history list shows it.
-void AppendUpperPrintable(std::string& out, const char* utf8) {
-    if (!utf8)
-        return;
+void AppendUpperPrintable(std::string& out, std::string_view utf8) {
     const size_t start = out.size();
     AppendPrintable(out, utf8);
     bool ascii = true;
@@ -23,7 +21,7 @@ void AppendUpperPrintable(std::string& out, const char* utf8) {
         return;
     }
     out.resize(start);
-    out += Printable(QString::fromUtf8(utf8).toUpper()).toStdString();
+    out += Printable(QString::fromUtf8(utf8.data()).toUpper()).toStdString();
 }
 
 } // namespace
@@ -51,7 +49,7 @@ bool HistoryListing::List(SqliteConnection* db, const QString& label) {
     return QueryHistoryRows(db, label, [&](const HistoryRowView& row) {
                block_ += labelText;
                block_ += '\t';
-               AppendHistoryDateText(block_, row.dateText, now_);
+               AppendHistoryDateText(block_, row.dateText.data(), now_, today_);
                block_ += '\t';
                AppendDurationText(block_, row.lengthMs);
                block_ += '\t';

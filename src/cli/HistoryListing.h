@@ -30,6 +30,7 @@ class HistoryListing {
 
     FILE* out_;
     const QDateTime now_ = QDateTime::currentDateTime();
+    const QDate today_ = now_.date();
     std::string block_;
     int rows_ = 0;
     bool mapped_ = false;

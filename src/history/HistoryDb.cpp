@@ -27,6 +27,12 @@ QString StoredDateText(const QDateTime& when) {
     return english.toString(when, QStringLiteral("MMMM dd, yyyy HH:mm:ss"));
 }
 
+// A column as a C string: up to its first NUL, null data for NULL.
+std::string_view Text(const SqliteResultSet& rows, int index) {
+    const char* text = rows.ColumnText(index);
+    return text ? std::string_view(text) : std::string_view();
+}
+
 } // namespace
 
 QString HistorySiteLabel(int site) {
@@ -134,8 +140,8 @@ int QueryHistoryRows(SqliteConnection* db, const QString& label,
             kTableName, labelText.constData());
         SqliteResultSet rows = db->Query(sql);
         for (; !rows.AtEnd(); rows.Next()) {
-            const HistoryRowView view{rows.ColumnText(0), rows.ColumnText(1), rows.ColumnInt(2, 0),
-                                      rows.ColumnText(3), rows.ColumnText(4), rows.ColumnText(5)};
+            const HistoryRowView view{Text(rows, 0), Text(rows, 1), rows.ColumnInt(2, 0),
+                                      Text(rows, 3), Text(rows, 4), Text(rows, 5)};
             row(view);
         }
         rows.Finalize();
@@ -149,14 +155,14 @@ int QueryHistoryRows(SqliteConnection* db, const QString& label,
 int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
     return QueryHistoryRows(db, label, [&pane](const HistoryRowView& row) {
         DownloadTask task;
-        task.siteUrl = QString::fromUtf8(row.siteUrl);
-        task.location = QString::fromUtf8(row.location);
+        task.siteUrl = QString::fromUtf8(row.siteUrl.data());
+        task.location = QString::fromUtf8(row.location.data());
         task.lengthMs = row.lengthMs;
         task.markInMs = 0;
         task.markOutMs = task.lengthMs;
-        task.videoFormat = QString::fromUtf8(row.videoFormat);
-        task.sizeText = QString::fromUtf8(row.sizeText);
-        task.dateText = QString::fromUtf8(row.dateText);
+        task.videoFormat = QString::fromUtf8(row.videoFormat.data());
+        task.sizeText = QString::fromUtf8(row.sizeText.data());
+        task.dateText = QString::fromUtf8(row.dateText.data());
         pane.AddHistoryRow(std::move(task));
     });
 }

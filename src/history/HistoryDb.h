@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 // "YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO" for VideoSite 0..3; empty for
 // anything else.
@@ -45,15 +46,16 @@ int DeleteHistory(SqliteConnection* db, const DownloadTask& task);
 // error (rows handed over before the error stay with the receiver).
 int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane);
 
-// One stored row as SQLite hands it over: texts are UTF-8 (null for NULL)
-// and valid only during the call that receives them.
+// One stored row as SQLite hands it over, valid only during the call that
+// receives it. Each text is the stored UTF-8 read as a C string (up to a NUL
+// inside it), with data() NUL-terminated, or null for NULL.
 struct HistoryRowView {
-    const char* siteUrl;
-    const char* location;
+    std::string_view siteUrl;
+    std::string_view location;
     int lengthMs;
-    const char* videoFormat;
-    const char* sizeText;
-    const char* dateText;
+    std::string_view videoFormat;
+    std::string_view sizeText;
+    std::string_view dateText;
 };
 
 // QueryHistory without a task per row, for listings that turn the stored

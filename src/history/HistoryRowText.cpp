@@ -79,28 +79,44 @@ bool Digits(const char* text, int count, int& value) {
     return true;
 }
 
+// The fields of a stored date, read without a calendar.
+struct StoredDate {
+    int year, month, day, hour, minute, second;
+};
+
 // Reads exactly "<Month> dd, yyyy hh:mm:ss" in ASCII with a known month
 // name and a valid date and time. Anything else is left to the full reader.
-bool ReadPlainStoredDate(const char* stored, QDate& date, QTime& time) {
+bool ReadPlainStoredDate(const char* stored, StoredDate& d) {
     const char* space = std::strchr(stored, ' ');
     if (!space)
         return false;
     const size_t nameLength = size_t(space - stored);
     const auto& months = Names().longMonths;
-    int month = 0;
-    for (int m = 0; m < 12 && month == 0; ++m)
+    d.month = 0;
+    for (int m = 0; m < 12 && d.month == 0; ++m)
         if (months[size_t(m)].size() == nameLength &&
             std::memcmp(months[size_t(m)].data(), stored, nameLength) == 0)
-            month = m + 1;
+            d.month = m + 1;
     const char* f = space + 1; // "dd, yyyy hh:mm:ss"
-    int day, year, hour, minute, second;
-    if (month == 0 || std::strlen(f) != 17 || !Digits(f, 2, day) || f[2] != ',' || f[3] != ' ' ||
-        !Digits(f + 4, 4, year) || f[8] != ' ' || !Digits(f + 9, 2, hour) || f[11] != ':' ||
-        !Digits(f + 12, 2, minute) || f[14] != ':' || !Digits(f + 15, 2, second))
-        return false;
-    date = QDate(year, month, day);
-    time = QTime(hour, minute, second);
-    return date.isValid() && time.isValid();
+    return d.month != 0 && std::strlen(f) == 17 && Digits(f, 2, d.day) && f[2] == ',' && f[3] == ' ' &&
+           Digits(f + 4, 4, d.year) && f[8] == ' ' && Digits(f + 9, 2, d.hour) && f[11] == ':' &&
+           Digits(f + 12, 2, d.minute) && f[14] == ':' && Digits(f + 15, 2, d.second) &&
+           QDate::isValid(d.year, d.month, d.day) && QTime::isValid(d.hour, d.minute, d.second);
+}
+
+// ShownForm on the read fields: dates compare as yyyymmdd numbers.
+DateForm ShownForm(const StoredDate& d, const QDate& today) {
+    int y, m, dd;
+    today.getDate(&y, &m, &dd);
+    const int date = d.year * 10000 + d.month * 100 + d.day;
+    const bool afterMidnight = d.hour != 0 || d.minute != 0 || d.second != 0;
+    const auto after = [&](int day) { return date > day || (date == day && afterMidnight); };
+    const int todayNumber = y * 10000 + m * 100 + dd;
+    if (after(todayNumber))
+        return DateForm::Time;
+    if (after(y * 10000 + 101))
+        return DateForm::MonthDay;
+    return DateForm::Full;
 }
 
 } // namespace
@@ -159,34 +175,33 @@ QString HistoryDateText(const QString& stored, const QDateTime& now) {
     return English().toString(date, QStringLiteral("MM/dd/yyyy"));
 }
 
-void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now) {
-    QDate date;
-    QTime time;
-    if (!stored || !ReadPlainStoredDate(stored, date, time)) {
+void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now, const QDate& today) {
+    StoredDate d;
+    if (!stored || !ReadPlainStoredDate(stored, d)) {
         out += HistoryDateText(QString::fromUtf8(stored), now).toStdString();
         return;
     }
-    switch (ShownForm(date, time, now.date())) {
+    switch (ShownForm(d, today)) {
     case DateForm::Time:
         // "hh" with a clock mark counts hours 12, 1, ..., 11.
-        AppendTwoDigits(out, time.hour() % 12 == 0 ? 12 : time.hour() % 12);
+        AppendTwoDigits(out, d.hour % 12 == 0 ? 12 : d.hour % 12);
         out += ':';
-        AppendTwoDigits(out, time.minute());
+        AppendTwoDigits(out, d.minute);
         out += ' ';
-        out += time.hour() < 12 ? Names().am : Names().pm;
+        out += d.hour < 12 ? Names().am : Names().pm;
         return;
     case DateForm::MonthDay:
-        out += Names().shortMonths[size_t(date.month() - 1)];
+        out += Names().shortMonths[size_t(d.month - 1)];
         out += ' ';
-        AppendTwoDigits(out, date.day());
+        AppendTwoDigits(out, d.day);
         return;
     case DateForm::Full:
-        AppendTwoDigits(out, date.month());
+        AppendTwoDigits(out, d.month);
         out += '/';
-        AppendTwoDigits(out, date.day());
+        AppendTwoDigits(out, d.day);
         out += '/';
-        AppendTwoDigits(out, date.year() / 100);
-        AppendTwoDigits(out, date.year() % 100);
+        AppendTwoDigits(out, d.year / 100);
+        AppendTwoDigits(out, d.year % 100);
         return;
     }
 }

@@ -34,4 +34,5 @@ QString HistoryDateText(const QString& stored, const QDateTime& now);
 // thousands of rows: the usual forms go straight from the stored bytes to the
 // output without a QString. `stored` is the UTF-8 column text (null for NULL).
 void AppendDurationText(std::string& out, int ms);
-void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now);
+// `today` is now.date(), taken once by the caller for a whole listing.
+void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now, const QDate& today);
