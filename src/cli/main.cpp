@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
     if (options.checkUpdate) {
         status = CheckUpdate();
     } else {
+        if (options.history)
+            UseHistoryFromOneThread();
         std::unique_ptr<SqliteConnection> history;
         const bool historyOpen = OpenHistoryDB(history);
         if (options.history) {

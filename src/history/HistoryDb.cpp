@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QLocale>
 
+#include <sqlite3.h>
+
 namespace {
 
 // The interface version the stored files were first written with; logged as
@@ -48,6 +50,11 @@ QString HistorySiteLabel(int site) {
     default:
         return QString();
     }
+}
+
+void UseHistoryFromOneThread() {
+    // Fails harmlessly (locking stays on) once SQLite is initialised.
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
 }
 
 int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection) {

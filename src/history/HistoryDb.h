@@ -23,6 +23,12 @@
 // anything else.
 QString HistorySiteLabel(int site);
 
+// For a process that lists the history and nothing else: SQLite then skips
+// its per-call locking, which a listing pays on every column of every row.
+// Call before anything opens a database; every connection must then stay on
+// the thread that opened it.
+void UseHistoryFromOneThread();
+
 // Opens (creating file and table when missing) the database in the data
 // folder. 1 with `connection` set; 0 with `connection` left untouched.
 int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection);
