@@ -35,13 +35,14 @@ HistoryListing::~HistoryListing() {
 }
 
 bool HistoryListing::List(SqliteConnection* db, const QString& label) {
-    if (db && !mapped_) {
-        // The listing reads every page of the file once: mapped, the pages
-        // are read in place instead of being copied in one call each.
-        // Without the mapping the listing is only slower.
-        mapped_ = true;
+    if (db && !cacheSet_) {
+        // The listing reads every page of the file once, so a page cache
+        // only costs memory that is touched for the first time on every
+        // page. A few pages reused over and over stay warm. Without the
+        // setting the listing is only slower.
+        cacheSet_ = true;
         try {
-            db->Execute("PRAGMA mmap_size=1073741824;");
+            db->Execute("PRAGMA cache_size=-64;");
         } catch (const CppSQLite3Exception&) {
         }
     }

@@ -33,5 +33,5 @@ class HistoryListing {
     const QDate today_ = now_.date();
     std::string block_;
     int rows_ = 0;
-    bool mapped_ = false;
+    bool cacheSet_ = false;
 };
