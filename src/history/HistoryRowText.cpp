@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -19,9 +20,10 @@ const QLocale& English() {
 }
 
 // Two digits with a leading zero, for 0..99.
-void AppendTwoDigits(std::string& out, int value) {
-    out += char('0' + value / 10);
-    out += char('0' + value % 10);
+char* PutTwoDigits(char* at, int value) {
+    at[0] = char('0' + value / 10);
+    at[1] = char('0' + value % 10);
+    return at + 2;
 }
 
 int PrintDuration(char* text, size_t size, int ms) {
@@ -106,8 +108,14 @@ bool ReadPlainStoredDate(const char* stored, StoredDate& d) {
 
 // ShownForm on the read fields: dates compare as yyyymmdd numbers.
 DateForm ShownForm(const StoredDate& d, const QDate& today) {
-    int y, m, dd;
-    today.getDate(&y, &m, &dd);
+    // A listing asks with the same day for every row: its fields are read
+    // from the calendar once.
+    thread_local qint64 cachedDay = std::numeric_limits<qint64>::min();
+    thread_local int y = 0, m = 0, dd = 0;
+    if (today.toJulianDay() != cachedDay) {
+        cachedDay = today.toJulianDay();
+        today.getDate(&y, &m, &dd);
+    }
     const int date = d.year * 10000 + d.month * 100 + d.day;
     const bool afterMidnight = d.hour != 0 || d.minute != 0 || d.second != 0;
     const auto after = [&](int day) { return date > day || (date == day && afterMidnight); };
@@ -130,11 +138,13 @@ QString FormatDurationText(int ms) {
 void AppendDurationText(std::string& out, int ms) {
     // Listings print one per row: the usual durations skip printf.
     if (ms >= 0 && ms < 100 * 3600000) {
-        AppendTwoDigits(out, ms / 3600000);
-        out += ':';
-        AppendTwoDigits(out, ms / 60000 % 60);
-        out += ':';
-        AppendTwoDigits(out, ms / 1000 % 60);
+        char text[8];
+        char* at = PutTwoDigits(text, ms / 3600000);
+        *at++ = ':';
+        at = PutTwoDigits(at, ms / 60000 % 60);
+        *at++ = ':';
+        at = PutTwoDigits(at, ms / 1000 % 60);
+        out.append(text, size_t(at - text));
         return;
     }
     char text[48];
@@ -181,29 +191,33 @@ void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime
         out += HistoryDateText(QString::fromUtf8(stored), now).toStdString();
         return;
     }
+    char text[16];
+    char* at = text;
     switch (ShownForm(d, today)) {
     case DateForm::Time:
         // "hh" with a clock mark counts hours 12, 1, ..., 11.
-        AppendTwoDigits(out, d.hour % 12 == 0 ? 12 : d.hour % 12);
-        out += ':';
-        AppendTwoDigits(out, d.minute);
-        out += ' ';
+        at = PutTwoDigits(at, d.hour % 12 == 0 ? 12 : d.hour % 12);
+        *at++ = ':';
+        at = PutTwoDigits(at, d.minute);
+        *at++ = ' ';
+        out.append(text, size_t(at - text));
         out += d.hour < 12 ? Names().am : Names().pm;
         return;
     case DateForm::MonthDay:
         out += Names().shortMonths[size_t(d.month - 1)];
-        out += ' ';
-        AppendTwoDigits(out, d.day);
-        return;
+        *at++ = ' ';
+        at = PutTwoDigits(at, d.day);
+        break;
     case DateForm::Full:
-        AppendTwoDigits(out, d.month);
-        out += '/';
-        AppendTwoDigits(out, d.day);
-        out += '/';
-        AppendTwoDigits(out, d.year / 100);
-        AppendTwoDigits(out, d.year % 100);
-        return;
+        at = PutTwoDigits(at, d.month);
+        *at++ = '/';
+        at = PutTwoDigits(at, d.day);
+        *at++ = '/';
+        at = PutTwoDigits(at, d.year / 100);
+        at = PutTwoDigits(at, d.year % 100);
+        break;
     }
+    out.append(text, size_t(at - text));
 }
 
 HistoryRowText MakeHistoryRowText(const DownloadTask& task, const QDateTime& now) {
