@@ -9,10 +9,9 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
 #include "cli/CliText.h"
+#include "cli/HistoryListing.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
-#include "history/HistoryRowReceiver.h"
-#include "history/HistoryRowText.h"
 #include "history/SqliteConnection.h"
 #include "platform/MessageTarget.h"
 #include "platform/ProcessSignals.h"
@@ -82,68 +81,22 @@ int CheckUpdate() {
     return 0;
 }
 
-// Rows are gathered into large blocks before they are written: one write per
-// row would cost more than reading the row.
-class PrintingReceiver : public HistoryRowReceiver {
-  public:
-    PrintingReceiver() { out_.reserve(kBlockBytes + 4096); }
-    ~PrintingReceiver() override { Flush(); }
-
-    void AddHistoryRow(DownloadTask task) override {
-        // The columns of the history list, without its title column.
-        line_.resize(0);
-        line_ += label;
-        line_ += QLatin1Char('\t');
-        line_ += HistoryDateText(task.dateText, now_);
-        line_ += QLatin1Char('\t');
-        line_ += FormatDurationText(task.lengthMs);
-        line_ += QLatin1Char('\t');
-        line_ += Printable(task.videoFormat.toUpper());
-        line_ += QLatin1Char('\t');
-        line_ += Printable(task.sizeText);
-        line_ += QLatin1Char('\t');
-        line_ += Printable(task.location);
-        line_ += QLatin1Char('\t');
-        line_ += Printable(task.siteUrl);
-        line_ += QLatin1Char('\n');
-        out_ += line_.toUtf8();
-        if (out_.size() >= kBlockBytes)
-            Flush();
-        ++rows;
-    }
-    void Flush() {
-        std::fwrite(out_.constData(), 1, size_t(out_.size()), stdout);
-        std::fflush(stdout);
-        out_.resize(0);
-    }
-
-    QString label;
-    int rows = 0;
-
-  private:
-    static constexpr qsizetype kBlockBytes = 1 << 16;
-    const QDateTime now_ = QDateTime::currentDateTime();
-    QString line_;
-    QByteArray out_;
-};
-
 int ListHistory(SqliteConnection* db, const QString& site) {
     if (!db) {
         Print(stderr, QStringLiteral("zorv-get: the history database cannot be opened"));
         return 1;
     }
-    PrintingReceiver receiver;
+    HistoryListing listing(stdout);
     const QStringList labels =
         site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
     for (const QString& label : labels) {
-        receiver.label = label;
-        if (!QueryHistory(db, label, receiver)) {
+        if (!listing.List(db, label)) {
             Print(stderr, QStringLiteral("zorv-get: the history cannot be read"));
             return 1;
         }
     }
-    receiver.Flush();
-    if (receiver.rows == 0)
+    listing.Flush();
+    if (listing.Rows() == 0)
         Print(stderr, QStringLiteral("No downloads recorded."));
     return 0;
 }
@@ -197,6 +150,8 @@ int main(int argc, char** argv) {
     if (options.checkUpdate) {
         status = CheckUpdate();
     } else {
+        if (options.history)
+            UseHistoryFromOneThread();
         std::unique_ptr<SqliteConnection> history;
         const bool historyOpen = OpenHistoryDB(history);
         if (options.history) {

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QLocale>
 
+#include <sqlite3.h>
+
 namespace {
 
 // The interface version the stored files were first written with; logged as
@@ -27,9 +29,10 @@ QString StoredDateText(const QDateTime& when) {
     return english.toString(when, QStringLiteral("MMMM dd, yyyy HH:mm:ss"));
 }
 
-QString TextColumn(const SqliteResultSet& rows, int index) {
+// A column as a C string: up to its first NUL, null data for NULL.
+std::string_view Text(const SqliteResultSet& rows, int index) {
     const char* text = rows.ColumnText(index);
-    return text ? QString::fromUtf8(text) : QString();
+    return text ? std::string_view(text) : std::string_view();
 }
 
 } // namespace
@@ -47,6 +50,11 @@ QString HistorySiteLabel(int site) {
     default:
         return QString();
     }
+}
+
+void UseHistoryFromOneThread() {
+    // Fails harmlessly (locking stays on) once SQLite is initialised.
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
 }
 
 int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection) {
@@ -125,7 +133,8 @@ int DeleteHistory(SqliteConnection* db, const DownloadTask& task) {
     return 1;
 }
 
-int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
+int QueryHistoryRows(SqliteConnection* db, const QString& label,
+                     const std::function<void(const HistoryRowView&)>& row) {
     if (!db)
         return 0;
     const QByteArray labelText = label.toUtf8();
@@ -138,16 +147,9 @@ int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver&
             kTableName, labelText.constData());
         SqliteResultSet rows = db->Query(sql);
         for (; !rows.AtEnd(); rows.Next()) {
-            DownloadTask task;
-            task.siteUrl = TextColumn(rows, 0);
-            task.location = TextColumn(rows, 1);
-            task.lengthMs = rows.ColumnInt(2, 0);
-            task.markInMs = 0;
-            task.markOutMs = task.lengthMs;
-            task.videoFormat = TextColumn(rows, 3);
-            task.sizeText = TextColumn(rows, 4);
-            task.dateText = TextColumn(rows, 5);
-            pane.AddHistoryRow(std::move(task));
+            const HistoryRowView view{Text(rows, 0), Text(rows, 1), rows.ColumnInt(2, 0),
+                                      Text(rows, 3), Text(rows, 4), Text(rows, 5)};
+            row(view);
         }
         rows.Finalize();
     } catch (const CppSQLite3Exception& e) {
@@ -155,6 +157,21 @@ int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver&
         return 0;
     }
     return 1;
+}
+
+int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
+    return QueryHistoryRows(db, label, [&pane](const HistoryRowView& row) {
+        DownloadTask task;
+        task.siteUrl = QString::fromUtf8(row.siteUrl.data());
+        task.location = QString::fromUtf8(row.location.data());
+        task.lengthMs = row.lengthMs;
+        task.markInMs = 0;
+        task.markOutMs = task.lengthMs;
+        task.videoFormat = QString::fromUtf8(row.videoFormat.data());
+        task.sizeText = QString::fromUtf8(row.sizeText.data());
+        task.dateText = QString::fromUtf8(row.dateText.data());
+        pane.AddHistoryRow(std::move(task));
+    });
 }
 
 int CountHistory(SqliteConnection* db, const QString& label) {

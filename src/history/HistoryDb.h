@@ -15,11 +15,19 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <string_view>
 
 // "YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO" for VideoSite 0..3; empty for
 // anything else.
 QString HistorySiteLabel(int site);
+
+// For a process that lists the history and nothing else: SQLite then skips
+// its per-call locking, which a listing pays on every column of every row.
+// Call before anything opens a database; every connection must then stay on
+// the thread that opened it.
+void UseHistoryFromOneThread();
 
 // Opens (creating file and table when missing) the database in the data
 // folder. 1 with `connection` set; 0 with `connection` left untouched.
@@ -43,6 +51,23 @@ int DeleteHistory(SqliteConnection* db, const DownloadTask& task);
 // 1 when all rows were handed over; 0 without a database or on a database
 // error (rows handed over before the error stay with the receiver).
 int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane);
+
+// One stored row as SQLite hands it over, valid only during the call that
+// receives it. Each text is the stored UTF-8 read as a C string (up to a NUL
+// inside it), with data() NUL-terminated, or null for NULL.
+struct HistoryRowView {
+    std::string_view siteUrl;
+    std::string_view location;
+    int lengthMs;
+    std::string_view videoFormat;
+    std::string_view sizeText;
+    std::string_view dateText;
+};
+
+// QueryHistory without a task per row, for listings that turn the stored
+// texts straight into their own output. Same results and log lines.
+int QueryHistoryRows(SqliteConnection* db, const QString& label,
+                     const std::function<void(const HistoryRowView&)>& row);
 
 // Rows of one label, or of all labels when `label` is empty. 0 without a
 // database, -1 on a database error.

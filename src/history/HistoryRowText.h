@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <string>
+
 struct HistoryRowText {
     QString title;    // file name without folder and extension, "&" doubled
     QString titleTip; // the page address (`siteUrl`)
@@ -27,3 +29,10 @@ QString FormatDurationText(int ms);
 // start of today, "Mar 05" when after the start of this year, "03/05/2011"
 // otherwise. A text that is not a stored date is shown as it is.
 QString HistoryDateText(const QString& stored, const QDateTime& now);
+
+// The same two texts appended to `out` as UTF-8, for listings that print
+// thousands of rows: the usual forms go straight from the stored bytes to the
+// output without a QString. `stored` is the UTF-8 column text (null for NULL).
+void AppendDurationText(std::string& out, int ms);
+// `today` is now.date(), taken once by the caller for a whole listing.
+void AppendHistoryDateText(std::string& out, const char* stored, const QDateTime& now, const QDate& today);

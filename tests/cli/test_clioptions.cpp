@@ -71,6 +71,25 @@ TEST(CliText, PageTextIsPrintedWithoutControlCharacters) {
         EXPECT_EQ(Printable(c.in), c.out) << c.in.toStdString();
 }
 
+TEST(CliText, StoredTextIsAppendedAsPrintableWouldShowIt) {
+    const char* texts[] = {"",
+                           "0123456",
+                           "01234567",
+                           "/home/user/video title number 12.flv",
+                           "0123456789\x1b[2J",
+                           "01234567890123\x7f",
+                           "01234567\t",
+                           "~~~~~~~~ ~~~~~~~ ",
+                           "title \xc2\x9b31m \xe6\x97\xa5",
+                           "bad \xff\xfe utf-8 here",
+                           "line\r\nfake"};
+    for (const char* text : texts) {
+        std::string out = "x";
+        AppendPrintable(out, text);
+        EXPECT_EQ(out, "x" + Printable(QString::fromUtf8(text)).toStdString()) << text;
+    }
+}
+
 TEST(CliText, DownloadedLineKeepsPlaceholdersOfTheFileName) {
     MediaInfo info;
     info.videoFormat = "FLV1";

@@ -34,6 +34,45 @@ TEST(HistoryRowTextTest, DatesAreShownByAge) {
     EXPECT_EQ(HistoryDateText("Smarch 05, 2012 14:07:09", now), "Smarch 05, 2012 14:07:09");
 }
 
+TEST(HistoryRowTextTest, AppendedTextsMatchTheQStringForms) {
+    const QDateTime now(QDate(2012, 3, 20), QTime(15, 30, 0));
+    const char* dates[] = {"March 20, 2012 14:07:09",
+                           "March 20, 2012 00:30:00",
+                           "March 20, 2012 12:00:00",
+                           "March 20, 2012 23:59:59",
+                           "March 20, 2012 00:00:00",
+                           "September 09, 2012 09:05:00",
+                           "January 01, 2012 00:00:01",
+                           "January 01, 2012 00:00:00",
+                           "June 10, 0999 10:00:00",
+                           "February 29, 2012 10:00:00",
+                           "February 29, 2011 10:00:00",
+                           "July 04, 0000 10:00:00",
+                           "March 20, 2012 24:00:00",
+                           "March 5, 2012 14:07:09",
+                           "march 05, 2012 14:07:09",
+                           "March 05, 2012 14:07:09\n",
+                           "March 05, 2012 14:07:09 ",
+                           "Smarch 05, 2012 14:07:09",
+                           "March \u0665\u0665, 2012 14:07:09",
+                           "",
+                           "junk"};
+    for (const char* stored : dates) {
+        std::string out = "x";
+        AppendHistoryDateText(out, stored, now, now.date());
+        EXPECT_EQ(out, "x" + HistoryDateText(QString::fromUtf8(stored), now).toStdString()) << stored;
+    }
+    std::string none;
+    AppendHistoryDateText(none, nullptr, now, now.date());
+    EXPECT_EQ(none, "");
+
+    for (const int ms : {0, 999, 65000, 3599999, 3725000, 359999999, 360000000, -5000, 2147483647}) {
+        std::string out = "x";
+        AppendDurationText(out, ms);
+        EXPECT_EQ(out, "x" + FormatDurationText(ms).toStdString()) << ms;
+    }
+}
+
 TEST(HistoryRowTextTest, ColumnsOfAHistoryRow) {
     DownloadTask task;
     task.location = "/home/u/Zorv/YouTube/Tom & Jerry && friends.part.flv";
