@@ -1,17 +1,14 @@
 // The desktop program's entry point.
 #include "app/gui/ZorvApp.h"
+#include "platform/ProcessSignals.h"
 #include "platform/UserPrompts.h"
 #include "ui/GuiPrompts.h"
 #include "ui/LogindPowerControl.h"
 
 #include <QApplication>
 
-#include <csignal>
-
 int main(int argc, char* argv[]) {
-    // A download that reaches the file-size limit fails its write instead of
-    // ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeLimitSignal();
     QApplication qtApp(argc, argv);
     GuiPrompts prompts;
     SetUserPrompts(&prompts);
