@@ -3,8 +3,8 @@
 // fakes for the two seams (questions and power-off), and pumping events
 // while waiting on state.
 
-#include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
+#include "support/FakePower.h"
 #include "support/WaitFor.h"
 
 #include <QApplication>
@@ -18,12 +18,7 @@ QApplication& TestApp();
 // Waits for `predicate` while the window's thread keeps handling events.
 template <typename Predicate>
 bool WaitForGui(Predicate&& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    return WaitFor(
-        [&] {
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-            return predicate();
-        },
-        timeout);
+    return WaitProcessingEvents(std::forward<Predicate>(predicate), timeout);
 }
 
 class FakePrompts : public UserPrompts {
@@ -49,11 +44,3 @@ class FakePrompts : public UserPrompts {
     std::optional<QString> pickedFolder;
 };
 
-class FakePower : public PowerControl {
-  public:
-    QString PowerOff() override {
-        ++calls;
-        return QString();
-    }
-    int calls = 0;
-};

@@ -7,8 +7,9 @@
 #include "app/gui/DownloadTaskList.h"
 #include "app/gui/GuiMessageTarget.h"
 #include "history/SqliteConnection.h"
-#include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
+#include "support/FakePower.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -35,15 +36,6 @@ class FakePrompts : public UserPrompts {
     std::vector<Shown> shown;
     QStringList asked;
     Answer answer = Answer::Cancel;
-};
-
-class FakePower : public PowerControl {
-  public:
-    QString PowerOff() override {
-        ++calls;
-        return QString();
-    }
-    int calls = 0;
 };
 
 // Makes the process's QApplication on first use (offscreen in the gui label).
@@ -83,13 +75,5 @@ class TaskListHarness {
 };
 
 template <typename Predicate> bool WaitOnWindow(Predicate&& predicate, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (predicate())
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
+    return WaitProcessingEvents(std::forward<Predicate>(predicate), timeout);
 }
