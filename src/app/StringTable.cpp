@@ -27,6 +27,8 @@ const QHash<int, const char*>& Table() {
         {32904, "The video is hosted on another site"},
         {32905, "Cannot set the site language"},
         {32906, "Verification code required: solve it in the browser window"},
+        {32907, "Reading the video page..."},
+        {32908, "Video page read"},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},
         {32831, "Download error: %s"},

@@ -13,6 +13,10 @@ namespace {
 constexpr int kMaxNameBytes = 255;
 constexpr int kMaxPathBytes = 4096;
 constexpr int kNoMediaTextId = 32891;
+// The page step posts the download statuses with its own wording: only a
+// page has been read, no video yet.
+constexpr int kReadingPageTextId = 32907;
+constexpr int kPageReadTextId = 32908;
 } // namespace
 
 SiteExtractor::SiteExtractor(VideoSite site, const QString& siteName) : site(site), siteName(siteName) {}
@@ -64,12 +68,12 @@ int SiteExtractor::Resolve() {
 
 int SiteExtractor::FetchPage(const QString& address, QString& text) {
     // The codes' own texts speak of the video; this step only reads its page.
-    owner->PostStatus(DownloadStatus::DownloadBegins, QStringLiteral("Reading the video page..."));
+    owner->PostStatus(DownloadStatus::DownloadBegins, LoadText(kReadingPageTextId));
     CVideoDownloader downloader(owner);
     const PageResult page = downloader.GetHTMLPage(address);
     text += page.text;
     if (page.code == 0)
-        owner->PostStatus(DownloadStatus::DownloadEnded, QStringLiteral("Video page read"));
+        owner->PostStatus(DownloadStatus::DownloadEnded, LoadText(kPageReadTextId));
     else if (page.code == DownloadStatus::Stopped)
         owner->SetError(QStringLiteral("Aborted"));
     else if (page.code == -1 && !page.errorText.isEmpty())
