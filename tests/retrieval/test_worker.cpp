@@ -68,6 +68,17 @@ class WorkerTest : public TempDirTest {
         return CollectUntil(target_, seen, [msg](const PostedMessage& m) { return m.msg == msg; });
     }
     bool WaitingForDialog() const { return worker_->Snapshot().waitingForDialog; }
+    // Stops the batch, adds what it posted to `all` and returns how long the
+    // stop took in milliseconds.
+    qint64 StopAndCollect(std::vector<PostedMessage>& all) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_TRUE(worker_->Stop());
+        const qint64 took = timer.elapsed();
+        for (PostedMessage& m : target_.TakeAll())
+            all.push_back(m);
+        return took;
+    }
     // Starts a batch of one long, slow download ("Slow.flv") and returns once
     // its first progress message has arrived.
     void StartSlowDownload(std::vector<PostedMessage>& seen) {
@@ -184,12 +195,7 @@ TEST_F(WorkerTest, StopDuringMediaCopyEndsTheItemAndRemovesItsTemporaryFile) {
     ASSERT_NO_FATAL_FAILURE(StartSlowDownload(all));
     EXPECT_TRUE(QFileInfo::exists(Path("out/MetaCafe/Slow.flv.qxt")));
 
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_TRUE(worker_->Stop());
-    EXPECT_LT(timer.elapsed(), 4000); // the worker noticed it; nothing was abandoned
-    for (PostedMessage& m : target_.TakeAll())
-        all.push_back(m);
+    EXPECT_LT(StopAndCollect(all), 4000); // the worker noticed it; nothing was abandoned
 
     const std::vector<int> statuses = Statuses(all, 0);
     ASSERT_GE(statuses.size(), 2u);
@@ -411,12 +417,7 @@ TEST_F(WorkerTest, StopEndsAStalledMediaTransferAtOnce) {
         }));
         ASSERT_TRUE(WaitFor([this] { return QFileInfo::exists(Path("out/MetaCafe/Stalled.flv.qxt")); }));
 
-        QElapsedTimer timer;
-        timer.start();
-        EXPECT_TRUE(worker_->Stop());
-        EXPECT_LT(timer.elapsed(), 1000);
-        for (PostedMessage& m : target_.TakeAll())
-            all.push_back(m);
+        EXPECT_LT(StopAndCollect(all), 1000);
         EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201, 111}));
         EXPECT_EQ(worker_->RowSnapshot(0)->lastError, "Network error, can not get FLV file");
         EXPECT_EQ(Count(all, UM_DOWNLOAD_STOPPED), 2);
@@ -433,12 +434,7 @@ TEST_F(WorkerTest, StopDuringAPageFetchEndsTheItemAsStopped) {
     std::vector<PostedMessage> all;
     ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_STATUS, all)); // 104: the page fetch began
 
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_TRUE(worker_->Stop());
-    EXPECT_LT(timer.elapsed(), 1000);
-    for (PostedMessage& m : target_.TakeAll())
-        all.push_back(m);
+    EXPECT_LT(StopAndCollect(all), 1000);
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 111, 201, 111}));
     EXPECT_EQ(worker_->RowSnapshot(0)->lastError, "Aborted");
     EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 0);

@@ -23,23 +23,6 @@ template <typename Messages> int Count(const Messages& all, int msg) {
         std::count_if(all.begin(), all.end(), [msg](const PostedMessage& m) { return m.msg == msg; }));
 }
 
-// Appends notifications to `all` until the batch ends (UM_DOWNLOAD_ALL_DONE
-// or UM_DOWNLOAD_STOPPED); false when it did not end within `limit`.
-template <typename Messages>
-bool CollectUntilBatchEnds(QueueMessageTarget& target, Messages& all,
-                           std::chrono::milliseconds limit = std::chrono::seconds(60)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::optional<PostedMessage> m = target.Wait(std::chrono::milliseconds(100));
-        if (!m)
-            continue;
-        all.push_back(*m);
-        if (m->msg == UM_DOWNLOAD_ALL_DONE || m->msg == UM_DOWNLOAD_STOPPED)
-            return true;
-    }
-    return false;
-}
-
 // Appends notifications to `all` until one matches `match`; false when none
 // came within `limit`.
 template <typename Messages, typename Match>
@@ -56,3 +39,15 @@ bool CollectUntil(QueueMessageTarget& target, Messages& all, Match&& match,
     }
     return false;
 }
+
+// Appends notifications to `all` until the batch ends (UM_DOWNLOAD_ALL_DONE
+// or UM_DOWNLOAD_STOPPED); false when it did not end within `limit`.
+template <typename Messages>
+bool CollectUntilBatchEnds(QueueMessageTarget& target, Messages& all,
+                           std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    return CollectUntil(
+        target, all,
+        [](const PostedMessage& m) { return m.msg == UM_DOWNLOAD_ALL_DONE || m.msg == UM_DOWNLOAD_STOPPED; },
+        limit);
+}
+
