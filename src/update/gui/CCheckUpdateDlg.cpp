@@ -75,7 +75,7 @@ CCheckUpdateDlg::CCheckUpdateDlg(bool checkNow, VersionTriple current, VersionTr
     WidgetTranslation::SetCtrlId(buttons->button(QDialogButtonBox::Ok), 1);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     column->addWidget(buttons);
-    setMinimumWidth(460);
+    setMinimumWidth(520);
 
     const QString home = HomePage();
     link_->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(home.toHtmlEscaped(), home.toHtmlEscaped()));
