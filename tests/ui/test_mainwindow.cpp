@@ -1,15 +1,17 @@
 // The main window's frame and commands on the offscreen platform: start-up,
 // the strip's enabling rules, enabled tests from every source, placement.
 #include "app/Localization.h"
+#include "app/TextFill.h"
 #include "app/WindowPlacement.h"
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/ZorvApp.h"
 #include "ui/MainWindowFixture.h"
-#include "app/TextFill.h"
 #include "ui/TitleButtonStrip.h"
+#include "update/gui/CCheckUpdateDlg.h"
 
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -223,14 +225,32 @@ TEST_F(MainWindowTest, AnOutputFolderThatCannotBeMadeIsReplacedByTheUsersChoiceA
     EXPECT_TRUE(window.StatusText().contains(chosen));
 }
 
-TEST_F(MainWindowTest, StartUpUpdateCheckReportsANewerVersionOnTheStatusLine) {
+TEST_F(MainWindowTest, StartUpUpdateCheckOpensTheUpdateDialogForANewerVersion) {
     sim_->SetPublishedVersion(QStringLiteral("1.0.9"));
     CTrevaloDlg& window = Open(/*connected=*/true);
     EXPECT_TRUE(
         LogMessages().contains(QStringLiteral("Internet connection available, checking update version...")));
-    EXPECT_TRUE(WaitForGui([&] { return window.StatusText().contains(QStringLiteral("1.0.9")); },
-                           std::chrono::seconds(30)))
-        << window.StatusText().toStdString();
+    CCheckUpdateDlg* dialog = nullptr;
+    ASSERT_TRUE(WaitForGui([&] { return (dialog = window.findChild<CCheckUpdateDlg*>()) != nullptr; },
+                           std::chrono::seconds(30)));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(dialog->Control(CCheckUpdateDlg::kLatestId)->text(), FillFormat(LoadText(253), {"1.0.9"}));
+    EXPECT_TRUE(dialog->Control(CCheckUpdateDlg::kLinkId)->isVisibleTo(dialog));
+    dialog->accept();
+    EXPECT_TRUE(WaitForGui([&] { return window.findChild<CCheckUpdateDlg*>() == nullptr; }));
+}
+
+TEST_F(MainWindowTest, CheckForUpdatesCommandOpensTheDialogCheckingAtOnce) {
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(window.ExecuteCommand(32771));
+    auto* dialog = window.findChild<CCheckUpdateDlg*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(
+        WaitForGui([&] { return dialog->Control(CCheckUpdateDlg::kStatusId)->text() == LoadText(254); },
+                   std::chrono::seconds(30)));
+    dialog->reject();
 }
 
 // Numbered texts come from language files the user may edit: their

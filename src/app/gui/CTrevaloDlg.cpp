@@ -5,6 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/Localization.h"
 #include "app/OutputFolder.h"
+#include "app/TextFill.h"
 #include "app/WindowPlacement.h"
 #include "app/gui/CAboutDlg.h"
 #include "app/gui/ConnectionState.h"
@@ -21,12 +22,12 @@
 #include "ui/FramelessFrame.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
-#include "app/TextFill.h"
 #include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"
 #include "ui/WidgetTranslation.h"
 #include "update/CheckVersion.h"
+#include "update/gui/CCheckUpdateDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,6 +53,7 @@ QString ProductName() {
 }
 
 // Commands of the main window other than the task list's.
+constexpr int kCmdCheckUpdates = 32771;
 constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
 constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
 constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
@@ -168,10 +170,15 @@ void CTrevaloDlg::OnVersionMessage(int msg, qintptr wParam, qintptr lParam) {
         versionCheck_.join(); // it has posted its one result
     if (msg != UM_VERSION_NEWER)
         return;
-    const VersionTriple v = UnpackVersion(wParam, lParam);
-    SetStatusText(
-        LoadText(256) + QLatin1Char(' ') +
-        FillFormat(LoadText(253), {QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.build)}));
+    OpenUpdateDialog(false, UnpackVersion(wParam, lParam));
+}
+
+void CTrevaloDlg::OpenUpdateDialog(bool checkNow, VersionTriple latest) {
+    // Modal to this window without a nested event loop: the start-up check's
+    // result arrives inside event handling.
+    auto* dialog = new CCheckUpdateDlg(checkNow, ProgramVersion(), latest, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 bool CTrevaloDlg::event(QEvent* event) {
@@ -190,6 +197,7 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
     c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
     c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
+    c.Add(kCmdCheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
     c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
     c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
     c.Add(kCmdHomePage, nullptr,

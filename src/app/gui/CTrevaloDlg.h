@@ -26,6 +26,7 @@ class ResourceBundle;
 class SqliteConnection;
 class TitleButtonStrip;
 class UserPrompts;
+struct VersionTriple;
 
 class CTrevaloDlg : public QDialog {
     Q_OBJECT
@@ -72,6 +73,7 @@ class CTrevaloDlg : public QDialog {
     void OnInitDialog();
     void OnDeferredInit();
     void OnVersionMessage(int msg, qintptr wParam, qintptr lParam);
+    void OpenUpdateDialog(bool checkNow, VersionTriple latest);
     void OnLanguageChanged();
     void RegisterCommands();
     void LoadMenus();
