@@ -201,7 +201,7 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
     c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
     c.Add(kCmdHomePage, nullptr,
-          [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/"))); });
+          [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
     c.Add(kCmdProductPage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
 }
