@@ -11,10 +11,9 @@ simpid=""
 . scripts/sitesim-env.sh
 trap stop_sitesim EXIT
 start_sitesim
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+use_private_profile
 
 # The NicoVideo account the simulator knows; its password needs form encoding.
-mkdir -p "$XDG_CONFIG_HOME/Quillmere"
 cat >"$XDG_CONFIG_HOME/Quillmere/Zorv YouTube Downloader.conf" <<'CONF'
 [Setting]
 Output\NicoUser=nico.tester@example.com

@@ -30,8 +30,8 @@ simpid=""
 trap stop_sitesim EXIT
 start_sitesim
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-mkdir -p "$XDG_CONFIG_HOME/Quillmere" "$work/downloads"
+use_private_profile
+mkdir -p "$work/downloads"
 cat >"$XDG_CONFIG_HOME/Quillmere/Zorv YouTube Downloader.conf" <<CONF
 [Setting]
 Output\\OutputFolder=$work/downloads

@@ -20,3 +20,10 @@ stop_sitesim() {
     wait "$simpid" 2>/dev/null || true
   fi
 }
+
+# Points settings, log and history at a private profile under "$work/home",
+# so the user's own files are never touched.
+use_private_profile() {
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+  mkdir -p "$XDG_CONFIG_HOME/Quillmere"
+}

@@ -43,7 +43,7 @@ const QHash<int, const char*>& Table() {
         {261, "Duration"},
         {280, "Format"},
         {267, "Frame size"},
-        {282, "Frame rate"},
+        {282, "FPS"},
         {283, "Status"},
         {309, "Stop the running downloads?"},
         {32782, "Please enter a web address that starts with http://."},

@@ -114,7 +114,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
 
     siteTree = new SiteCountsPanel(history);
     siteFrame_ = Panel(siteTree);
-    siteFrame_->setFixedWidth(176);
+    siteFrame_->setFixedWidth(160);
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));
@@ -129,7 +129,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     tips = new TipsPanel;
     tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     QFrame* tipsFrame = Panel(tips);
-    tipsFrame->setFixedWidth(220);
+    tipsFrame->setFixedWidth(196);
 
     row->addWidget(siteFrame_);
     row->addWidget(siteTreeHandle);
