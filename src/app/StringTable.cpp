@@ -61,6 +61,7 @@ const QHash<int, const char*>& Table() {
         {32823, "Download tasks"},
         {32825, "History"},
         {32892, "NicoVideo"},
+        {32960, "Folder"}, // caption of the site panel's output-folder button
         // Interface fonts: comma-separated candidates, first installed one wins.
         {32900, "DejaVu Sans, Liberation Sans, Noto Sans, Verdana"},
         {32901, "1.0"},

@@ -12,7 +12,9 @@
 #include "app/gui/DownloadTaskList.h"
 #include "app/gui/MainWindowMenus.h"
 #include "app/gui/MainWindowWidgets.h"
-#include "app/gui/SiteCountsPanel.h"
+#include "app/gui/HistoryCommands.h"
+#include "app/gui/HistoryList.h"
+#include "app/gui/SiteTreePanel.h"
 #include "app/gui/TaskListCommands.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
@@ -22,6 +24,7 @@
 #include "ui/FramelessFrame.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
+#include "ui/SystemShell.h"
 #include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"
@@ -61,8 +64,9 @@ constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
                          ResourceBundle& bundle, SqliteConnection* history, QWidget* parent)
-    : QDialog(parent), connectionAvailable(IsInternetConnected), settings_(settings), prompts_(prompts),
-      power_(power), bundle_(bundle), history_(history) {
+    : QDialog(parent), connectionAvailable(IsInternetConnected), previewPlaying([] { return false; }),
+      settings_(settings), prompts_(prompts), power_(power), bundle_(bundle), history_(history),
+      shell_(&SystemShell::Instance()) {
     OnInitDialog();
 }
 
@@ -72,6 +76,7 @@ CTrevaloDlg::~CTrevaloDlg() {
     if (versionCheck_.joinable())
         versionCheck_.detach();
     taskList_.reset();
+    historyList_.reset();
 }
 
 void CTrevaloDlg::OnInitDialog() {
@@ -102,8 +107,9 @@ void CTrevaloDlg::OnInitDialog() {
     widgets_->SetTaskView(taskList_->View());
     connect(taskList_.get(), &DownloadTaskList::statusTextChanged, this, &CTrevaloDlg::SetStatusText);
     connect(taskList_.get(), &DownloadTaskList::toolbarChanged, this, &CTrevaloDlg::RefreshToolbar);
-    connect(taskList_.get(), &DownloadTaskList::historyInserted, widgets_->siteTree,
-            &SiteCountsPanel::Recount);
+    // Recounted once the insertion's handler has returned.
+    connect(taskList_.get(), &DownloadTaskList::historyInserted, widgets_->siteTree, &SiteTreePanel::Recount,
+            Qt::QueuedConnection);
     connect(taskList_.get(), &DownloadTaskList::showSiteTreeRequested, this,
             [this] { SetSiteTreeVisible(true); });
     // After a power-off request the program ends without the close sequence.
@@ -113,6 +119,9 @@ void CTrevaloDlg::OnInitDialog() {
     });
     taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(taskList_->View(), &QWidget::customContextMenuRequested, this, &CTrevaloDlg::ShowTaskContextMenu);
+    historyList_ = std::make_unique<HistoryList>(this);
+    widgets_->SetHistoryView(historyList_->View());
+    ConnectSiteTree();
 
     const VersionTriple v = ProgramVersion();
     const QString version =
@@ -190,7 +199,10 @@ bool CTrevaloDlg::event(QEvent* event) {
 }
 
 void CTrevaloDlg::RegisterCommands() {
-    TaskListCommands::Register(*commands_, *taskList_);
+    auto shell = [this]() -> DesktopShell& { return *shell_; };
+    TaskListCommands::Register(*commands_, *taskList_,
+                               {[this] { return previewPlaying && previewPlaying(); }, shell});
+    HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     CommandTable& c = *commands_;
     c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
     c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
@@ -306,6 +318,44 @@ void CTrevaloDlg::ShowTaskContextMenu(const QPoint& pos) {
         menu->popup(taskList_->View()->mapToGlobal(pos));
 }
 
+void CTrevaloDlg::ConnectSiteTree() {
+    SiteTreePanel* tree = widgets_->siteTree;
+    tree->ConnectHistoryList(historyList_.get());
+    connect(tree, &SiteTreePanel::toggleRequested, this, [this] { SetSiteTreeVisible(!IsSiteTreeVisible()); });
+    connect(tree, &SiteTreePanel::taskListRequested, this, &CTrevaloDlg::OnShowTaskList);
+    connect(tree, &SiteTreePanel::historyRequested, this, &CTrevaloDlg::OnShowHistory);
+    connect(tree, &SiteTreePanel::commandRequested, this, [this](int id) { ExecuteCommand(id); });
+    connect(taskList_.get(), &DownloadTaskList::bringTaskListToFront, tree, &SiteTreePanel::SelectFirstRoot);
+    connect(historyList_.get(), &HistoryList::contextMenuRequested, this, &CTrevaloDlg::ShowHistoryContextMenu);
+}
+
+SiteTreePanel* CTrevaloDlg::SiteTree() const {
+    return widgets_->siteTree;
+}
+
+bool CTrevaloDlg::IsTaskListInFront() const {
+    return !widgets_->IsHistoryViewShown();
+}
+
+void CTrevaloDlg::OnShowTaskList() {
+    widgets_->ShowHistoryView(false);
+}
+
+void CTrevaloDlg::OnShowHistory(int itemData) {
+    widgets_->siteTree->ClearHistoryList();
+    const QString label = SiteTreePanel::SiteLabel(itemData);
+    if (!label.isEmpty())
+        QueryHistory(history_, label, historyList_->Receiver());
+    Q_EMIT previewResetRequested();
+    widgets_->ShowHistoryView(true);
+}
+
+void CTrevaloDlg::ShowHistoryContextMenu(const QPoint& globalPos) {
+    QMenu* menu = menus_ ? menus_->HistoryContextMenu() : nullptr;
+    if (menu && !menu->isEmpty())
+        menu->popup(globalPos);
+}
+
 void CTrevaloDlg::ShowAbout() {
     CAboutDlg about(bundle_, this);
     about.exec();
@@ -317,7 +367,7 @@ void CTrevaloDlg::OpenHelp() {
 
 void CTrevaloDlg::OpenOutputFolder() {
     NormalizeOutputBox();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(widgets_->outputFolder->text()));
+    shell_->Open(QUrl::fromLocalFile(widgets_->outputFolder->text()));
 }
 
 void CTrevaloDlg::ChooseOutputFolder() {

@@ -16,13 +16,16 @@
 
 class AppSettings;
 class CommandTable;
+class DesktopShell;
 class DownloadTaskList;
+class HistoryList;
 class FramelessFrame;
 class MainWindowMenus;
 class MainWindowWidgets;
 class MessageTarget;
 class PowerControl;
 class ResourceBundle;
+class SiteTreePanel;
 class SqliteConnection;
 class TitleButtonStrip;
 class UserPrompts;
@@ -43,6 +46,11 @@ class CTrevaloDlg : public QDialog {
     // Whether the start-up update check may run; replaceable so a test
     // decides instead of the machine's network state.
     std::function<bool()> connectionAvailable;
+    // Whether the preview is playing: rows are not removed meanwhile.
+    std::function<bool()> previewPlaying;
+    // The desktop the folder and page commands open things on (replaceable
+    // so tests never start a file manager or a browser).
+    void SetDesktopShell(DesktopShell& shell) { shell_ = &shell; }
 
     // Message 5025: a button of the title-area strip was pressed.
     void OnStripButton(int number);
@@ -58,6 +66,16 @@ class CTrevaloDlg : public QDialog {
     bool IsSiteTreeVisible() const;
 
     DownloadTaskList* TaskList() const { return taskList_.get(); }
+    HistoryList* History() const { return historyList_.get(); }
+    SiteTreePanel* SiteTree() const;
+    // Whether the task list (not the history list) is in front.
+    bool IsTaskListInFront() const;
+
+  Q_SIGNALS:
+    // The history list was loaded for another site node: the preview resets.
+    void previewResetRequested();
+
+  public:
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
 
@@ -90,6 +108,13 @@ class CTrevaloDlg : public QDialog {
     void ChooseOutputFolder();
     void NormalizeOutputBox();
     void ShowTaskContextMenu(const QPoint& pos);
+    void ShowHistoryContextMenu(const QPoint& globalPos);
+    void ConnectSiteTree();
+    // Message 5027: the task list to the front.
+    void OnShowTaskList();
+    // Message 5028: the history of a site node (1000 to 1003) to the front;
+    // any other node shows an empty list.
+    void OnShowHistory(int itemData);
 
     AppSettings& settings_;
     UserPrompts& prompts_;
@@ -101,6 +126,8 @@ class CTrevaloDlg : public QDialog {
     CommandTable* commands_ = nullptr;
     std::unique_ptr<MainWindowMenus> menus_;
     std::unique_ptr<DownloadTaskList> taskList_;
+    std::unique_ptr<HistoryList> historyList_;
+    DesktopShell* shell_;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
     bool initialized_ = false;

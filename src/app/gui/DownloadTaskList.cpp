@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QItemSelectionModel>
 
+#include <algorithm>
+
 namespace {
 constexpr const char* kCategory = "CTrevaloDlg";
 } // namespace
@@ -200,6 +202,11 @@ void DownloadTaskList::FillRowCells(int row, const DownloadTask& task) {
 bool DownloadTaskList::RemoveRows(QList<int> rows) {
     if (downloading_)
         return false;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows)
+        if (DownloadTask* task = model_->Task(row))
+            Q_EMIT taskAboutToBeRemoved(task);
     model_->RemoveTaskRows(std::move(rows));
     RefreshToolbar();
     return true;
@@ -208,6 +215,8 @@ bool DownloadTaskList::RemoveRows(QList<int> rows) {
 bool DownloadTaskList::RemoveAll() {
     if (downloading_)
         return false;
+    for (int row = 0; row < model_->TaskCount(); ++row)
+        Q_EMIT taskAboutToBeRemoved(model_->Task(row));
     model_->RemoveAllTasks();
     RefreshToolbar();
     return true;

@@ -64,6 +64,7 @@ class DownloadTaskList : public QObject {
     // since the worker addresses rows by index.
     bool RemoveRows(QList<int> rows);
     bool RemoveAll(); // the same for every row
+    bool RemoveRow(int row) { return RemoveRows({row}); }
     // Checks or unchecks every selected row (unchecking empties its status
     // cell), then refreshes the tool bar.
     void CheckSelected(bool checked);
@@ -100,6 +101,8 @@ class DownloadTaskList : public QObject {
     void playTaskRequested(int row); // show in the preview and start playback
     void bringTaskListToFront();
     void quitRequested(); // after power-off
+    // Before a removal destroys the task (a preview showing it lets go).
+    void taskAboutToBeRemoved(DownloadTask* task);
 
   protected:
     bool event(QEvent* event) override;

@@ -23,6 +23,7 @@ bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productN
         MenuBuilder::InsertItem(system_, 1, kSystemAboutCommand, about, commands_);
     }
     taskContext_ = new QMenu(window_);
+    historyContext_ = new QMenu(window_);
     const auto main = bundle.Menu(kMainMenu);
     const auto context = bundle.Menu(kContextMenus);
     if (!main || !context)
@@ -43,6 +44,8 @@ bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productN
     }
     if (!context->empty())
         MenuBuilder::Fill(taskContext_, context->front().submenu, commands_);
+    if (context->size() > 1)
+        MenuBuilder::Fill(historyContext_, (*context)[1].submenu, commands_);
     return true;
 }
 

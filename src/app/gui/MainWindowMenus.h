@@ -1,8 +1,9 @@
 #pragma once
 // The main window's menus from the bundle: the menu bar (menu 243) with the
 // language submenu filled from the language files and marked with the
-// current language, the task list's context menu (first popup of menu 184)
-// and the title area's menu with the about item (string 101).
+// current language, the context menus of the task list and of the history
+// list (first and second popup of menu 184) and the title area's menu with
+// the about item (string 101).
 //
 // Threads: main thread only.
 
@@ -33,6 +34,7 @@ class MainWindowMenus {
     void Retranslate();
 
     QMenu* TaskContextMenu() const { return taskContext_; }
+    QMenu* HistoryContextMenu() const { return historyContext_; }
     QMenu* SystemMenu() const { return system_; }
 
   private:
@@ -43,5 +45,6 @@ class MainWindowMenus {
     LanguageMenu languages_;
     QMenu* languageSubmenu_ = nullptr;
     QMenu* taskContext_ = nullptr;
+    QMenu* historyContext_ = nullptr;
     QMenu* system_ = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include "app/AppFolders.h"
 #include "app/Localization.h"
-#include "app/gui/SiteCountsPanel.h"
+#include "app/gui/SiteTreePanel.h"
 #include "ui/FramelessFrame.h"
 #include "ui/ResourceBundle.h"
 #include "ui/TipsPanel.h"
@@ -37,11 +37,11 @@ QMenu::item:selected { background: #fde6da; color: #b8441f; }
 QMenu::item:disabled { color: #a3acb8; }
 QMenu::separator { height: 1px; background: #e3e8ee; margin: 4px 8px; }
 QFrame#panelFrame { background: #ffffff; border: 1px solid #d3d9e1; border-radius: 6px; }
-QTreeWidget#siteTree, QTextBrowser#tipsPanel { background: transparent; }
-QTreeWidget#siteTree { padding: 6px 4px; outline: 0; }
-QTreeWidget#siteTree::item { padding: 4px 4px; border-radius: 4px; color: #2b3a4d; }
-QTreeWidget#siteTree::item:hover { background: #f1f4f7; }
-QTreeWidget#siteTree::item:selected { background: #fde6da; color: #b8441f; }
+QTextBrowser#tipsPanel { background: transparent; }
+QTreeWidget#siteTree { background: rgb(153,153,153); color: #ffffff; padding: 6px 4px; outline: 0; }
+QTreeWidget#siteTree::item { padding: 3px 2px; border-radius: 3px; color: #ffffff; }
+QTreeWidget#siteTree::item:hover { background: rgba(255,255,255,0.16); }
+QTreeWidget#siteTree::item:selected { background: rgba(255,255,255,0.30); color: #ffffff; }
 QToolButton#siteTreeHandle { background: #dfe4ea; border: 1px solid #ccd3dc; border-radius: 4px; color: #3b4654; }
 QToolButton#siteTreeHandle:hover { background: #d2d9e1; }
 QLabel#statusLine { color: #3b4654; }
@@ -112,9 +112,9 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     row->setContentsMargins(10, 10, 10, 6);
     row->setSpacing(8);
 
-    siteTree = new SiteCountsPanel(history);
+    siteTree = new SiteTreePanel(bundle_, history);
     siteFrame_ = Panel(siteTree);
-    siteFrame_->setFixedWidth(160);
+    siteFrame_->setFixedWidth(182);
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));
@@ -188,7 +188,24 @@ void MainWindowWidgets::SetTaskView(QWidget* view) {
     // Drawn inside the same rounded panel as its neighbours.
     if (auto* frame = qobject_cast<QFrame*>(view))
         frame->setFrameShape(QFrame::NoFrame);
-    taskArea->addWidget(Panel(view));
+    taskArea->addWidget(taskPanel_ = Panel(view));
+}
+
+void MainWindowWidgets::SetHistoryView(QWidget* view) {
+    if (auto* frame = qobject_cast<QFrame*>(view))
+        frame->setFrameShape(QFrame::NoFrame);
+    taskArea->addWidget(historyPanel_ = Panel(view));
+    historyPanel_->hide();
+}
+
+void MainWindowWidgets::ShowHistoryView(bool history) {
+    // Hide first, so the area never holds both at once.
+    (history ? taskPanel_ : historyPanel_)->hide();
+    (history ? historyPanel_ : taskPanel_)->show();
+}
+
+bool MainWindowWidgets::IsHistoryViewShown() const {
+    return historyPanel_ && !historyPanel_->isHidden();
 }
 
 void MainWindowWidgets::ReloadImages(bool maximized) {

@@ -20,7 +20,7 @@ class QToolButton;
 class QVBoxLayout;
 class QWidget;
 class ResourceBundle;
-class SiteCountsPanel;
+class SiteTreePanel;
 class SqliteConnection;
 class TipsPanel;
 class TitleButtonStrip;
@@ -46,6 +46,11 @@ class MainWindowWidgets {
 
     // Puts the task list's view into the body.
     void SetTaskView(QWidget* view);
+    // Puts the history list's view into the body, behind the task list.
+    void SetHistoryView(QWidget* view);
+    // Brings the history list (true) or the task list (false) to the front.
+    void ShowHistoryView(bool history);
+    bool IsHistoryViewShown() const;
     // Reloads the strip's and the logo's pictures (language change, window
     // state change).
     void ReloadImages(bool maximized);
@@ -66,7 +71,7 @@ class MainWindowWidgets {
     QLabel* title = nullptr;
     QMenuBar* menuBar = nullptr;
     TitleButtonStrip* strip = nullptr;
-    SiteCountsPanel* siteTree = nullptr;
+    SiteTreePanel* siteTree = nullptr;
     QToolButton* siteTreeHandle = nullptr;
     QVBoxLayout* taskArea = nullptr;
     TipsPanel* tips = nullptr;
@@ -85,6 +90,8 @@ class MainWindowWidgets {
     QDialog* window_;
     ResourceBundle& bundle_;
     QWidget* siteFrame_ = nullptr;
+    QWidget* taskPanel_ = nullptr;
+    QWidget* historyPanel_ = nullptr;
     QWidget* body_ = nullptr;
     QWidget* footer_ = nullptr;
 };

@@ -1,33 +1,42 @@
 #include "app/gui/TaskListCommands.h"
 
 #include "app/gui/DownloadTaskList.h"
+#include "platform/DesktopShell.h"
 #include "ui/CommandTable.h"
+#include "ui/TaskListView.h"
 
-#include <QAbstractItemView>
-#include <QItemSelectionModel>
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 namespace {
-QAbstractItemView* ViewOf(const DownloadTaskList& list) {
-    return qobject_cast<QAbstractItemView*>(list.View());
-}
-
 int RowCount(const DownloadTaskList& list) {
-    return ViewOf(list)->model()->rowCount();
+    return list.Model()->rowCount();
 }
 
-QList<int> SelectedRows(const DownloadTaskList& list) {
-    QList<int> rows;
-    for (const QModelIndex& index : ViewOf(list)->selectionModel()->selectedIndexes())
-        if (!rows.contains(index.row()))
-            rows << index.row();
-    return rows;
+// The local file of the one selected row; null when that is not the case.
+const DownloadTask* SelectedLocalFile(const DownloadTaskList& list) {
+    const QList<int> rows = list.SelectedRows();
+    if (rows.size() != 1)
+        return nullptr;
+    const DownloadTask* task = list.Model()->Task(rows.first());
+    if (!task || task->state != DownloadTask::LocalFile || !TaskListCommands::IsReadableFile(task->location))
+        return nullptr;
+    return task;
 }
 } // namespace
 
 namespace TaskListCommands {
-void Register(CommandTable& c, DownloadTaskList& list) {
+bool IsReadableFile(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
     DownloadTaskList* l = &list;
+    auto playing = [hooks] { return hooks.previewPlaying && hooks.previewPlaying(); };
     c.Add(
         StartAll, [l] { return l->CanStartAll(); }, [l] { l->StartAll(); });
     c.Add(
@@ -38,19 +47,24 @@ void Register(CommandTable& c, DownloadTaskList& list) {
         StopAsking, [l] { return l->CanStop(); }, [l] { l->StopAskingFirst(); });
     c.Add(
         Paste, [l] { return l->CanPaste(); }, [l] { l->PasteFromClipboard(); });
-    // Rows cannot be removed while a batch runs.
+    // Rows cannot be removed while a batch runs or the preview plays.
     c.Add(
-        RemoveSelected, [l] { return !l->IsDownloading() && !SelectedRows(*l).isEmpty(); },
-        [l] { l->RemoveRows(SelectedRows(*l)); });
+        RemoveSelected, [l, playing] { return !l->IsDownloading() && !playing() && !l->SelectedRows().isEmpty(); },
+        [l] { l->RemoveRows(l->SelectedRows()); });
     c.Add(
-        RemoveAll, [l] { return !l->IsDownloading() && RowCount(*l) > 0; },
-        [l] {
-            QList<int> all;
-            for (int r = 0; r < RowCount(*l); ++r)
-                all << r;
-            l->RemoveRows(all);
+        RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
+        [l] { l->RemoveAll(); });
+    c.Add(
+        SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); }, [l] { l->ListView()->selectAll(); });
+    c.Add(
+        CheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(true); });
+    c.Add(
+        UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(false); });
+    c.Add(
+        OpenContainingFolder, [l] { return SelectedLocalFile(*l) != nullptr; },
+        [l, hooks] {
+            if (const DownloadTask* task = SelectedLocalFile(*l); task && hooks.shell)
+                hooks.shell().ShowFileInFolder(task->location);
         });
-    c.Add(
-        SelectAll, [l] { return SelectedRows(*l).size() < RowCount(*l); }, [l] { ViewOf(*l)->selectAll(); });
 }
 } // namespace TaskListCommands

@@ -1,15 +1,31 @@
 #pragma once
-// The task list's numbered commands (start, stop, paste, remove, select)
-// with their enabled tests, registered in the window's command table.
+// The task list's numbered commands (start, stop, paste, remove, select,
+// check, open the containing folder) with their enabled tests, registered
+// in the window's command table.
 //
 // Threads: main thread only.
 
+#include <QString>
+
+#include <functional>
+
 class CommandTable;
+class DesktopShell;
 class DownloadTaskList;
 
 namespace TaskListCommands {
 inline constexpr int StartAll = 32855, StartSelected = 32835, Stop = 32856, StopAsking = 32836;
 inline constexpr int Paste = 57637, RemoveSelected = 32828, RemoveAll = 32829, SelectAll = 57642;
+inline constexpr int CheckSelected = 32831, UncheckSelected = 32832, OpenContainingFolder = 32796;
 
-void Register(CommandTable& commands, DownloadTaskList& list);
+// What the commands need from the window beyond the list.
+struct Hooks {
+    std::function<bool()> previewPlaying; // rows are not removed while it plays
+    std::function<DesktopShell&()> shell;
+};
+
+void Register(CommandTable& commands, DownloadTaskList& list, Hooks hooks);
+
+// A path that names a regular file this process can open for reading.
+bool IsReadableFile(const QString& path);
 } // namespace TaskListCommands

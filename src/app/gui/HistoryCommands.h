@@ -1,0 +1,20 @@
+#pragma once
+// The history list's numbered commands with their enabled tests: open the
+// containing folder of an entry's file, remove the selected entries (from
+// the list and the database), open an entry's video page.
+//
+// Threads: main thread only.
+
+#include <functional>
+
+class CommandTable;
+class DesktopShell;
+class HistoryList;
+class SiteTreePanel;
+
+namespace HistoryCommands {
+inline constexpr int OpenContainingFolder = 32774, RemoveSelected = 32776, OpenVideoPage = 32857;
+
+void Register(CommandTable& commands, HistoryList& list, SiteTreePanel& siteTree,
+              std::function<DesktopShell&()> shell);
+} // namespace HistoryCommands

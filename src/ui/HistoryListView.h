@@ -1,0 +1,26 @@
+#pragma once
+// The history list's table: whole rows selected, columns sized as fixed
+// shares of the width, a double click on a row reported by row.
+//
+// Threads: the window's thread only.
+
+#include <QTableView>
+
+class HistoryListView : public QTableView {
+    Q_OBJECT
+  public:
+    explicit HistoryListView(QWidget* parent = nullptr);
+
+    // Selected rows, ascending.
+    QList<int> SelectedRows() const;
+
+  Q_SIGNALS:
+    void rowDoubleClicked(int row);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void FitColumns();
+};
