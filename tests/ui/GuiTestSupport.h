@@ -3,12 +3,15 @@
 // fakes for the two seams (questions and power-off), and pumping events
 // while waiting on state.
 
+#include "platform/DesktopShell.h"
 #include "platform/UserPrompts.h"
 #include "support/FakePower.h"
 #include "support/WaitFor.h"
 
 #include <QApplication>
+#include <QList>
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
 
@@ -44,3 +47,13 @@ class FakePrompts : public UserPrompts {
     std::optional<QString> pickedFolder;
 };
 
+
+// Records what the window would have shown in the file manager or opened.
+class FakeShell : public DesktopShell {
+  public:
+    void ShowFileInFolder(const QString& path) override { shownFiles.append(path); }
+    void Open(const QUrl& url) override { opened.append(url); }
+
+    QStringList shownFiles;
+    QList<QUrl> opened;
+};

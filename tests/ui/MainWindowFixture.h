@@ -54,6 +54,7 @@ class MainWindowFixture : public SimulatorSuite {
     CTrevaloDlg& Open(bool connected = false) {
         window_ = std::make_unique<CTrevaloDlg>(Settings(), prompts_, power_, bundle_, history_.get());
         window_->connectionAvailable = [connected] { return connected; };
+        window_->SetDesktopShell(shell_);
         window_->show();
         window_->activateWindow();
         EXPECT_TRUE(WaitForGui([&] { return window_->IsInitialized() && window_->isActiveWindow(); }));
@@ -72,5 +73,6 @@ class MainWindowFixture : public SimulatorSuite {
     std::unique_ptr<SqliteConnection> history_;
     FakePrompts prompts_;
     FakePower power_;
+    FakeShell shell_;
     std::unique_ptr<CTrevaloDlg> window_;
 };
