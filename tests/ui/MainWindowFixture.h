@@ -57,7 +57,13 @@ class MainWindowFixture : public SimulatorSuite {
         window_->SetDesktopShell(shell_);
         window_->show();
         window_->activateWindow();
-        EXPECT_TRUE(WaitForGui([&] { return window_->IsInitialized() && window_->isActiveWindow(); }));
+        // The start-up update check may open its dialog first: active then.
+        EXPECT_TRUE(WaitForGui([&] {
+            for (const QWidget* w = QApplication::activeWindow(); w; w = w->parentWidget())
+                if (w == window_.get())
+                    return window_->IsInitialized();
+            return false;
+        }));
         return *window_;
     }
 

@@ -4,11 +4,13 @@
 #include "app/Localization.h"
 #include "app/TextFill.h"
 #include "app/gui/MainWindowWidgets.h"
+#include "app/gui/SiteTreePanel.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/TaskListView.h"
 
 #include <QLineEdit>
+#include <QTreeWidget>
 
 class WindowCommandsTest : public MainWindowFixture {
   protected:
@@ -40,6 +42,10 @@ TEST_F(WindowCommandsTest, RemovingAnnouncesEachTaskAndLeavesEveryOtherRowWithIt
     EXPECT_FALSE(window.IsCommandEnabled(32828));
     EXPECT_FALSE(window.IsCommandEnabled(32829));
     playing = false;
+    // Del while the history list is in front leaves the hidden rows alone.
+    window.SiteTree()->Tree()->setCurrentItem(window.SiteTree()->Node(SiteTreePanel::kYouTube));
+    EXPECT_FALSE(window.IsCommandEnabled(32828));
+    window.SiteTree()->SelectFirstRoot();
     ASSERT_TRUE(window.ExecuteCommand(32828));
     EXPECT_EQ(announced, selected);
     QStringList locations;

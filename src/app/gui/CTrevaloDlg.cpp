@@ -201,7 +201,8 @@ bool CTrevaloDlg::event(QEvent* event) {
 void CTrevaloDlg::RegisterCommands() {
     auto shell = [this]() -> DesktopShell& { return *shell_; };
     TaskListCommands::Register(*commands_, *taskList_,
-                               {[this] { return previewPlaying && previewPlaying(); }, shell});
+                               {[this] { return previewPlaying && previewPlaying(); },
+                                [this] { return IsTaskListInFront(); }, shell});
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     CommandTable& c = *commands_;
     c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });

@@ -37,6 +37,7 @@ bool IsReadableFile(const QString& path) {
 void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
     DownloadTaskList* l = &list;
     auto playing = [hooks] { return hooks.previewPlaying && hooks.previewPlaying(); };
+    auto hidden = [hooks] { return hooks.taskListInFront && !hooks.taskListInFront(); };
     c.Add(
         StartAll, [l] { return l->CanStartAll(); }, [l] { l->StartAll(); });
     c.Add(
@@ -49,7 +50,10 @@ void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
         Paste, [l] { return l->CanPaste(); }, [l] { l->PasteFromClipboard(); });
     // Rows cannot be removed while a batch runs or the preview plays.
     c.Add(
-        RemoveSelected, [l, playing] { return !l->IsDownloading() && !playing() && !l->SelectedRows().isEmpty(); },
+        RemoveSelected,
+        [l, playing, hidden] {
+            return !l->IsDownloading() && !playing() && !hidden() && !l->SelectedRows().isEmpty();
+        },
         [l] { l->RemoveRows(l->SelectedRows()); });
     c.Add(
         RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },

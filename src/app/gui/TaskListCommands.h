@@ -21,6 +21,9 @@ inline constexpr int CheckSelected = 32831, UncheckSelected = 32832, OpenContain
 // What the commands need from the window beyond the list.
 struct Hooks {
     std::function<bool()> previewPlaying; // rows are not removed while it plays
+    // False while the history list hides the task list: its selected rows
+    // are then not removed.
+    std::function<bool()> taskListInFront;
     std::function<DesktopShell&()> shell;
 };
 
