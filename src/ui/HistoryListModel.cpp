@@ -18,6 +18,13 @@ DownloadTask* HistoryListModel::Task(int row) const {
     return row >= 0 && row < TaskCount() ? rows_[row].task.get() : nullptr;
 }
 
+int HistoryListModel::RowOf(const DownloadTask* task) const {
+    for (int i = 0; i < TaskCount(); ++i)
+        if (rows_[i].task.get() == task)
+            return i;
+    return -1;
+}
+
 std::unique_ptr<DownloadTask> HistoryListModel::TakeRow(int row) {
     if (row < 0 || row >= TaskCount())
         return nullptr;

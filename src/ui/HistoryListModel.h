@@ -25,6 +25,7 @@ class HistoryListModel : public QAbstractTableModel, public HistoryRowReceiver {
 
     int TaskCount() const { return static_cast<int>(rows_.size()); }
     DownloadTask* Task(int row) const;
+    int RowOf(const DownloadTask* task) const; // -1 when not listed
     // Takes a row out of the list; the caller now owns its task.
     std::unique_ptr<DownloadTask> TakeRow(int row);
     // Empties the list, destroying every task.

@@ -119,6 +119,15 @@ TEST_F(SiteTreeTest, TreeNodesBringTheirListToTheFront) {
             files << window.History()->Model()->index(row, 0).data().toString();
         EXPECT_EQ(files, c.files);
     }
+    // Leaving a site's list destroys its rows; each is announced first.
+    Select(SiteTreePanel::kYouTube);
+    int announced = 0;
+    QObject::connect(window.History(), &HistoryList::taskAboutToBeRemoved, [&] { ++announced; });
+    window.SiteTree()->SelectFirstRoot();
+    EXPECT_EQ(announced, 0) << "kept until another history node is chosen";
+    Select(SiteTreePanel::kRootData);
+    EXPECT_EQ(announced, 2);
+
     // A new address brings the task list back.
     Select(SiteTreePanel::kYouTube);
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvNormal001")));
@@ -167,7 +176,11 @@ TEST_F(SiteTreeTest, HistoryCommandsActOnlyOnAnEntryTheyCanUse) {
         EXPECT_EQ(window.IsCommandEnabled(32857), c.page);
         EXPECT_EQ(window.IsCommandEnabled(32776), c.remove);
     }
-    SelectHistoryRows({0});
+    QList<DownloadTask*> previewed;
+    QObject::connect(window.History(), &HistoryList::showTaskInPreviewRequested,
+                     [&](DownloadTask* task) { previewed << task; });
+    window.History()->ListView()->selectRow(0);
+    EXPECT_EQ(previewed, QList<DownloadTask*>{window.History()->Model()->Task(0)});
     ASSERT_TRUE(window.ExecuteCommand(32774));
     ASSERT_TRUE(window.ExecuteCommand(32857));
     EXPECT_EQ(shell_.shownFiles, QStringList{file});
@@ -190,4 +203,29 @@ TEST_F(SiteTreeTest, HistoryCommandsActOnlyOnAnEntryTheyCanUse) {
     EXPECT_EQ(CountHistory(history_.get()), 1);
     EXPECT_EQ(Shown(window.SiteTree()->Node(SiteTreePanel::kYouTube)), QStringLiteral("YouTube (1) [bold]"));
     EXPECT_EQ(window.History()->Model()->rowCount(), 3) << "the list keeps what it shows until reloaded";
+}
+
+TEST_F(SiteTreeTest, RetranslateRelabelsTheRootsTheColumnsAndTheSiteNodes) {
+    Record(3, Path("downloads/NicoVideo/sm9.flv"), "http://www.nicovideo.jp/watch/sm9");
+    CTrevaloDlg& window = Open();
+    const struct {
+        const char* code;
+        QStringList texts; // task root, history root, NicoVideo node, first and last header
+    } cases[] = {
+        {"de", {"Download-Aufträge", "Verlauf", "NicoVideo (1)", "Datei", "Heruntergeladen am"}},
+        {"ja", {"ダウンロードタスク", "履歴", "ニコニコ動画 (1)", "ファイル", "ダウンロード日時"}},
+        {"en", {"Download tasks", "History", "NicoVideo (1)", "File", "Downloaded on"}},
+    };
+    for (const auto& c : cases) {
+        SelectLanguage(QString::fromLatin1(c.code));
+        window.SiteTree()->Retranslate();
+        SiteTreePanel* tree = window.SiteTree();
+        const QAbstractItemModel* rows = window.History()->Model();
+        EXPECT_EQ((QStringList{tree->TaskRoot()->text(0), tree->Node(SiteTreePanel::kRootData)->text(0),
+                               tree->Node(SiteTreePanel::kNicoVideo)->text(0),
+                               rows->headerData(0, Qt::Horizontal).toString(),
+                               rows->headerData(4, Qt::Horizontal).toString()}),
+                  c.texts)
+            << c.code;
+    }
 }

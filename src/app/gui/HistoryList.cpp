@@ -8,12 +8,13 @@ HistoryList::HistoryList(QWidget* viewParent)
     : model_(new HistoryListModel(this)), view_(new HistoryListView(viewParent)) {
     view_->setModel(model_);
     connect(view_, &QObject::destroyed, this, [this] { view_ = nullptr; });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                const bool selected =
-                    current.isValid() && view_->selectionModel()->isRowSelected(current.row());
-                Q_EMIT showTaskInPreviewRequested(selected ? model_->Task(current.row()) : nullptr);
-            });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &HistoryList::UpdatePreview);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryList::UpdatePreview);
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { previewed_ = nullptr; });
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (previewed_ && model_->RowOf(previewed_) < 0)
+            previewed_ = nullptr;
+    });
     connect(view_, &HistoryListView::rowDoubleClicked, this, [this](int row) {
         if (DownloadTask* task = model_->Task(row))
             Q_EMIT playTaskRequested(task);
@@ -27,6 +28,21 @@ HistoryList::HistoryList(QWidget* viewParent)
 HistoryList::~HistoryList() {
     if (view_ && !view_->parent())
         delete view_; // a view no window adopted
+}
+
+void HistoryList::UpdatePreview() {
+    if (!view_)
+        return;
+    const QModelIndex current = view_->selectionModel()->currentIndex();
+    const DownloadTask* task = nullptr;
+    if (current.isValid() && view_->selectionModel()->isRowSelected(current.row()))
+        task = model_->Task(current.row());
+    else if (view_->selectionModel()->hasSelection())
+        return; // another row is selected: the preview keeps what it shows
+    if (task == previewed_)
+        return;
+    previewed_ = task;
+    Q_EMIT showTaskInPreviewRequested(const_cast<DownloadTask*>(task));
 }
 
 QWidget* HistoryList::View() const {

@@ -48,6 +48,12 @@ class HistoryList : public QObject {
     void contextMenuRequested(const QPoint& globalPos);
 
   private:
+    // The preview follows the current row once it is selected too (a click
+    // makes a row current before it selects it), and lets go when the
+    // selection is gone.
+    void UpdatePreview();
+
     HistoryListModel* model_;
+    const DownloadTask* previewed_ = nullptr;
     HistoryListView* view_; // null once the window deleted it
 };
