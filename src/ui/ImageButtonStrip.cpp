@@ -59,8 +59,8 @@ void ImageButton::paintEvent(QPaintEvent*) {
         x += iconArea.width() + gap;
     }
     if (!caption.isEmpty()) {
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::ButtonText));
+        painter.setPen(
+            palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
         const QRect textRect(x, dy, width() - x - 3, height());
         painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
                          fontMetrics().elidedText(caption, Qt::ElideRight, textRect.width()));

@@ -47,7 +47,6 @@ class FakePrompts : public UserPrompts {
     std::optional<QString> pickedFolder;
 };
 
-
 // Records what the window would have shown in the file manager or opened.
 class FakeShell : public DesktopShell {
   public:

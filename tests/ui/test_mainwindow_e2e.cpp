@@ -4,8 +4,8 @@
 #include "app/gui/HistoryList.h"
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/SiteTreePanel.h"
-#include "ui/HistoryListView.h"
 #include "support/XvfbDisplay.h"
+#include "ui/HistoryListView.h"
 #include "ui/MainWindowFixture.h"
 
 #include <QClipboard>
@@ -91,7 +91,6 @@ TEST_F(MainWindowE2E, PastedAddressIsDownloadedIntoTheHistory) {
     EXPECT_NE(Rows()->index(0, 3).data().toString(), QStringLiteral("Online"));
     EXPECT_TRUE(Rows()->index(0, 4).data().toString().contains(QLatin1Char('x')));
 }
-
 
 TEST_F(MainWindowE2E, SiteHistoryListIsSaved) {
     // Downloads of the last year or so, as the program records them.

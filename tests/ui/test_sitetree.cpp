@@ -46,7 +46,9 @@ class SiteTreeTest : public MainWindowFixture {
             out << Shown(window_->SiteTree()->Node(data));
         return out;
     }
-    void Select(int itemData) { window_->SiteTree()->Tree()->setCurrentItem(window_->SiteTree()->Node(itemData)); }
+    void Select(int itemData) {
+        window_->SiteTree()->Tree()->setCurrentItem(window_->SiteTree()->Node(itemData));
+    }
     void SelectHistoryRows(const QList<int>& rows) {
         HistoryListView* view = window_->History()->ListView();
         view->clearSelection();
@@ -166,8 +168,8 @@ TEST_F(SiteTreeTest, HistoryCommandsActOnlyOnAnEntryTheyCanUse) {
         QList<int> rows;
         bool folder, page, remove;
     } cases[] = {
-        {{0}, true, true, true},   {{1}, false, true, true}, {{2}, true, false, true},
-        {{3}, true, false, true},  {{0, 1}, false, false, true}, {{}, false, false, false},
+        {{0}, true, true, true},  {{1}, false, true, true},     {{2}, true, false, true},
+        {{3}, true, false, true}, {{0, 1}, false, false, true}, {{}, false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.rows));
@@ -189,7 +191,8 @@ TEST_F(SiteTreeTest, HistoryCommandsActOnlyOnAnEntryTheyCanUse) {
     // Right-click: the history popup of the context menus.
     Q_EMIT window.History()->ListView()->customContextMenuRequested(QPoint(10, 10));
     QMenu* popup = nullptr;
-    ASSERT_TRUE(WaitForGui([&] { return (popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
+    ASSERT_TRUE(
+        WaitForGui([&] { return (popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
     QList<int> ids;
     for (QAction* action : popup->actions())
         if (!action->isSeparator())

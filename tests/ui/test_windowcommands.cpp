@@ -6,8 +6,8 @@
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/SiteTreePanel.h"
 #include "ui/MainWindowFixture.h"
-#include "ui/TitleButtonStrip.h"
 #include "ui/TaskListView.h"
+#include "ui/TitleButtonStrip.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -53,7 +53,8 @@ TEST_F(WindowCommandsTest, RemovingAnnouncesEachTaskAndLeavesEveryOtherRowWithIt
         locations << Model().Task(row)->location;
         EXPECT_EQ(Model().CellText(row, 1), Model().Task(row)->location);
     }
-    EXPECT_EQ(locations, (QStringList{Address("zvRow0"), Address("zvRow1"), Address("zvRow3"), Address("zvRow5")}));
+    EXPECT_EQ(locations,
+              (QStringList{Address("zvRow0"), Address("zvRow1"), Address("zvRow3"), Address("zvRow5")}));
     EXPECT_FALSE(window.IsCommandEnabled(32828)) << "nothing is selected now";
 
     announced.clear();

@@ -322,12 +322,14 @@ void CTrevaloDlg::ShowTaskContextMenu(const QPoint& pos) {
 void CTrevaloDlg::ConnectSiteTree() {
     SiteTreePanel* tree = widgets_->siteTree;
     tree->ConnectHistoryList(historyList_.get());
-    connect(tree, &SiteTreePanel::toggleRequested, this, [this] { SetSiteTreeVisible(!IsSiteTreeVisible()); });
+    connect(tree, &SiteTreePanel::toggleRequested, this,
+            [this] { SetSiteTreeVisible(!IsSiteTreeVisible()); });
     connect(tree, &SiteTreePanel::taskListRequested, this, &CTrevaloDlg::OnShowTaskList);
     connect(tree, &SiteTreePanel::historyRequested, this, &CTrevaloDlg::OnShowHistory);
     connect(tree, &SiteTreePanel::commandRequested, this, [this](int id) { ExecuteCommand(id); });
     connect(taskList_.get(), &DownloadTaskList::bringTaskListToFront, tree, &SiteTreePanel::SelectFirstRoot);
-    connect(historyList_.get(), &HistoryList::contextMenuRequested, this, &CTrevaloDlg::ShowHistoryContextMenu);
+    connect(historyList_.get(), &HistoryList::contextMenuRequested, this,
+            &CTrevaloDlg::ShowHistoryContextMenu);
 }
 
 SiteTreePanel* CTrevaloDlg::SiteTree() const {

@@ -27,7 +27,8 @@ const DownloadTask* SelectedPage(const HistoryList& list) {
 } // namespace
 
 namespace HistoryCommands {
-void Register(CommandTable& c, HistoryList& list, SiteTreePanel& siteTree, std::function<DesktopShell&()> shell) {
+void Register(CommandTable& c, HistoryList& list, SiteTreePanel& siteTree,
+              std::function<DesktopShell&()> shell) {
     HistoryList* l = &list;
     SiteTreePanel* tree = &siteTree;
     c.Add(

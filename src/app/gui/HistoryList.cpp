@@ -8,8 +8,10 @@ HistoryList::HistoryList(QWidget* viewParent)
     : model_(new HistoryListModel(this)), view_(new HistoryListView(viewParent)) {
     view_->setModel(model_);
     connect(view_, &QObject::destroyed, this, [this] { view_ = nullptr; });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &HistoryList::UpdatePreview);
-    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryList::UpdatePreview);
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &HistoryList::UpdatePreview);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &HistoryList::UpdatePreview);
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { previewed_ = nullptr; });
     connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
         if (previewed_ && model_->RowOf(previewed_) < 0)
@@ -20,9 +22,8 @@ HistoryList::HistoryList(QWidget* viewParent)
             Q_EMIT playTaskRequested(task);
     });
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        Q_EMIT contextMenuRequested(view_->viewport()->mapToGlobal(pos));
-    });
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { Q_EMIT contextMenuRequested(view_->viewport()->mapToGlobal(pos)); });
 }
 
 HistoryList::~HistoryList() {

@@ -111,7 +111,8 @@ void SiteTreePanel::LoadImages() {
 
     auto states = [&](int normal, int hover, int pressed, int disabled, QSize size) {
         return std::array<QPixmap, 4>{bundle_.Bitmap(normal, size, dpr), bundle_.Bitmap(hover, size, dpr),
-                                      bundle_.Bitmap(pressed, size, dpr), bundle_.Bitmap(disabled, size, dpr)};
+                                      bundle_.Bitmap(pressed, size, dpr),
+                                      bundle_.Bitmap(disabled, size, dpr)};
     };
     header_->Button(kToggleButton)
         ->SetStatePixmaps(states(kToggleNormal, kToggleHover, kToggleDown, kToggleDisabled, QSize(10, 11)));

@@ -59,7 +59,8 @@ void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
         RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
         [l] { l->RemoveAll(); });
     c.Add(
-        SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); }, [l] { l->ListView()->selectAll(); });
+        SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },
+        [l] { l->ListView()->selectAll(); });
     c.Add(
         CheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(true); });
     c.Add(
