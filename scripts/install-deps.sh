@@ -12,6 +12,8 @@ PACKAGES=(
   # tests need on a machine without a desktop (X server, fonts, xcb libraries).
   qt6-svg-dev libqt6svg6 xvfb xauth fonts-dejavu-core
   libxcb-cursor0 libxkbcommon-x11-0 libxcb-icccm4 libxcb-keysyms1 libxcb-shape0
+  # The Debian package (cpack -G DEB finds library dependencies with these).
+  dpkg-dev file
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -10,10 +10,10 @@ qt_add_binary_resources(zorv_bundle ${ZORV_BUNDLE_DIR}/qxres_zorv.qrc
 set_property(SOURCE ${ZORV_BUNDLE_DIR}/qxres_zorv.qrc APPEND PROPERTY OBJECT_DEPENDS ${ZORV_BUNDLE_FILES})
 
 set(ZORV_HELP_STAMP ${CMAKE_BINARY_DIR}/help.stamp)
-file(GLOB ZORV_HELP_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/help/*)
+file(GLOB_RECURSE ZORV_HELP_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/help/*)
 add_custom_command(OUTPUT ${ZORV_HELP_STAMP}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/help ${CMAKE_BINARY_DIR}/bin/help
   COMMAND ${CMAKE_COMMAND} -E touch ${ZORV_HELP_STAMP}
   DEPENDS ${ZORV_HELP_FILES}
-  COMMENT "Copying the help page")
+  COMMENT "Copying the help pages")
 add_custom_target(zorv_help DEPENDS ${ZORV_HELP_STAMP})

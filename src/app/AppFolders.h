@@ -4,6 +4,10 @@
 
 #include <QString>
 
+// The executable's real folder, links followed (both ways of finding it read
+// /proc/self/exe, which the kernel resolves): an installed program started
+// through <prefix>/bin/zorv -> ../lib/zorv/zorv finds its bundle, language
+// files and help in <prefix>/lib/zorv/. tests/install checks exactly that.
 QString GetAppFolder();
 // "<XDG data home>/Zorv YouTube Downloader", else "<app folder>/Profile";
 // created (with missing parents) on every call.
