@@ -28,7 +28,8 @@ class OptionsSheetTest : public TempDirTest {
         settings_.Save();
     }
     static QByteArray StoreBytes() {
-        const QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Quillmere", "Zorv YouTube Downloader");
+        const QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Quillmere",
+                              "Zorv YouTube Downloader");
         return ReadFile(store.fileName());
     }
     // A sheet whose saves are counted (and still written).
@@ -121,7 +122,8 @@ TEST_F(OptionsSheetTest, FittingToOneSideExcludesTheOtherAndEnablesTheExpandBoxe
         CPageVideo& page = *sheet->Video();
         if (c.click != none)
             page.Box(c.click)->click();
-        const std::string label = std::to_string(c.width) + std::to_string(c.height) + std::to_string(c.click);
+        const std::string label =
+            std::to_string(c.width) + std::to_string(c.height) + std::to_string(c.click);
         EXPECT_EQ(page.Box(W)->isEnabled(), c.widthOn) << label;
         EXPECT_EQ(page.Box(H)->isEnabled(), c.heightOn) << label;
         EXPECT_EQ(page.Box(CPageVideo::kExpandId)->isEnabled(), c.expandOn) << label;
@@ -137,9 +139,9 @@ TEST_F(OptionsSheetTest, RefusedValuesKeepTheSheetOpenAndStoreNothing) {
         bool accepted;
     };
     const QString longest = Path() + QLatin1Char('/') + QString(259 - Path().size(), QLatin1Char('d'));
-    for (const Case& c : {Case{1, "99", true}, Case{1, "0", true}, Case{1, "100", false}, Case{1, "-1", false},
-                          Case{1, "x", false}, Case{1, "", false}, Case{0, longest, true},
-                          Case{0, longest + "d", false}}) {
+    for (const Case& c :
+         {Case{1, "99", true}, Case{1, "0", true}, Case{1, "100", false}, Case{1, "-1", false},
+          Case{1, "x", false}, Case{1, "", false}, Case{0, longest, true}, Case{0, longest + "d", false}}) {
         settings_.RetryTimes = 5;
         settings_.OutputFolder = Path("out");
         prompts_.messages.clear();

@@ -96,7 +96,8 @@ class OptionsE2E : public MainWindowFixture {
             QApplication::processEvents();
             EXPECT_EQ(CutTexts(sheet.Tabs()->widget(i)), QStringList()) << kNames[i];
             if (!prefix.isEmpty())
-                EXPECT_TRUE(SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
+                EXPECT_TRUE(
+                    SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
         }
         sheet.reject();
     }

@@ -116,8 +116,8 @@ TEST_F(OptionsWindowTest, StartUpCheckStaysQuietUnlessTheVersionIsNewer) {
         const char* published; // null: the update host cannot be reached
         const char* logged;
     };
-    for (const Case& c : {Case{"1.0.8", "No new version available: 1.0.8"},
-                          Case{nullptr, "Check new version failed."}}) {
+    for (const Case& c :
+         {Case{"1.0.8", "No new version available: 1.0.8"}, Case{nullptr, "Check new version failed."}}) {
         if (c.published)
             sim_->SetPublishedVersion(QLatin1String(c.published));
         else

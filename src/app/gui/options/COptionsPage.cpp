@@ -4,8 +4,8 @@
 
 #include <QLineEdit>
 
-COptionsPage::COptionsPage(int templateId, const QString& title, AppSettings& settings,
-                           UserPrompts& prompts, QWidget* parent)
+COptionsPage::COptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
+                           QWidget* parent)
     : QWidget(parent), settings_(settings), prompts_(prompts), templateId_(templateId) {
     setWindowTitle(title);
 }

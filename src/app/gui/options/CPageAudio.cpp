@@ -23,7 +23,8 @@ CPageAudio::CPageAudio(AppSettings& settings, UserPrompts& prompts, QWidget* par
     volume_->setTickInterval(5);
     volume_->setPageStep(5);
     // Wide enough for "-20 db" so the slider does not shift as the text changes.
-    volumeLabel_->setMinimumWidth(volumeLabel_->fontMetrics().horizontalAdvance(QStringLiteral("-20 db")) + 8);
+    volumeLabel_->setMinimumWidth(volumeLabel_->fontMetrics().horizontalAdvance(QStringLiteral("-20 db")) +
+                                  8);
     volumeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto* group = Numbered(new QGroupBox(QStringLiteral("Preview volume")), kVolumeGroupId);

@@ -28,8 +28,9 @@ CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget*
     : COptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
       showFolder([](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }),
       folder_(Numbered(new QLineEdit, kFolderId)),
-      shutdown_(Numbered(new QCheckBox(QStringLiteral("Power off the computer when all downloads have ended")),
-                         kShutdownId)),
+      shutdown_(
+          Numbered(new QCheckBox(QStringLiteral("Power off the computer when all downloads have ended")),
+                   kShutdownId)),
       browse_(Numbered(new QPushButton(QStringLiteral("Browse...")), kBrowseId)),
       open_(Numbered(new QPushButton(QStringLiteral("Open")), kOpenId)) {
     auto* folderGroup = Numbered(new QGroupBox(QStringLiteral("Output folder")), kFolderGroupId);

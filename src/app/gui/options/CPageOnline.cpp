@@ -37,12 +37,13 @@ CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* p
       useTitle_(Numbered(new QCheckBox(QStringLiteral("Name files after the video title")), kUseTitleId)),
       useCache_(Numbered(new QCheckBox(QStringLiteral("Use the Internet cache")), kUseCacheId)),
       retry_(Numbered(new QLineEdit, kRetryId)) {
-    static const char* const kFormatNames[kFormatCount] = {
-        "Lowest", "Normal", "High", "HD 720p", "HD 1080p", "Mobile (3GP)"};
+    static const char* const kFormatNames[kFormatCount] = {"Lowest",  "Normal",   "High",
+                                                           "HD 720p", "HD 1080p", "Mobile (3GP)"};
 
     auto* accounts = new QHBoxLayout;
     accounts->addWidget(AccountGroup(QStringLiteral("YouTube account"), kYtGroupId, ytUser_, ytPasswd_));
-    accounts->addWidget(AccountGroup(QStringLiteral("NicoVideo account"), kNicoGroupId, nicoUser_, nicoPasswd_));
+    accounts->addWidget(
+        AccountGroup(QStringLiteral("NicoVideo account"), kNicoGroupId, nicoUser_, nicoPasswd_));
 
     auto* download = Numbered(new QGroupBox(QStringLiteral("Downloading")), kDownloadGroupId);
     auto* downloadLayout = new QVBoxLayout(download);
@@ -50,8 +51,8 @@ CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* p
     downloadLayout->addWidget(useCache_);
     auto* retryRow = new QHBoxLayout;
     retry_->setMaximumWidth(retry_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
-    retryRow->addWidget(Numbered(new QLabel(QStringLiteral("Extra attempts after a failed download:")),
-                                 kRetryLabelId));
+    retryRow->addWidget(
+        Numbered(new QLabel(QStringLiteral("Extra attempts after a failed download:")), kRetryLabelId));
     retryRow->addWidget(retry_);
     retryRow->addStretch(1);
     downloadLayout->addLayout(retryRow);

@@ -23,7 +23,8 @@ CPageVideo::CPageVideo(AppSettings& settings, UserPrompts& prompts, QWidget* par
       expand_(Numbered(new QCheckBox(QStringLiteral("Expand the frame")), kExpandId)),
       round16_(Numbered(new QCheckBox(QStringLiteral("Round to multiples of 16")), kRound16Id)) {
     static const char* const kOutputNames[kDrivers.size()] = {"X Video (xv)", "X11 (x11)", "OpenGL (gl)"};
-    auto* outputGroup = Numbered(new QGroupBox(QStringLiteral("Video output of the preview")), kOutputGroupId);
+    auto* outputGroup =
+        Numbered(new QGroupBox(QStringLiteral("Video output of the preview")), kOutputGroupId);
     auto* outputLayout = new QHBoxLayout(outputGroup);
     auto* buttons = new QButtonGroup(this);
     for (size_t i = 0; i < kDrivers.size(); ++i) {
