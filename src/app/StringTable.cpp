@@ -54,6 +54,9 @@ const QHash<int, const char*>& Table() {
         {32806, "Options"},
         {32813, "Choose the folder for downloaded videos"},
         {32814, "Output folder changed to %s"},
+        // Refused values on the options pages.
+        {61715, "Please enter an integer between %d and %d."},
+        {61720, "Enter no more than %d characters."},
         {32802, "Downloaded on"},
         {32803, "File"},
         {32811, "Open the output folder"},

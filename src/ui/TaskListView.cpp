@@ -57,6 +57,13 @@ QList<int> TaskListView::SelectedRows() const {
     return rows;
 }
 
+void TaskListView::Retranslate() {
+    // The model reads its header texts from the language on every request.
+    if (QAbstractItemModel* rows = model(); rows && rows->columnCount() > 0)
+        Q_EMIT rows->headerDataChanged(Qt::Horizontal, 0, rows->columnCount() - 1);
+    FitColumns();
+}
+
 void TaskListView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     FitColumns();

@@ -15,6 +15,8 @@ class TaskListView : public QTableView {
 
     // Selected rows, ascending.
     QList<int> SelectedRows() const;
+    // The column headers again in the current language, with their widths.
+    void Retranslate();
 
   Q_SIGNALS:
     void textDropped(const QString& text);

@@ -16,6 +16,7 @@
 #include "app/gui/HistoryList.h"
 #include "app/gui/SiteTreePanel.h"
 #include "app/gui/TaskListCommands.h"
+#include "app/gui/options/COptionsSheet.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
 #include "platform/PowerControl.h"
@@ -26,6 +27,7 @@
 #include "ui/ResourceBundle.h"
 #include "ui/SystemShell.h"
 #include "ui/TipsPanel.h"
+#include "ui/TaskListView.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"
 #include "ui/WidgetTranslation.h"
@@ -60,6 +62,7 @@ constexpr int kCmdCheckUpdates = 32771;
 constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
 constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
 constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
+constexpr int kCmdOptions = 32791;
 } // namespace
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
@@ -208,6 +211,7 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
     c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
     c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
+    c.Add(kCmdOptions, nullptr, [this] { ShowOptions(); });
     c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
     c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
     c.Add(kCmdCheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
@@ -246,9 +250,12 @@ void CTrevaloDlg::OnLanguageChanged() {
     widgets_->RetranslateStrip();
     menus_->Retranslate();
     widgets_->siteTree->Retranslate();
+    taskList_->ListView()->Retranslate();
     widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
+    update();
+    Q_EMIT languageChanged();
 }
 
 void CTrevaloDlg::OnStripButton(int number) {
@@ -386,6 +393,23 @@ void CTrevaloDlg::ChooseOutputFolder() {
     // when the window finishes initialising, and it is what the next start uses.
     settings_.OutputFolder = folder;
     taskList_->SetOutputFolder(folder);
+    if (folder != before)
+        SetStatusText(FillFormat(LoadText(32814), {folder}));
+}
+
+void CTrevaloDlg::ShowOptions() {
+    settings_.OutputFolder = widgets_->outputFolder->text();
+    const QString before = settings_.OutputFolder;
+    COptionsSheet sheet(settings_, prompts_, this);
+    if (sheet.exec() != QDialog::Accepted)
+        return;
+    // The box shows where downloads now go: the sheet's folder, cleaned and
+    // created as the worker will use it (an emptied field gives the default).
+    widgets_->outputFolder->setText(settings_.OutputFolder);
+    NormalizeOutputBox();
+    const QString folder = widgets_->outputFolder->text();
+    settings_.OutputFolder = folder;
+    taskList_->ApplyWorkerSettings(); // folder, use-title flag, retry count
     if (folder != before)
         SetStatusText(FillFormat(LoadText(32814), {folder}));
 }

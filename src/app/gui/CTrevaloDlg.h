@@ -79,6 +79,10 @@ class CTrevaloDlg : public QDialog {
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
 
+  Q_SIGNALS:
+    // Message 5031: the language changed and the window shows it.
+    void languageChanged();
+
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -106,6 +110,7 @@ class CTrevaloDlg : public QDialog {
     void OpenHelp();
     void OpenOutputFolder();
     void ChooseOutputFolder();
+    void ShowOptions();
     void NormalizeOutputBox();
     void ShowTaskContextMenu(const QPoint& pos);
     void ShowHistoryContextMenu(const QPoint& globalPos);

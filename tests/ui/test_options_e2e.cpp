@@ -1,0 +1,130 @@
+// The options sheet and the German main window on a real X display (its own
+// Xvfb, xcb platform), saved as pictures; no text of a page may be cut off,
+// in English or in German.
+#include "app/IniFile.h"
+#include "app/Localization.h"
+#include "app/gui/MainWindowWidgets.h"
+#include "app/gui/options/COptionsSheet.h"
+#include "support/XvfbDisplay.h"
+#include "ui/MainWindowFixture.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QWindow>
+
+namespace {
+XvfbDisplay* g_display = nullptr;
+
+// Xvfb must run before the application object connects to it.
+class XvfbEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        g_display = new XvfbDisplay;
+        QString error;
+        ASSERT_TRUE(g_display->Start(&error)) << error.toStdString();
+        qputenv("DISPLAY", g_display->Name().toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    void TearDown() override {
+        delete g_display;
+        g_display = nullptr;
+    }
+};
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+bool SaveScreenshot(QWidget& window, const QString& name) {
+    const QString folder =
+        qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    const QString path = folder + QLatin1Char('/') + name;
+    return window.grab().save(path) && QFileInfo(path).size() > 0;
+}
+
+// Labels and buttons of `page` narrower than their text needs.
+QStringList CutTexts(QWidget* page) {
+    QStringList cut;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else
+            continue;
+        if (w->isVisibleTo(page) && w->width() < w->sizeHint().width())
+            cut << text;
+    }
+    return cut;
+}
+
+int LanguageCommand(const CTrevaloDlg& window, const QString& code) {
+    const QString name = IniFile(LanguageFolder() + QStringLiteral("/lang_") + code + QStringLiteral(".ini"))
+                             .GetString(QStringLiteral("General"), QStringLiteral("language"));
+    for (QAction* popup : window.Widgets().menuBar->actions())
+        if (popup->menu())
+            for (QMenu* menu : popup->menu()->findChildren<QMenu*>())
+                for (QAction* item : menu->actions())
+                    if (item->text() == name)
+                        return item->data().toInt();
+    return 0;
+}
+} // namespace
+
+class OptionsE2E : public MainWindowFixture {
+  protected:
+    void TearDown() override {
+        Settings().LangID = QStringLiteral("en");
+        SelectLanguage(QStringLiteral("en"));
+        MainWindowFixture::TearDown();
+    }
+    // Shows every page of a sheet in turn; saves each as <prefix>-<page>.png
+    // when a prefix is given.
+    void ShowPages(CTrevaloDlg& window, const QString& prefix) {
+        static const char* const kNames[] = {"general", "online", "audio", "video"};
+        COptionsSheet sheet(Settings(), prompts_, &window);
+        sheet.show();
+        ASSERT_TRUE(WaitForGui([&] { return sheet.windowHandle() && sheet.windowHandle()->isExposed(); }));
+        for (int i = 0; i < 4; ++i) {
+            sheet.Tabs()->setCurrentIndex(i);
+            QApplication::processEvents();
+            EXPECT_EQ(CutTexts(sheet.Tabs()->widget(i)), QStringList()) << kNames[i];
+            if (!prefix.isEmpty())
+                EXPECT_TRUE(
+                    SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
+        }
+        sheet.reject();
+    }
+};
+
+TEST_F(OptionsE2E, OptionsPagesShowEveryTextWhole) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    Settings().YTUser = QStringLiteral("viewer");
+    Settings().YTPasswd = QStringLiteral("secret");
+    Settings().RetryTimes = 3;
+    Settings().OUT_VOLUME = -6;
+    Settings().Fit2Width = 1;
+    Settings().ExpandSize = 1;
+    CTrevaloDlg& window = Open();
+    ShowPages(window, QStringLiteral("options-"));
+    ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(window, QStringLiteral("ja"))));
+    ShowPages(window, QString());
+}
+
+TEST_F(OptionsE2E, MainWindowInGerman) {
+    // Started in German, so the texts set when the window opens are German too.
+    Settings().LangID = QStringLiteral("de");
+    SelectLanguage(Settings().LangID);
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    window.TaskList()->AddUrlTask(Address(QStringLiteral("jNQXAC9IVRw")));
+    window.OnStripButton(20); // the site panel, too
+    EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("german.png")));
+    ShowPages(window, QStringLiteral("options-de-"));
+}
