@@ -78,8 +78,8 @@ SiteTreePanel::SiteTreePanel(ResourceBundle& bundle, SqliteConnection* history, 
     footer_ = new ImageButtonStrip(this);
     WidgetTranslation::SetCtrlId(footer_, kFooterStripId);
     footer_->SetMargins(2, 2, 3, 1);
-    footer_->AddButton(kOutputFolderButton, QSize(96, 19), 96);
-    footer_->AddButton(kOptionsButton, QSize(73, 19), 73);
+    footer_->AddButton(kOutputFolderButton, QSize(80, 19), 1);
+    footer_->AddButton(kOptionsButton, QSize(80, 19), 1);
     for (int number : {kOutputFolderButton, kOptionsButton})
         footer_->Button(number)->setIconSize(QSize(14, 14));
     footer_->Button(kOutputFolderButton)->setIcon(bundle_.Icon(kFolderIcon));
