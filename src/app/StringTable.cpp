@@ -73,6 +73,14 @@ const QHash<int, const char*>& Table() {
         {254, "You are using the latest version."},
         {255, "Your version: %s"},
         {256, "A new version is available. Download it from the home page:"},
+        // Tool tips of the preview panel's buttons.
+        {32960, "Start the range here"},
+        {32961, "End the range here"},
+        {32962, "Play"},
+        {32963, "Pause"},
+        {32964, "Stop"},
+        {32965, "Go to the start of the range"},
+        {32966, "Go to the end of the range"},
     };
     return table;
 }

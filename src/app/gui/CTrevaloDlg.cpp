@@ -14,6 +14,8 @@
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/SiteCountsPanel.h"
 #include "app/gui/TaskListCommands.h"
+#include "app/gui/preview/CPreviewPanel.h"
+#include "app/gui/preview/PreviewWiring.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
 #include "platform/PowerControl.h"
@@ -94,6 +96,8 @@ void CTrevaloDlg::OnInitDialog() {
     LoadAccelerators();
     LogInfo("CTrevaloDlg", "List control initialized.");
     widgets_->outputFolder->setText(settings_.OutputFolder);
+    preview_ = new CPreviewPanel(bundle_, settings_, this);
+    widgets_->SetPreviewPanel(preview_);
     LogInfo("CTrevaloDlg", "Panel preview initialized.");
     LogInfo("CTrevaloDlg", "HTML tips initialized.");
 
@@ -111,6 +115,8 @@ void CTrevaloDlg::OnInitDialog() {
         ending_ = true;
         done(QDialog::Accepted);
     });
+    ConnectPreviewToTaskList(*preview_, *taskList_);
+    previewPlaying = [this] { return preview_->State() != CPreviewPanel::Stopped; };
     taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(taskList_->View(), &QWidget::customContextMenuRequested, this, &CTrevaloDlg::ShowTaskContextMenu);
 
@@ -233,6 +239,7 @@ void CTrevaloDlg::OnLanguageChanged() {
     widgets_->RetranslateStrip();
     menus_->Retranslate();
     widgets_->siteTree->Retranslate();
+    preview_->Retranslate();
     widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
@@ -364,6 +371,7 @@ bool CTrevaloDlg::CloseWindow() {
         return false;
     settings_.Save();
     SavePlacement();
+    preview_->StopPlayback();
     ending_ = true;
     done(QDialog::Accepted);
     return true;

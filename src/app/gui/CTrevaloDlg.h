@@ -16,6 +16,7 @@
 
 class AppSettings;
 class CommandTable;
+class CPreviewPanel;
 class DownloadTaskList;
 class FramelessFrame;
 class MainWindowMenus;
@@ -43,6 +44,8 @@ class CTrevaloDlg : public QDialog {
     // Whether the start-up update check may run; replaceable so a test
     // decides instead of the machine's network state.
     std::function<bool()> connectionAvailable;
+    // Whether the preview plays (or is paused); removing rows waits for it.
+    std::function<bool()> previewPlaying = [] { return false; };
 
     // Message 5025: a button of the title-area strip was pressed.
     void OnStripButton(int number);
@@ -60,6 +63,7 @@ class CTrevaloDlg : public QDialog {
     DownloadTaskList* TaskList() const { return taskList_.get(); }
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
+    CPreviewPanel* Preview() const { return preview_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -101,6 +105,7 @@ class CTrevaloDlg : public QDialog {
     CommandTable* commands_ = nullptr;
     std::unique_ptr<MainWindowMenus> menus_;
     std::unique_ptr<DownloadTaskList> taskList_;
+    CPreviewPanel* preview_ = nullptr;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
     bool initialized_ = false;

@@ -40,12 +40,14 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
         for (const QString& path : paths)
             AddLocalFile(path);
     });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                const bool selected =
-                    current.isValid() && view_->selectionModel()->isRowSelected(current.row());
-                Q_EMIT showTaskInPreviewRequested(selected ? current.row() : -1);
-            });
+    // A row counts once it is both selected and current, whichever came first.
+    const auto reportCurrent = [this] {
+        const QModelIndex current = view_->selectionModel()->currentIndex();
+        const bool selected = current.isValid() && view_->selectionModel()->isRowSelected(current.row());
+        Q_EMIT showTaskInPreviewRequested(selected ? current.row() : -1);
+    };
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, reportCurrent);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, reportCurrent);
 }
 
 DownloadTaskList::~DownloadTaskList() {
@@ -200,6 +202,9 @@ void DownloadTaskList::FillRowCells(int row, const DownloadTask& task) {
 bool DownloadTaskList::RemoveRows(QList<int> rows) {
     if (downloading_)
         return false;
+    for (int row : rows)
+        if (DownloadTask* task = model_->Task(row))
+            Q_EMIT taskAboutToBeRemoved(task);
     model_->RemoveTaskRows(std::move(rows));
     RefreshToolbar();
     return true;
@@ -208,6 +213,8 @@ bool DownloadTaskList::RemoveRows(QList<int> rows) {
 bool DownloadTaskList::RemoveAll() {
     if (downloading_)
         return false;
+    for (int row = 0; row < model_->TaskCount(); ++row)
+        Q_EMIT taskAboutToBeRemoved(model_->Task(row));
     model_->RemoveAllTasks();
     RefreshToolbar();
     return true;
@@ -321,6 +328,14 @@ void DownloadTaskList::ShowTaskInPreview() {
     const QList<int> selected = SelectedRows();
     if (selected.size() == 1)
         Q_EMIT showTaskInPreviewRequested(selected.first());
+}
+
+void DownloadTaskList::RewriteSelectedDuration() {
+    const QList<int> selected = SelectedRows();
+    if (selected.isEmpty())
+        return;
+    if (const DownloadTask* task = model_->Task(selected.first()))
+        model_->SetCellText(selected.first(), TaskListModel::DurationColumn, TaskListText::Duration(*task));
 }
 
 void DownloadTaskList::SetStatusText(const QString& text) {

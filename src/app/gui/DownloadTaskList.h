@@ -85,6 +85,9 @@ class DownloadTaskList : public QObject {
     void PasteFromClipboard();
     // When exactly one row is selected, asks for its task in the preview.
     void ShowTaskInPreview();
+    // The preview moved the marks: the first selected row's duration cell
+    // shows the new range.
+    void RewriteSelectedDuration();
     QString StatusText() const { return statusText_; }
 
     // ---- seams ----
@@ -97,6 +100,7 @@ class DownloadTaskList : public QObject {
     void historyInserted();                      // the site tree recounts
     void showSiteTreeRequested();
     void showTaskInPreviewRequested(int row);
+    void taskAboutToBeRemoved(DownloadTask* task); // before any removal destroys it
     void playTaskRequested(int row); // show in the preview and start playback
     void bringTaskListToFront();
     void quitRequested(); // after power-off

@@ -46,6 +46,8 @@ class MainWindowWidgets {
 
     // Puts the task list's view into the body.
     void SetTaskView(QWidget* view);
+    // Puts the preview panel above the tips.
+    void SetPreviewPanel(QWidget* panel);
     // Reloads the strip's and the logo's pictures (language change, window
     // state change).
     void ReloadImages(bool maximized);
@@ -70,6 +72,7 @@ class MainWindowWidgets {
     QToolButton* siteTreeHandle = nullptr;
     QVBoxLayout* taskArea = nullptr;
     TipsPanel* tips = nullptr;
+    QVBoxLayout* previewArea = nullptr; // the side column: preview, then tips
     QLabel* outputFolderLabel = nullptr;
     QLineEdit* outputFolder = nullptr;
     QToolButton* chooseFolder = nullptr;
