@@ -56,7 +56,14 @@ class MainWindowFixture : public SimulatorSuite {
         window_->connectionAvailable = [connected] { return connected; };
         window_->show();
         window_->activateWindow();
-        EXPECT_TRUE(WaitForGui([&] { return window_->IsInitialized() && window_->isActiveWindow(); }));
+        // A dialog the start-up opens (the update check's) may take the
+        // activation before the window itself gets it.
+        EXPECT_TRUE(WaitForGui([&] {
+            QWidget* active = QApplication::activeWindow();
+            while (active && active != window_.get())
+                active = active->parentWidget();
+            return window_->IsInitialized() && active;
+        }));
         return *window_;
     }
 
