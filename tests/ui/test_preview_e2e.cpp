@@ -238,12 +238,15 @@ TEST_F(PreviewPanelE2E, ButtonsFollowTheShownTask) {
 }
 
 TEST_F(PreviewPanelE2E, PlayerThatIgnoresTheInterruptIsKilledWithinTheBound) {
-    SetMPlayerPathOverride(WriteScriptTool(Path("stuck-mplayer"), "trap '' INT\nwhile :; do sleep 1; done"));
+    const QString ready = Path("trap-set");
+    SetMPlayerPathOverride(WriteScriptTool(Path("stuck-mplayer"), "trap '' INT\ntouch '" + ready.toUtf8() +
+                                                                      "'\nwhile :; do sleep 1; done"));
     DownloadTask task = LocalTask(0, 60000);
     panel_->ShowTask(&task);
     panel_->Play(1);
     ASSERT_EQ(panel_->State(), CPreviewPanel::Playing);
     const qint64 pid = panel_->PlayerProcessId();
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(ready); })); // it ignores SIGINT from now on
     QElapsedTimer clock;
     clock.start();
     panel_->StopPlayback();

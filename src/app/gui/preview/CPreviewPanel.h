@@ -35,7 +35,6 @@ class CPreviewPanel : public QWidget {
     enum PlayState { Stopped = 0, Paused = 1, Playing = 2 };
     enum Button { MarkInHere = 0, MarkOutHere, PlayButton, PauseButton, StopButton, GoToIn, GoToOut };
     static constexpr int kVideoAreaId = 1005;
-    static constexpr int kPollTimerId = 55;
     static constexpr int kPollIntervalMs = 10;
     static constexpr int kStopWaitMs = 3000;
     // The size that gives the video area mplayer's 320x240 picture.
