@@ -287,18 +287,23 @@ TEST_F(PreviewMainWindowE2E, SelectedFilePlaysInTheWindowAndNoPlayerOutlivesIt) 
     DoubleClickRow(0);
     ASSERT_EQ(preview.State(), CPreviewPanel::Playing);
     EXPECT_TRUE(window.previewPlaying());
-    ASSERT_TRUE(WaitForGui([&] { return preview.Slider()->Position() >= 3; }));
-    const QRect video(preview.VideoWindow()->mapTo(&window, QPoint(0, 0)), preview.VideoWindow()->size());
-    ASSERT_TRUE(WaitForGui([&] { return DistinctColours(window, video) >= 8; })) << "no frame drawn";
-    EXPECT_TRUE(SaveServerPicture(window, QStringLiteral("preview.png")));
+    // Playing, a click on the bar seeks there.
+    CPreviewSlider& bar = *preview.Slider();
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.width() * 3 / 5, 7));
+    ASSERT_TRUE(WaitForGui([&] { return bar.Position() >= 61; }));
 
     // The range end set here is the new duration of the row.
     const QString before = Rows()->index(0, 2).data().toString();
     QTest::mouseClick(preview.Buttons()->Button(CPreviewPanel::MarkOutHere), Qt::LeftButton);
-    ASSERT_GT(task->markOutMs, 0);
+    ASSERT_GE(task->markOutMs, 36600);
     ASSERT_LT(task->markOutMs, 60000);
     EXPECT_NE(Rows()->index(0, 2).data().toString(), before);
     EXPECT_EQ(Rows()->index(0, 2).data().toString(), TaskListText::Duration(*task));
+
+    ASSERT_TRUE(WaitForGui([&] { return bar.Position() >= 3 && bar.Position() < 60; }));
+    const QRect video(preview.VideoWindow()->mapTo(&window, QPoint(0, 0)), preview.VideoWindow()->size());
+    ASSERT_TRUE(WaitForGui([&] { return DistinctColours(window, video) >= 8; })) << "no frame drawn";
+    EXPECT_TRUE(SaveServerPicture(window, QStringLiteral("preview.png")));
 
     const qint64 pid = preview.PlayerProcessId();
     ASSERT_TRUE(ProcessExists(pid));

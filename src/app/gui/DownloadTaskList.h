@@ -100,7 +100,8 @@ class DownloadTaskList : public QObject {
     void historyInserted();                      // the site tree recounts
     void showSiteTreeRequested();
     void showTaskInPreviewRequested(int row);
-    void taskAboutToBeRemoved(DownloadTask* task); // before any removal destroys it
+    // Before any removal destroys the task.
+    void taskAboutToBeRemoved(DownloadTask* task);
     void playTaskRequested(int row); // show in the preview and start playback
     void bringTaskListToFront();
     void quitRequested(); // after power-off
