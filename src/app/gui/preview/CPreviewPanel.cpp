@@ -311,10 +311,7 @@ void CPreviewPanel::EndPlayer() {
 
 void CPreviewPanel::StopPlayback() {
     KillPollTimer();
-    if (player_) {
-        EndPlayer();
-        state_ = Stopped;
-    }
+    EndPlayer();
     state_ = Stopped;
     if (video_)
         video_->hide();
