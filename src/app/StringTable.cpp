@@ -77,6 +77,14 @@ const QHash<int, const char*>& Table() {
         {254, "You are using the latest version."},
         {255, "Your version: %s"},
         {256, "A new version is available. Download it from the home page:"},
+        // Tool tips of the preview panel's buttons.
+        {32970, "Start the range here"},
+        {32971, "End the range here"},
+        {32972, "Play"},
+        {32973, "Pause"},
+        {32974, "Stop"},
+        {32975, "Go to the start of the range"},
+        {32976, "Go to the end of the range"},
     };
     return table;
 }

@@ -17,6 +17,8 @@
 #include "app/gui/SiteTreePanel.h"
 #include "app/gui/TaskListCommands.h"
 #include "app/gui/options/COptionsSheet.h"
+#include "app/gui/preview/CPreviewPanel.h"
+#include "app/gui/preview/PreviewWiring.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
 #include "platform/PowerControl.h"
@@ -102,6 +104,8 @@ void CTrevaloDlg::OnInitDialog() {
     LoadAccelerators();
     LogInfo("CTrevaloDlg", "List control initialized.");
     widgets_->outputFolder->setText(settings_.OutputFolder);
+    preview_ = new CPreviewPanel(bundle_, settings_, this);
+    widgets_->SetPreviewPanel(preview_);
     LogInfo("CTrevaloDlg", "Panel preview initialized.");
     LogInfo("CTrevaloDlg", "HTML tips initialized.");
 
@@ -120,11 +124,18 @@ void CTrevaloDlg::OnInitDialog() {
         ending_ = true;
         done(QDialog::Accepted);
     });
+    ConnectPreviewToTaskList(*preview_, *taskList_);
+    previewPlaying = [this] { return preview_->State() != CPreviewPanel::Stopped; };
     taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(taskList_->View(), &QWidget::customContextMenuRequested, this, &CTrevaloDlg::ShowTaskContextMenu);
     historyList_ = std::make_unique<HistoryList>(this);
     widgets_->SetHistoryView(historyList_->View());
     ConnectSiteTree();
+    ConnectPreviewToHistoryList(*preview_, *historyList_);
+    connect(this, &CTrevaloDlg::previewResetRequested, preview_, [this] {
+        preview_->StopPlayback();
+        preview_->ShowTask(nullptr);
+    });
 
     const VersionTriple v = ProgramVersion();
     const QString version =
@@ -251,6 +262,7 @@ void CTrevaloDlg::OnLanguageChanged() {
     menus_->Retranslate();
     widgets_->siteTree->Retranslate();
     taskList_->ListView()->Retranslate();
+    preview_->Retranslate();
     widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
@@ -441,6 +453,7 @@ bool CTrevaloDlg::CloseWindow() {
         return false;
     settings_.Save();
     SavePlacement();
+    preview_->StopPlayback();
     ending_ = true;
     done(QDialog::Accepted);
     return true;

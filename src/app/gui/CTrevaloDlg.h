@@ -17,6 +17,7 @@
 class AppSettings;
 class CommandTable;
 class DesktopShell;
+class CPreviewPanel;
 class DownloadTaskList;
 class HistoryList;
 class FramelessFrame;
@@ -46,7 +47,7 @@ class CTrevaloDlg : public QDialog {
     // Whether the start-up update check may run; replaceable so a test
     // decides instead of the machine's network state.
     std::function<bool()> connectionAvailable;
-    // Whether the preview is playing: rows are not removed meanwhile.
+    // Whether the preview plays (or is paused): rows are not removed meanwhile.
     std::function<bool()> previewPlaying;
     // The desktop the folder and page commands open things on (replaceable
     // so tests never start a file manager or a browser).
@@ -78,6 +79,7 @@ class CTrevaloDlg : public QDialog {
   public:
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
+    CPreviewPanel* Preview() const { return preview_; }
 
   Q_SIGNALS:
     // Message 5031: the language changed and the window shows it.
@@ -133,6 +135,7 @@ class CTrevaloDlg : public QDialog {
     std::unique_ptr<DownloadTaskList> taskList_;
     std::unique_ptr<HistoryList> historyList_;
     DesktopShell* shell_;
+    CPreviewPanel* preview_ = nullptr;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
     bool initialized_ = false;

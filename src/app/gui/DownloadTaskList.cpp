@@ -42,12 +42,14 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
         for (const QString& path : paths)
             AddLocalFile(path);
     });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                const bool selected =
-                    current.isValid() && view_->selectionModel()->isRowSelected(current.row());
-                Q_EMIT showTaskInPreviewRequested(selected ? current.row() : -1);
-            });
+    // A row counts once it is both selected and current, whichever came first.
+    const auto reportCurrent = [this] {
+        const QModelIndex current = view_->selectionModel()->currentIndex();
+        const bool selected = current.isValid() && view_->selectionModel()->isRowSelected(current.row());
+        Q_EMIT showTaskInPreviewRequested(selected ? current.row() : -1);
+    };
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, reportCurrent);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, reportCurrent);
 }
 
 DownloadTaskList::~DownloadTaskList() {
@@ -330,6 +332,14 @@ void DownloadTaskList::ShowTaskInPreview() {
     const QList<int> selected = SelectedRows();
     if (selected.size() == 1)
         Q_EMIT showTaskInPreviewRequested(selected.first());
+}
+
+void DownloadTaskList::RewriteSelectedDuration() {
+    const QList<int> selected = SelectedRows();
+    if (selected.isEmpty())
+        return;
+    if (const DownloadTask* task = model_->Task(selected.first()))
+        model_->SetCellText(selected.first(), TaskListModel::DurationColumn, TaskListText::Duration(*task));
 }
 
 void DownloadTaskList::SetStatusText(const QString& text) {

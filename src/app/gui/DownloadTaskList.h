@@ -86,6 +86,9 @@ class DownloadTaskList : public QObject {
     void PasteFromClipboard();
     // When exactly one row is selected, asks for its task in the preview.
     void ShowTaskInPreview();
+    // The preview moved the marks: the first selected row's duration cell
+    // shows the new range.
+    void RewriteSelectedDuration();
     QString StatusText() const { return statusText_; }
 
     // ---- seams ----
@@ -98,11 +101,11 @@ class DownloadTaskList : public QObject {
     void historyInserted();                      // the site tree recounts
     void showSiteTreeRequested();
     void showTaskInPreviewRequested(int row);
+    // Before any removal destroys the task.
+    void taskAboutToBeRemoved(DownloadTask* task);
     void playTaskRequested(int row); // show in the preview and start playback
     void bringTaskListToFront();
     void quitRequested(); // after power-off
-    // Before a removal destroys the task (a preview showing it lets go).
-    void taskAboutToBeRemoved(DownloadTask* task);
 
   protected:
     bool event(QEvent* event) override;

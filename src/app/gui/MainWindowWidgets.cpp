@@ -129,12 +129,17 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     tips = new TipsPanel;
     tips->SetPage(bundle_.Html(TipsPanel::kPageId));
     QFrame* tipsFrame = Panel(tips);
-    tipsFrame->setFixedWidth(196);
+    // The preview above the tips: its width sets the column's.
+    auto* sideColumn = new QWidget;
+    previewArea = new QVBoxLayout(sideColumn);
+    previewArea->setContentsMargins(0, 0, 0, 0);
+    previewArea->setSpacing(8);
+    previewArea->addWidget(tipsFrame, 1);
 
     row->addWidget(siteFrame_);
     row->addWidget(siteTreeHandle);
     row->addWidget(taskHost, 1);
-    row->addWidget(tipsFrame);
+    row->addWidget(sideColumn);
     return body;
 }
 
@@ -206,6 +211,12 @@ void MainWindowWidgets::ShowHistoryView(bool history) {
 
 bool MainWindowWidgets::IsHistoryViewShown() const {
     return historyPanel_ && !historyPanel_->isHidden();
+}
+
+void MainWindowWidgets::SetPreviewPanel(QWidget* panel) {
+    QFrame* frame = Panel(panel);
+    frame->setFixedSize(panel->minimumSize() + QSize(2, 2));
+    previewArea->insertWidget(0, frame);
 }
 
 void MainWindowWidgets::ReloadImages(bool maximized) {

@@ -51,6 +51,8 @@ class MainWindowWidgets {
     // Brings the history list (true) or the task list (false) to the front.
     void ShowHistoryView(bool history);
     bool IsHistoryViewShown() const;
+    // Puts the preview panel above the tips.
+    void SetPreviewPanel(QWidget* panel);
     // Reloads the strip's and the logo's pictures (language change, window
     // state change).
     void ReloadImages(bool maximized);
@@ -75,6 +77,7 @@ class MainWindowWidgets {
     QToolButton* siteTreeHandle = nullptr;
     QVBoxLayout* taskArea = nullptr;
     TipsPanel* tips = nullptr;
+    QVBoxLayout* previewArea = nullptr; // the side column: preview, then tips
     QLabel* outputFolderLabel = nullptr;
     QLineEdit* outputFolder = nullptr;
     QToolButton* chooseFolder = nullptr;
