@@ -1,9 +1,40 @@
 #include "ui/GuiTestSupport.h"
 
+#include "support/XvfbDisplay.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QWidget>
+
 QApplication& TestApp() {
     static int argc = 1;
     static char name[] = "zorv-test";
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
+}
+
+XvfbTestEnvironment::XvfbTestEnvironment() = default;
+XvfbTestEnvironment::~XvfbTestEnvironment() = default;
+
+void XvfbTestEnvironment::SetUp() {
+    display_ = std::make_unique<XvfbDisplay>();
+    QString error;
+    ASSERT_TRUE(display_->Start(&error)) << error.toStdString();
+    qputenv("DISPLAY", display_->Name().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void XvfbTestEnvironment::TearDown() {
+    display_.reset();
+}
+
+bool SaveScreenshot(QWidget& window, const QString& name) {
+    const QString folder =
+        qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    const QString path = folder + QLatin1Char('/') + name;
+    return window.grab().save(path) && QFileInfo(path).size() > 0;
 }

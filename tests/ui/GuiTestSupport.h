@@ -14,6 +14,9 @@
 #include <QUrl>
 
 #include <deque>
+#include <memory>
+
+#include <gtest/gtest.h>
 
 // The process's application object (created on first use).
 QApplication& TestApp();
@@ -56,3 +59,21 @@ class FakeShell : public DesktopShell {
     QStringList shownFiles;
     QList<QUrl> opened;
 };
+
+// Starts a private Xvfb for a whole test program; it must run before the
+// application object connects to a display.
+class XvfbDisplay;
+class XvfbTestEnvironment : public ::testing::Environment {
+  public:
+    XvfbTestEnvironment();
+    ~XvfbTestEnvironment() override;
+    void SetUp() override;
+    void TearDown() override;
+
+  private:
+    std::unique_ptr<XvfbDisplay> display_;
+};
+
+// Saves the whole window as build/screenshots/<name>, once pending layout
+// changes have been applied.
+bool SaveScreenshot(QWidget& window, const QString& name);

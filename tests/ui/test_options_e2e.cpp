@@ -18,34 +18,7 @@
 #include <QWindow>
 
 namespace {
-XvfbDisplay* g_display = nullptr;
-
-// Xvfb must run before the application object connects to it.
-class XvfbEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        g_display = new XvfbDisplay;
-        QString error;
-        ASSERT_TRUE(g_display->Start(&error)) << error.toStdString();
-        qputenv("DISPLAY", g_display->Name().toUtf8());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    void TearDown() override {
-        delete g_display;
-        g_display = nullptr;
-    }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
-
-bool SaveScreenshot(QWidget& window, const QString& name) {
-    const QString folder =
-        qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
-    QDir().mkpath(folder);
-    QApplication::sendPostedEvents();
-    QApplication::processEvents();
-    const QString path = folder + QLatin1Char('/') + name;
-    return window.grab().save(path) && QFileInfo(path).size() > 0;
-}
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 
 // Labels and buttons of `page` narrower than their text needs.
 QStringList CutTexts(QWidget* page) {

@@ -25,24 +25,7 @@
 #include <QWindow>
 
 namespace {
-XvfbDisplay* g_display = nullptr;
-
-// Xvfb must run before the application object connects to it.
-class XvfbEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        g_display = new XvfbDisplay;
-        QString error;
-        ASSERT_TRUE(g_display->Start(&error)) << error.toStdString();
-        qputenv("DISPLAY", g_display->Name().toUtf8());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    void TearDown() override {
-        delete g_display;
-        g_display = nullptr;
-    }
-};
-const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 
 // One minute of ffmpeg's test picture, made once per run.
 QString SixtySecondFile() {
