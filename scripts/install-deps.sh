@@ -14,6 +14,8 @@ PACKAGES=(
   libxcb-cursor0 libxkbcommon-x11-0 libxcb-icccm4 libxcb-keysyms1 libxcb-shape0
   # The Debian package (cpack -G DEB finds library dependencies with these).
   dpkg-dev file
+  # The embedded browser (CAPTCHA and sign-in pages).
+  qt6-webengine-dev libqt6webenginewidgets6 libqt6webenginecore6-bin
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

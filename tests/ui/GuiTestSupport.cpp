@@ -3,6 +3,8 @@
 #include "support/XvfbDisplay.h"
 
 #include <QDir>
+#include <QPixmap>
+#include <QScreen>
 #include <QFileInfo>
 #include <QWidget>
 
@@ -29,12 +31,13 @@ void XvfbTestEnvironment::TearDown() {
     display_.reset();
 }
 
-bool SaveScreenshot(QWidget& window, const QString& name) {
+bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen) {
     const QString folder =
         qEnvironmentVariable("ZORV_TEST_BINARY_DIR", QDir::currentPath()) + QStringLiteral("/screenshots");
     QDir().mkpath(folder);
     QApplication::sendPostedEvents();
     QApplication::processEvents();
     const QString path = folder + QLatin1Char('/') + name;
-    return window.grab().save(path) && QFileInfo(path).size() > 0;
+    const QPixmap picture = fromScreen ? window.screen()->grabWindow(window.winId()) : window.grab();
+    return picture.save(path) && QFileInfo(path).size() > 0;
 }

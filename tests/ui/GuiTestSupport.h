@@ -75,5 +75,6 @@ class XvfbTestEnvironment : public ::testing::Environment {
 };
 
 // Saves the whole window as build/screenshots/<name>, once pending layout
-// changes have been applied.
-bool SaveScreenshot(QWidget& window, const QString& name);
+// changes have been applied. `fromScreen` takes the pixels the display shows,
+// for windows with parts Qt does not paint itself (an embedded browser).
+bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen = false);

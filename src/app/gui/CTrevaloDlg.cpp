@@ -1,5 +1,7 @@
 #include "app/gui/CTrevaloDlg.h"
 
+#include "browser/gui/BrowserDialogs.h"
+
 #include "app/AppFolders.h"
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
@@ -111,6 +113,12 @@ void CTrevaloDlg::OnInitDialog() {
 
     taskList_ = std::make_unique<DownloadTaskList>(settings_, prompts_, power_, this);
     taskList_->SetHistoryDb(history_);
+    // A site's CAPTCHA or sign-in page opens in the browser dialog; without
+    // the browser module the user at least learns where to go.
+    taskList_->SetBrowserDialogHook([this](int code, const QString& address) {
+        if (!RunBrowserDialog(code, address, this))
+            prompts_.ShowMessage(address, UserPrompts::Icon::Information);
+    });
     widgets_->SetTaskView(taskList_->View());
     connect(taskList_.get(), &DownloadTaskList::statusTextChanged, this, &CTrevaloDlg::SetStatusText);
     connect(taskList_.get(), &DownloadTaskList::toolbarChanged, this, &CTrevaloDlg::RefreshToolbar);

@@ -9,6 +9,9 @@
 
 int main(int argc, char* argv[]) {
     IgnoreFileSizeLimitSignal();
+    // The browser dialogs' engine draws with contexts shared with the
+    // application's; this must be said before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     GuiPrompts prompts;
     SetUserPrompts(&prompts);

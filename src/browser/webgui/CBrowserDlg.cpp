@@ -1,0 +1,85 @@
+#include "browser/webgui/CBrowserDlg.h"
+
+#include "browser/webgui/CookieBridge.h"
+#include "browser/webgui/WebEngineSetup.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace {
+constexpr int kIdCancel = 2;
+const QString kYouTubeHome = QStringLiteral("http://www.youtube.com/");
+} // namespace
+
+CBrowserDlg::CBrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent)
+    : QDialog(parent), startAddress_(request.startAddress) {
+    setWindowTitle(request.caption);
+    setSizeGripEnabled(true);
+    resize(860, 640);
+
+    QWebEngineProfile* profile = DialogProfile();
+    cookies_ = new CookieBridge(profile->cookieStore(), request.exportCookies, request.importCookie, this);
+    browser_ = new QWebEngineView(this);
+    page_ = new QWebEnginePage(profile, browser_);
+    browser_->setPage(page_);
+    browser_->setProperty("ctrlId", browserCtrlId);
+    browser_->setObjectName(QStringLiteral("browser"));
+    connect(browser_, &QWebEngineView::loadFinished, this,
+            [this](bool) { OnDocumentComplete(browser_->url().toString()); });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
+    cancel->setProperty("ctrlId", kIdCancel);
+    if (!request.cancelText.isEmpty())
+        cancel->setText(request.cancelText);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(browser_, 1);
+    layout->addWidget(buttons);
+}
+
+CBrowserDlg::~CBrowserDlg() {
+    // The page belongs to the shared profile's engine: it must go before the
+    // view that shows it.
+    browser_->setPage(nullptr);
+    delete page_;
+}
+
+void CBrowserDlg::Navigate() {
+    cookies_->CopyJarToBrowser();
+    browser_->setUrl(QUrl(startAddress_));
+}
+
+CCaptchaDlg::CCaptchaDlg(const WebDialogRequest& request, QWidget* parent) : CBrowserDlg(request, 1110, parent) {}
+
+bool CCaptchaDlg::LeavesCaptcha(const QString& address) {
+    return !address.contains(QLatin1String("das_captcha")) && !address.contains(QLatin1String("about:blank")) &&
+           !address.contains(QLatin1String("javascript:"));
+}
+
+void CCaptchaDlg::OnDocumentComplete(const QString& address) {
+    if (LeavesCaptcha(address))
+        accept();
+}
+
+CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent) : CBrowserDlg(request, 1115, parent) {}
+
+bool CSignInDlg::IsHomeAfterSignIn(const QString& address) {
+    return address == kYouTubeHome || address == kYouTubeHome + QLatin1String("index?gl=US&hl=ja");
+}
+
+void CSignInDlg::OnDocumentComplete(const QString& address) {
+    if (closing_ || !IsHomeAfterSignIn(address))
+        return;
+    // The site may still be writing its cookies for the new session: give it
+    // a second, with the window still answering, before the download goes on.
+    closing_ = true;
+    QTimer::singleShot(kCloseDelayMs, this, &QDialog::accept);
+}

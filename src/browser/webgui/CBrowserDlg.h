@@ -1,0 +1,65 @@
+#pragma once
+// A modal window around an embedded browser that opens a site's page and
+// closes itself once the browser has reached the page its subclass waits for.
+// The user may close it at any time (Cancel or the window's close button).
+//
+// Threads: the window's thread only.
+
+#include "browser/webgui/WebDialogsApi.h"
+
+#include <QDialog>
+
+class CookieBridge;
+class QWebEnginePage;
+class QWebEngineView;
+
+class CBrowserDlg : public QDialog {
+    Q_OBJECT
+  public:
+    CBrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent);
+    ~CBrowserDlg() override;
+
+    QWebEngineView* Browser() const { return browser_; }
+    const QString& StartAddress() const { return startAddress_; }
+    // Opens the start address (with the jar's cookies copied in first).
+    void Navigate();
+
+  protected:
+    // Called for every page the browser has finished loading, with its address.
+    virtual void OnDocumentComplete(const QString& address) = 0;
+
+  private:
+    QString startAddress_;
+    QWebEnginePage* page_ = nullptr;
+    QWebEngineView* browser_ = nullptr;
+    CookieBridge* cookies_ = nullptr;
+};
+
+// Closes as soon as the browser shows a page that is neither the CAPTCHA page
+// nor a blank or script page.
+class CCaptchaDlg : public CBrowserDlg {
+    Q_OBJECT
+  public:
+    CCaptchaDlg(const WebDialogRequest& request, QWidget* parent);
+    // True for an address that ends the dialog.
+    static bool LeavesCaptcha(const QString& address);
+
+  protected:
+    void OnDocumentComplete(const QString& address) override;
+};
+
+// Closes one second after the browser lands on the site's home page (where
+// the sign-in hands back to).
+class CSignInDlg : public CBrowserDlg {
+    Q_OBJECT
+  public:
+    CSignInDlg(const WebDialogRequest& request, QWidget* parent);
+    static bool IsHomeAfterSignIn(const QString& address);
+    static constexpr int kCloseDelayMs = 1000;
+
+  protected:
+    void OnDocumentComplete(const QString& address) override;
+
+  private:
+    bool closing_ = false;
+};

@@ -1,0 +1,18 @@
+// The module's entry point: the program resolves it by name after loading.
+#include "browser/webgui/CBrowserDlg.h"
+#include "browser/webgui/WebEngineSetup.h"
+
+#include <memory>
+
+extern "C" Q_DECL_EXPORT int zorv_run_web_dialog(const WebDialogRequest* request) {
+    if (!request)
+        return 0;
+    PrepareWebEngine(request->connectTo);
+    std::unique_ptr<CBrowserDlg> dialog;
+    if (request->kind == WebDialogRequest::SignIn)
+        dialog = std::make_unique<CSignInDlg>(*request, request->parent);
+    else
+        dialog = std::make_unique<CCaptchaDlg>(*request, request->parent);
+    dialog->Navigate();
+    return dialog->exec() == QDialog::Accepted ? 1 : 0;
+}

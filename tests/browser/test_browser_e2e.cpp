@@ -1,0 +1,207 @@
+// The CAPTCHA and sign-in dialogs in a real browser on a real X display, with
+// the site simulator's pages: when each closes itself, and that what the
+// browser receives reaches the downloader's own requests.
+#include "browser/webgui/CBrowserDlg.h"
+#include "browser/webgui/CookieBridge.h"
+#include "browser/webgui/WebEngineSetup.h"
+#include "retrieval/DownloadMessages.h"
+#include "retrieval/HttpSession.h"
+#include "sitesim/YouTubeGates.h"
+#include "ui/MainWindowFixture.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+
+namespace {
+
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
+// The web engine shares its drawing contexts with the application's.
+const bool g_sharedContexts = (QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts), true);
+
+const QString kCaptchaPage = QStringLiteral("http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
+
+void ImportJarCookie(const QString& line) { ImportCookie(line); }
+
+// Types the simulator's word into its CAPTCHA form and sends it.
+void SolveCaptcha(QWebEngineView& view) {
+    view.page()->runJavaScript(QStringLiteral("document.querySelector('input[name=response]').value = '%1';"
+                                              "document.forms[0].submit();")
+                                   .arg(QLatin1String(YouTubeGates::kCaptchaWord)));
+}
+
+} // namespace
+
+TEST(BrowserRules, CompletionAddresses) {
+    const struct {
+        const char* address;
+        bool leavesCaptcha, signInHome;
+    } cases[] = {
+        {"http://www.youtube.com/das_captcha?next=%2Fwatch", false, false},
+        {"about:blank", false, false},
+        {"javascript:void(0)", false, false},
+        {"http://www.youtube.com/watch?v=zvCaptcha01", true, false},
+        {"http://www.youtube.com/", true, true},
+        {"http://www.youtube.com/index?gl=US&hl=ja", true, true},
+        {"http://www.youtube.com/index?gl=US&hl=en", true, false},
+        {"https://www.youtube.com/", true, false},
+        {"http://www.youtube.com/DAS_CAPTCHA", true, false}, // the tests are case-sensitive
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        EXPECT_EQ(CCaptchaDlg::LeavesCaptcha(QLatin1String(c.address)), c.leavesCaptcha);
+        EXPECT_EQ(CSignInDlg::IsHomeAfterSignIn(QLatin1String(c.address)), c.signInHome);
+    }
+}
+
+TEST(BrowserRules, HostRoutingFollowsTheDownloadersRouting) {
+    EXPECT_EQ(HostResolverRules(QStringLiteral("www.youtube.com:80:127.0.0.1:4100,"
+                                               "accounts.google.com:443:127.0.0.1:4101")),
+              QStringLiteral("MAP www.youtube.com:80 127.0.0.1:4100, MAP accounts.google.com:443 127.0.0.1:4101"));
+    // Entries for any host, or of another shape, are not routes the browser can take.
+    EXPECT_EQ(HostResolverRules(QStringLiteral("::127.0.0.1:4100,a.example:80:b.example,x:y:z:1")), QString());
+}
+
+TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
+    const struct {
+        const char* line;
+        const char* domain; // of the browser cookie; empty: bound to its origin
+        const char* origin;
+        bool httpOnly, secure;
+        qint64 expiry;
+    } cases[] = {
+        {".youtube.com\tTRUE\t/\tFALSE\t0\tcaptcha_ok\tt0k", ".youtube.com", "http://youtube.com/", false, false, 0},
+        {"#HttpOnly_www.youtube.com\tFALSE\t/watch\tTRUE\t2000000000\tLOGIN_INFO\tv=1", "",
+         "https://www.youtube.com/", true, true, 2000000000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::optional<BrowserCookie> cookie = CookieFromJarLine(QString::fromUtf8(c.line));
+        ASSERT_TRUE(cookie.has_value());
+        EXPECT_EQ(cookie->cookie.domain(), QLatin1String(c.domain));
+        EXPECT_EQ(cookie->origin.toString(), QLatin1String(c.origin));
+        EXPECT_EQ(cookie->cookie.isHttpOnly(), c.httpOnly);
+        EXPECT_EQ(cookie->cookie.isSecure(), c.secure);
+        EXPECT_EQ(cookie->cookie.isSessionCookie(), c.expiry == 0);
+        // The browser reports a host-only cookie with its host as the domain.
+        QNetworkCookie reported = cookie->cookie;
+        if (reported.domain().isEmpty())
+            reported.setDomain(cookie->origin.host());
+        EXPECT_EQ(JarLineFromCookie(reported), QString::fromUtf8(c.line));
+    }
+    for (const char* bad : {"# Netscape HTTP Cookie File", "", "a\tb\tc", ".x.com\tTRUE\t/\tFALSE\tsoon\tn\tv"})
+        EXPECT_FALSE(CookieFromJarLine(QString::fromUtf8(bad)).has_value()) << bad;
+    QNetworkCookie smuggled("n", "v\tw");
+    smuggled.setDomain(QStringLiteral(".x.com"));
+    EXPECT_EQ(JarLineFromCookie(smuggled), QString());
+    EXPECT_TRUE(JarLineFromCookie(QNetworkCookie("n", "v"), true).isEmpty()); // no domain
+}
+
+class BrowserDialogs : public MainWindowFixture {
+  protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        ClearCookies();
+        PrepareWebEngine(sim_->ConnectToValue());
+    }
+    WebDialogRequest Request(const QString& start) const {
+        WebDialogRequest request;
+        request.startAddress = start;
+        request.caption = QStringLiteral("Browser");
+        request.exportCookies = &ExportCookies;
+        request.importCookie = &ImportJarCookie;
+        return request;
+    }
+    // Runs `dialog` without blocking; every finished page load is counted.
+    void OpenDialog(CBrowserDlg& dialog) {
+        QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [this](bool) { ++loads_; });
+        dialog.open();
+        dialog.Navigate();
+    }
+    bool WaitForLoads(int count) { return WaitForGui([&] { return loads_ >= count; }, std::chrono::seconds(30)); }
+
+    int loads_ = 0;
+};
+
+TEST_F(BrowserDialogs, CaptchaDialogStaysOnTheCaptchaPageAndItsCookieReachesTheJar) {
+    CCaptchaDlg dialog(Request(QStringLiteral("about:blank")), nullptr);
+    OpenDialog(dialog);
+    ASSERT_TRUE(WaitForLoads(1));
+    EXPECT_TRUE(dialog.isVisible()) << "closed on about:blank";
+
+    dialog.Browser()->setUrl(QUrl(kCaptchaPage));
+    ASSERT_TRUE(WaitForLoads(2));
+    EXPECT_EQ(dialog.Browser()->url().toString(), kCaptchaPage);
+    EXPECT_TRUE(dialog.isVisible()) << "closed on the CAPTCHA page";
+    EXPECT_FALSE(ExportCookies().join('\n').contains(QLatin1String("captcha_ok")));
+
+    SolveCaptcha(*dialog.Browser());
+    ASSERT_TRUE(WaitForGui([&] { return !dialog.isVisible(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Browser()->url().toString(), QStringLiteral("http://www.youtube.com/watch?v=zvCaptcha01"));
+    EXPECT_TRUE(WaitForGui([] { return ExportCookies().join('\n').contains(QLatin1String("\tcaptcha_ok\t")); }));
+}
+
+TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
+    CSignInDlg dialog(Request(QStringLiteral("http://www.youtube.com/index?gl=US&hl=en")), nullptr);
+    OpenDialog(dialog);
+    ASSERT_TRUE(WaitForLoads(1));
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Had the first page started the close, it would come sooner than a
+    // second after the right page.
+    QElapsedTimer sinceHome;
+    QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [&](bool) { sinceHome.start(); });
+    dialog.Browser()->setUrl(QUrl(QStringLiteral("http://www.youtube.com/index?gl=US&hl=ja")));
+    ASSERT_TRUE(WaitForLoads(2));
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_TRUE(WaitForGui([&] { return !dialog.isVisible(); }, std::chrono::seconds(10)));
+    EXPECT_GE(sinceHome.elapsed(), CSignInDlg::kCloseDelayMs - 50);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// The whole way: the worker meets the CAPTCHA (207), the window opens the
+// browser module's dialog, the user solves it there, the worker retries with
+// the browser's cookie and the file arrives.
+TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    window.TaskList()->AddUrlTask(Address(QStringLiteral("zvCaptcha01")));
+    ASSERT_EQ(Rows()->rowCount(), 1);
+
+    // The dialog runs its own event loop inside the window's status handler:
+    // a timer drives it from there, and gives up on it after a bound.
+    bool sawCaptcha = false, screenshot = false;
+    QElapsedTimer watchdog;
+    watchdog.start();
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QWebEngineView* view = dialog ? dialog->findChild<QWebEngineView*>() : nullptr;
+        if (!view)
+            return;
+        if (watchdog.elapsed() > 60000) {
+            dialog->reject();
+            return;
+        }
+        if (sawCaptcha || view->url().toString() != kCaptchaPage || view->page()->isLoading())
+            return;
+        sawCaptcha = true;
+        // Let the page paint before it is saved.
+        QTimer::singleShot(500, view, [&, view, dialog] {
+            screenshot = SaveScreenshot(*dialog, QStringLiteral("captcha.png"), /*fromScreen=*/true);
+            SolveCaptcha(*view);
+        });
+    });
+    driver.start(50);
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                                 std::chrono::seconds(120));
+    driver.stop();
+    EXPECT_TRUE(sawCaptcha);
+    EXPECT_TRUE(screenshot);
+    ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
+}
