@@ -78,9 +78,8 @@ QList<int> DownloadTaskList::SelectedRows() const {
 void DownloadTaskList::CreateWorker() {
     if (worker_)
         return;
-    LogInfo(kCategory, "Creating online video downloader...");
+    // The window logs the start-up steps around this call.
     worker_ = std::make_shared<DownloadWorker>(target_.get());
-    LogInfoW(kCategory, QStringLiteral("Setting YouTube output folder: [%1]...").arg(settings_.OutputFolder));
     ApplyWorkerSettings();
 }
 
