@@ -202,12 +202,13 @@ void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_p
         res.status = 200;
     }
     res.set_header("Accept-Ranges", Has(fault, "norange") ? "none" : "bytes");
-    if (!Has(fault, "lastmodified")) {
+    if (!Has(fault, "lastmodified") && !Has(fault, "novalidator")) {
         const QString tag = Has(fault, "newtag") ? QString("\"zv-%1-%2\"").arg(size).arg(attempt)
                                                  : QString("\"zv-%1\"").arg(size);
         res.set_header("ETag", tag.toStdString());
     }
-    res.set_header("Last-Modified", kLastModified);
+    if (!Has(fault, "novalidator"))
+        res.set_header("Last-Modified", kLastModified);
 
     // Where this attempt's body ends early, counted in bytes of the file.
     qint64 cutAt = -1;

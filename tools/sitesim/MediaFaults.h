@@ -19,6 +19,7 @@
 //   norange         Range is ignored: always 200 with the whole file
 //   newtag          every answer carries another ETag
 //   lastmodified    Last-Modified as the only validator (no ETag)
+//   novalidator     neither ETag nor Last-Modified
 //
 // Without norange a request with "Range: bytes=N-" gets 206 with the rest
 // of the file and "Content-Range: bytes N-LAST/SIZE". Every answer carries
