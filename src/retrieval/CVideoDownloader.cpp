@@ -255,7 +255,7 @@ int CVideoDownloader::GetFLVFile(const QString& address, const QString& temporar
 }
 
 QString CVideoDownloader::OpenMedia(const QString& address, quint64 from, MediaResult& result,
-                                   std::unique_ptr<TransportResponse>& response) {
+                                    std::unique_ptr<TransportResponse>& response) {
     const QString range = from > 0 ? QStringLiteral("Range: bytes=%1-").arg(from) : QString();
     QString current = address;
     int r = -1;
@@ -294,9 +294,11 @@ bool ContinuesFile(const TransportResponse& response, const MediaResume& resume,
         return false;
     static const QRegularExpression contentRange(QStringLiteral("^bytes\\s+(\\d+)-(\\d+)/(\\d+)$"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = contentRange.match(response.Header("Content-Range").value_or(QString()));
+    const QRegularExpressionMatch m =
+        contentRange.match(response.Header("Content-Range").value_or(QString()));
     if (!m.hasMatch() || m.captured(1).toULongLong() != resume.bytes ||
-        m.captured(3).toULongLong() != resume.totalBytes || m.captured(2).toULongLong() + 1 != resume.totalBytes)
+        m.captured(3).toULongLong() != resume.totalBytes ||
+        m.captured(2).toULongLong() + 1 != resume.totalBytes)
         return false;
     const qint64 length = response.ContentLength();
     if (length >= 0 && static_cast<quint64>(length) != resume.totalBytes - resume.bytes)
@@ -328,10 +330,11 @@ MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& 
         std::unique_ptr<TransportResponse> response;
         QString current = OpenMedia(address, from, result, response);
         if (from > 0 && !ContinuesFile(*response, *resume, current)) {
-            LogInfoW("CVideoDownloader::GetFLVFile",
-                     QStringLiteral("The server did not send the rest of the file (status %1); starting over: ")
-                             .arg(response->StatusCode()) +
-                         current);
+            LogInfoW(
+                "CVideoDownloader::GetFLVFile",
+                QStringLiteral("The server did not send the rest of the file (status %1); starting over: ")
+                        .arg(response->StatusCode()) +
+                    current);
             from = 0;
             if (response->StatusCode() == 206) {
                 // A part of something else: ask for the whole file.

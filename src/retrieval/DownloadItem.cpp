@@ -167,8 +167,8 @@ bool DownloadItem::ReserveTemporaryFile() {
 }
 
 QString DownloadItem::NameKey(const SiteExtractor& p) const {
-    return QStringList{w_.outputFolder.Get(), QString::number(w_.useTitle), p.siteName, p.title, p.videoId,
-                       p.extension}
+    return QStringList{
+        w_.outputFolder.Get(), QString::number(w_.useTitle), p.siteName, p.title, p.videoId, p.extension}
         .join(QChar(0));
 }
 

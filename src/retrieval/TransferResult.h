@@ -33,11 +33,11 @@ struct MediaResult : TransferResult {
 // they came from. The next attempt asks only for the rest, and appends it
 // only when the server sends exactly that rest of the same file.
 struct MediaResume {
-    QString path;            // the temporary file holding the bytes
-    quint64 bytes = 0;       // body bytes in it, from its start
-    quint64 totalBytes = 0;  // the first answer's length
-    QString etag;            // the first answer's validator, when it had one
-    QString lastModified;    // used when it had no ETag
-    QString address;         // where the first answer came from
+    QString path;           // the temporary file holding the bytes
+    quint64 bytes = 0;      // body bytes in it, from its start
+    quint64 totalBytes = 0; // the first answer's length
+    QString etag;           // the first answer's validator, when it had one
+    QString lastModified;   // used when it had no ETag
+    QString address;        // where the first answer came from
     bool Usable() const { return !path.isEmpty() && bytes > 0 && bytes < totalBytes; }
 };

@@ -24,7 +24,7 @@
 namespace {
 const QString kFirst = "http://www.metacafe.com/watch/1000001/sample_clip/";
 const QString kNext = "http://www.nicovideo.jp/watch/sm1002"; // a smaller file (mp4)
-const QString kFirstKey = "1000001"; // in the first clip's media path only
+const QString kFirstKey = "1000001";                          // in the first clip's media path only
 
 enum class Mode {
     Plain,     // the batch runs to its end
@@ -108,8 +108,7 @@ TEST_F(FaultMatrix, EveryFaultLeavesAWholeFileOrNoneAndTheNextClipDownloads) {
         {"cut twice", "cutat:%1:%2", 2, ""},
         {"cut, retries used up", "cutat:%1", 0, "error: Network error, can not get FLV file"},
         {"reset before headers", "resetbefore", 1, ""},
-        {"reset before headers, no retry", "resetbefore", 0,
-         "error: Recv failure: Connection reset by peer"},
+        {"reset before headers, no retry", "resetbefore", 0, "error: Recv failure: Connection reset by peer"},
         {"reset mid-body", "resetat:%1", 1, ""},
         {"no Content-Length", "nolength", 1,
          "error: Can not download the FLV file, please check your network connection."},
@@ -133,9 +132,11 @@ TEST_F(FaultMatrix, EveryFaultLeavesAWholeFileOrNoneAndTheNextClipDownloads) {
         for (int run = 0; run < Runs(); ++run) {
             const qint64 cut = RandomBetween(1, size - 2);
             const qint64 secondCut = RandomBetween(cut + 1, size - 1);
-            const QString fault =
-                QString(s.fault).replace("%1", QString::number(cut)).replace("%2", QString::number(secondCut));
-            SCOPED_TRACE(std::string(s.name) + " run " + std::to_string(run) + " fault " + fault.toStdString());
+            const QString fault = QString(s.fault)
+                                      .replace("%1", QString::number(cut))
+                                      .replace("%2", QString::number(secondCut));
+            SCOPED_TRACE(std::string(s.name) + " run " + std::to_string(run) + " fault " +
+                         fault.toStdString());
             const QString home = Path(QString("u%1").arg(runs));
             const QString out = home + "/out";
             ZorvGetRunner runner(home, *sim_);
@@ -213,8 +214,10 @@ TEST_F(FaultMatrix, EveryFaultLeavesAWholeFileOrNoneAndTheNextClipDownloads) {
             corrupt += CorruptFiles(out);
         }
     }
-    const QString summary =
-        QString("%1 runs, %2 corrupt final files, %3 leftover temp files").arg(runs).arg(corrupt).arg(leftovers);
+    const QString summary = QString("%1 runs, %2 corrupt final files, %3 leftover temp files")
+                                .arg(runs)
+                                .arg(corrupt)
+                                .arg(leftovers);
     std::printf("%s\n", summary.toUtf8().constData());
     std::fflush(stdout);
     EXPECT_EQ(corrupt, 0);

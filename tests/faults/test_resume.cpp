@@ -43,7 +43,8 @@ TEST_F(ResumeRule, OnlyTheRestOfTheSameFileIsAppended) {
         {"norange", "", false},
     };
     for (const auto& c : cases) {
-        const QString fault = QString("cutat:%1").arg(cut) + (c.fault.isEmpty() ? "" : "%2B" + c.fault); // "+" in a query is a space
+        const QString fault = QString("cutat:%1").arg(cut) +
+                              (c.fault.isEmpty() ? "" : "%2B" + c.fault); // "+" in a query is a space
         SCOPED_TRACE((fault + c.secondSuffix).toStdString());
         sim_->ClearMediaRequests();
         const QString file = Path("clip.flv.qxt");

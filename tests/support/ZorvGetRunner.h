@@ -27,8 +27,8 @@ class ZorvGetRunner {
     ZorvGetRun RunAndTerminate(const QStringList& arguments, const QString& trigger) const;
     // Runs and sends each of `signals`, one right after the other, once
     // standard output contains `trigger` `occurrences` times.
-    ZorvGetRun RunAndSignal(const QStringList& arguments, const QString& trigger, const std::vector<int>& signals,
-                            int occurrences = 1) const;
+    ZorvGetRun RunAndSignal(const QStringList& arguments, const QString& trigger,
+                            const std::vector<int>& signals, int occurrences = 1) const;
     // Routes the runs' site hosts elsewhere (a test's own loopback server).
     void SetConnectTo(const QString& value) { env_.insert("ZORV_CONNECT_TO", value); }
     // Sets a variable of the runs' environment; an empty value removes it.

@@ -41,8 +41,12 @@ bool Has(const QString& fault, const QString& name) {
 }
 
 // The server end of the connection a plain request came on, found among the
-// process's open files by its two ports; -1 when there is none (TLS).
-int ConnectionSocket(int localPort, int remotePort) {
+// process's open files by its two ports; -1 when there is none. A TLS
+// connection is never given out: bytes or a reset under the TLS layer would
+// only confuse the server's own side.
+int ConnectionSocket(bool tls, int localPort, int remotePort) {
+    if (tls)
+        return -1;
     DIR* dir = ::opendir("/proc/self/fd");
     if (!dir)
         return -1;
@@ -52,7 +56,8 @@ int ConnectionSocket(int localPort, int remotePort) {
         sockaddr_in local{}, peer{};
         socklen_t localSize = sizeof local, peerSize = sizeof peer;
         if (fd <= 2 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
-            ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 || local.sin_family != AF_INET)
+            ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0 ||
+            local.sin_family != AF_INET)
             continue;
         if (ntohs(local.sin_port) == localPort && ntohs(peer.sin_port) == remotePort) {
             found = fd;
@@ -65,8 +70,8 @@ int ConnectionSocket(int localPort, int remotePort) {
 
 // Resets the connection (the client sees "connection reset by peer"). The
 // socket stays open for the server, whose next write simply fails.
-void ResetConnection(int localPort, int remotePort) {
-    const int fd = ConnectionSocket(localPort, remotePort);
+void ResetConnection(bool tls, int localPort, int remotePort) {
+    const int fd = ConnectionSocket(tls, localPort, remotePort);
     if (fd < 0)
         return;
     const linger abort{1, 0};
@@ -124,16 +129,17 @@ QString ForRequest(const QString& fault, const httplib::Request& req) {
 
 bool AnswerInstead(const httplib::Request& req, httplib::Response& res, const QString& fault, int attempt) {
     if (const auto resets = Numbers(fault, "resetbefore"); resets && attempt < resets->value(0, 1)) {
-        ResetConnection(req.local_port, req.remote_port);
+        ResetConnection(req.ssl != nullptr, req.local_port, req.remote_port);
         res.status = 500; // only a TLS client, which cannot be reset here, sees it
         return true;
     }
     if (Has(fault, "crap")) {
-        const int fd = ConnectionSocket(req.local_port, req.remote_port);
+        const int fd = ConnectionSocket(req.ssl != nullptr, req.local_port, req.remote_port);
         if (fd >= 0) {
             // Written by hand: the server library would add a proper length.
-            const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: crap\r\n"
-                                     "Connection: close\r\n\r\nFLV";
+            const std::string head =
+                "HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\nContent-Length: crap\r\n"
+                "Connection: close\r\n\r\nFLV";
             ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
             ::shutdown(fd, SHUT_WR);
         }
@@ -197,7 +203,8 @@ void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_p
         if (!range.captured(2).isEmpty())
             last = std::min(last, std::max(from, range.captured(2).toLongLong()));
         res.status = 206;
-        res.set_header("Content-Range", QString("bytes %1-%2/%3").arg(from).arg(last).arg(size).toStdString());
+        res.set_header("Content-Range",
+                       QString("bytes %1-%2/%3").arg(from).arg(last).arg(size).toStdString());
     } else {
         res.status = 200;
     }
@@ -224,25 +231,26 @@ void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_p
     const qint64 length = last + 1 - from;
     const qint64 limit = cutAt < 0 ? length : std::clamp(cutAt - from, qint64(0), length);
     const bool slow = Has(fault, "slow");
+    const bool tls = req.ssl != nullptr;
     const int localPort = req.local_port;
     const int remotePort = req.remote_port;
-    res.set_content_provider(
-        static_cast<size_t>(length), mime,
-        [=, &stopping](size_t offset, size_t wanted, httplib::DataSink& sink) {
-            if (stopping.load())
-                return false;
-            const qint64 at = static_cast<qint64>(offset);
-            if (at >= limit) {
-                // Returning false makes the server drop the connection.
-                if (reset)
-                    ResetConnection(localPort, remotePort);
-                return false;
-            }
-            if (slow)
-                std::this_thread::sleep_for(kSlowPause);
-            const qint64 most = std::min({static_cast<qint64>(wanted), limit - at, slow ? kSlowBlock : kBlock});
-            return WriteBlock(*file, from + at, most, sink);
-        });
+    res.set_content_provider(static_cast<size_t>(length), mime,
+                             [=, &stopping](size_t offset, size_t wanted, httplib::DataSink& sink) {
+                                 if (stopping.load())
+                                     return false;
+                                 const qint64 at = static_cast<qint64>(offset);
+                                 if (at >= limit) {
+                                     // Returning false makes the server drop the connection.
+                                     if (reset)
+                                         ResetConnection(tls, localPort, remotePort);
+                                     return false;
+                                 }
+                                 if (slow)
+                                     std::this_thread::sleep_for(kSlowPause);
+                                 const qint64 most = std::min(
+                                     {static_cast<qint64>(wanted), limit - at, slow ? kSlowBlock : kBlock});
+                                 return WriteBlock(*file, from + at, most, sink);
+                             });
 }
 
 } // namespace MediaFaults

@@ -59,8 +59,8 @@ void Serve(const httplib::Request& req, httplib::Response& res, const SimContext
         SimHttp::SendPage(res, "<html><body>media file missing</body></html>", 500);
         return;
     }
-    MediaFaults::SendFile(req, res, file, file->size(), MediaLibrary::MimeType(kind).toStdString(), fault, attempt,
-                          ctx.stopping);
+    MediaFaults::SendFile(req, res, file, file->size(), MediaLibrary::MimeType(kind).toStdString(), fault,
+                          attempt, ctx.stopping);
 }
 
 } // namespace MediaResponder
