@@ -5,8 +5,10 @@
 #include "retrieval/ChunkedFileWriter.h"
 #include "retrieval/TextUtil.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -252,36 +254,99 @@ int CVideoDownloader::GetFLVFile(const QString& address, const QString& temporar
     return result.code;
 }
 
-MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& temporaryPath) {
-    MediaResult result;
+QString CVideoDownloader::OpenMedia(const QString& address, quint64 from, MediaResult& result,
+                                    std::unique_ptr<TransportResponse>& response) {
+    const QString range = from > 0 ? QStringLiteral("Range: bytes=%1-").arg(from) : QString();
     QString current = address;
+    int r = -1;
+    for (int remaining = kMediaResponses; remaining > 0; --remaining) {
+        r = RequestHTTP(current, response, result.location, QStringLiteral("GET"), std::nullopt, range);
+        if (r != 302)
+            break;
+        result.httpStatus = 302;
+        if (result.location.isEmpty())
+            throw DownloadFailure{CannotConnect(302)};
+        // Taken as sent: a relative target cannot be requested.
+        current = result.location;
+        LogInfoW("CVideoDownloader::GetFLVFile", QStringLiteral("Redirect to new location: ") + current);
+    }
+    if (r == 404)
+        result.httpStatus = 404;
+    // An error page (403, 500, ...) in place of the media file is a
+    // failed download, not a video.
+    if (r == 0) {
+        result.httpStatus = response->StatusCode();
+        if (result.httpStatus >= 400)
+            r = result.httpStatus;
+    }
+    if (r != 0)
+        throw DownloadFailure{CannotConnect(r)};
+    return current;
+}
+
+namespace {
+// True when `response` is exactly the rest of the file `resume` began: 206,
+// a Content-Range from the kept length to the end of a file of the first
+// answer's length, and the first answer's validator (or, without one, the
+// same address).
+bool ContinuesFile(const TransportResponse& response, const MediaResume& resume, const QString& address) {
+    if (response.StatusCode() != 206)
+        return false;
+    static const QRegularExpression contentRange(QStringLiteral("^bytes\\s+(\\d+)-(\\d+)/(\\d+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m =
+        contentRange.match(response.Header("Content-Range").value_or(QString()));
+    if (!m.hasMatch() || m.captured(1).toULongLong() != resume.bytes ||
+        m.captured(3).toULongLong() != resume.totalBytes ||
+        m.captured(2).toULongLong() + 1 != resume.totalBytes)
+        return false;
+    const qint64 length = response.ContentLength();
+    if (length >= 0 && static_cast<quint64>(length) != resume.totalBytes - resume.bytes)
+        return false;
+    if (!resume.etag.isEmpty())
+        return response.Header("ETag") == resume.etag;
+    if (!resume.lastModified.isEmpty())
+        return response.Header("Last-Modified") == resume.lastModified;
+    return address == resume.address;
+}
+
+MediaResume FirstAnswer(const TransportResponse& response, const QString& path, const QString& address) {
+    MediaResume resume;
+    resume.path = path;
+    resume.totalBytes = static_cast<quint64>(std::max<qint64>(response.ContentLength(), 0));
+    resume.etag = response.Header("ETag").value_or(QString());
+    resume.lastModified = response.Header("Last-Modified").value_or(QString());
+    resume.address = address;
+    return resume;
+}
+} // namespace
+
+MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& temporaryPath,
+                                         MediaResume* resume) {
+    MediaResult result;
+    bool bodyStarted = false;
     try {
+        quint64 from = resume && resume->path == temporaryPath && resume->Usable() ? resume->bytes : 0;
         std::unique_ptr<TransportResponse> response;
-        int r = -1;
-        for (int remaining = kMediaResponses; remaining > 0; --remaining) {
-            r = RequestHTTP(current, response, result.location);
-            if (r != 302)
-                break;
-            result.httpStatus = 302;
-            if (result.location.isEmpty())
-                throw DownloadFailure{CannotConnect(302)};
-            // Taken as sent: a relative target cannot be requested.
-            current = result.location;
-            LogInfoW("CVideoDownloader::GetFLVFile", QStringLiteral("Redirect to new location: ") + current);
+        QString current = OpenMedia(address, from, result, response);
+        if (from > 0 && !ContinuesFile(*response, *resume, current)) {
+            LogInfoW(
+                "CVideoDownloader::GetFLVFile",
+                QStringLiteral("The server did not send the rest of the file (status %1); starting over: ")
+                        .arg(response->StatusCode()) +
+                    current);
+            from = 0;
+            if (response->StatusCode() == 206) {
+                // A part of something else: ask for the whole file.
+                response.reset();
+                current = OpenMedia(address, 0, result, response);
+            }
         }
-        if (r == 404)
-            result.httpStatus = 404;
-        // An error page (403, 500, ...) in place of the media file is a
-        // failed download, not a video.
-        if (r == 0) {
-            result.httpStatus = response->StatusCode();
-            if (result.httpStatus >= 400)
-                r = result.httpStatus;
-        }
-        if (r != 0)
-            throw DownloadFailure{CannotConnect(r)};
+        if (resume && from == 0)
+            *resume = FirstAnswer(*response, temporaryPath, current);
         result.finalAddress = current;
-        DownloadFile(*response, temporaryPath, result);
+        bodyStarted = true;
+        DownloadFile(*response, temporaryPath, result, from);
         if (result.receivedBytes < result.totalBytes)
             throw DownloadFailure{kStoppedMediaText};
         result.code = 0;
@@ -290,6 +355,9 @@ MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& 
         SetError(failure.text);
         result.code = -1;
         result.errorText = failure.text;
+        // The kept bytes are past the end of what the server has now.
+        if (resume && result.httpStatus == 416)
+            *resume = MediaResume{};
     } catch (const TransportError& error) {
         if (StopRequested()) {
             // A stop that cut the network wait short ends like one noticed
@@ -299,34 +367,44 @@ MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& 
             SetError(kStoppedMediaText);
             result.code = -1;
             result.errorText = kStoppedMediaText;
-            return result;
+        } else {
+            ReportException("GetFlvFile", error);
+            SetError(error.message);
+            result.code = error.code;
+            result.errorText = error.message;
         }
-        ReportException("GetFlvFile", error);
-        SetError(error.message);
-        result.code = error.code;
-        result.errorText = error.message;
     } catch (const std::exception&) {
         result.code = -1;
     }
+    // An attempt that failed before any body arrived leaves the kept bytes
+    // as they were.
+    if (resume && bodyStarted && resume->path == temporaryPath)
+        resume->bytes = result.bytesOnDisk;
     return result;
 }
 
-void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& path, MediaResult& result) {
+void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& path, MediaResult& result,
+                                    quint64 resumeFrom) {
     static const char* const kFileCategory = "CVideoDownloader::DownloadFile";
     result.totalBytes = 0;
     result.receivedBytes = 0;
+    result.resumedFrom = 0;
+    result.bytesOnDisk = 0;
     ReportBytes(result);
 
     ChunkedFileWriter file(kWriteChunk);
     errno = 0;
-    if (!file.Open(path)) {
+    if (!file.Open(path, static_cast<long long>(resumeFrom))) {
         LogErrorW(kFileCategory,
                   QStringLiteral("Open file failed: %1, %2\n").arg(path, QString::number(errno)));
         throw DownloadFailure{QStringLiteral("can not create output file")};
     }
+    result.resumedFrom = resumeFrom;
+    result.bytesOnDisk = resumeFrom;
     const auto writeFailed = [&] {
         LogErrorW(kFileCategory,
                   QStringLiteral("Write file failed: %1, %2\n").arg(path, QString::number(errno)));
+        result.bytesOnDisk = static_cast<quint64>(file.Written());
         return DownloadFailure{QStringLiteral("Write file failed")};
     };
 
@@ -334,17 +412,19 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
     if (announced < 0)
         throw DownloadFailure{
             QStringLiteral("Can not download the FLV file, please check your network connection.")};
-    result.totalBytes = static_cast<quint64>(announced);
+    result.totalBytes = resumeFrom + static_cast<quint64>(announced);
+    result.receivedBytes = resumeFrom;
     ReportBytes(result);
     // A file that cannot fit fails now, not after most of it has arrived;
     // a file system that cannot reserve space simply grows the file.
     errno = 0;
-    if (announced > 0 && !file.Preallocate(announced) && (errno == ENOSPC || errno == EFBIG))
+    if (announced > 0 && !file.Preallocate(static_cast<long long>(result.totalBytes)) &&
+        (errno == ENOSPC || errno == EFBIG))
         throw writeFailed();
 
     // Progress and the stop check follow the body in whole 8192-byte blocks
     // (the last one may be short), however the reads happen to split it.
-    quint64 arrived = 0;
+    quint64 arrived = resumeFrom;
     const auto countBlock = [&](quint64 upTo) {
         result.receivedBytes = upTo;
         ReportBytes(result);
@@ -356,26 +436,34 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
         }
         result.stopped = CheckStop() != 0;
     };
-    for (;;) {
-        errno = 0;
-        char* block = file.Reserve(kReadSize);
-        if (!block)
-            throw writeFailed();
-        // A network failure propagates; the file closes.
-        const qint64 n = response.Read(block, kReadSize, kBlockSize);
-        if (n == 0) {
-            if (arrived > result.receivedBytes)
-                countBlock(arrived);
-            break;
+    try {
+        for (;;) {
+            errno = 0;
+            char* block = file.Reserve(kReadSize);
+            if (!block)
+                throw writeFailed();
+            // A network failure propagates once what arrived is written out.
+            const qint64 n = response.Read(block, kReadSize, kBlockSize);
+            if (n == 0) {
+                if (arrived > result.receivedBytes)
+                    countBlock(arrived);
+                break;
+            }
+            file.Commit(static_cast<std::size_t>(n));
+            arrived += static_cast<quint64>(n);
+            while (!result.stopped && arrived - result.receivedBytes >= static_cast<quint64>(kBlockSize))
+                countBlock(result.receivedBytes + kBlockSize);
+            if (result.stopped)
+                break;
         }
-        file.Commit(static_cast<std::size_t>(n));
-        arrived += static_cast<quint64>(n);
-        while (!result.stopped && arrived - result.receivedBytes >= static_cast<quint64>(kBlockSize))
-            countBlock(result.receivedBytes + kBlockSize);
-        if (result.stopped)
-            break;
+    } catch (const TransportError&) {
+        // The bytes that came are good: the next attempt may continue after them.
+        file.Flush();
+        result.bytesOnDisk = static_cast<quint64>(file.Written());
+        throw;
     }
     errno = 0;
     if (!file.Close())
         throw writeFailed();
+    result.bytesOnDisk = static_cast<quint64>(file.Written());
 }

@@ -59,7 +59,16 @@ class CVideoDownloader {
     // errorText (also given to the owner's SetError; an HTTP error status
     // included; a stop gives "Network error, can not get FLV file" with
     // `stopped` set); else the code of a network failure (TransportError).
-    virtual MediaResult GetFLVFile(const QString& address, const QString& temporaryPath);
+    //
+    // With `resume` (kept by the caller across the attempts of one item):
+    // when it holds bytes of this temporary file from an earlier attempt,
+    // only the rest is asked for (Range) and appended, provided the server
+    // answers 206 with that rest of a file of the same length and the same
+    // validator (ETag, else Last-Modified, else the same final address); any
+    // other answer starts the file over. On return it describes this
+    // attempt's answer and the bytes the file now holds.
+    virtual MediaResult GetFLVFile(const QString& address, const QString& temporaryPath,
+                                   MediaResume* resume = nullptr);
     // The same with the results in out-parameters; returns the code.
     int GetFLVFile(const QString& address, const QString& temporaryPath, QString& finalAddress,
                    ByteCount& totalBytes, ByteCount& receivedBytes);
@@ -88,11 +97,15 @@ class CVideoDownloader {
                             const QString& extraHeader = QString());
 
     // Copies an open response's body into the file at `path` (created or
-    // emptied), reading block by block and writing in large chunks, posting
-    // per-mille progress; a stop ends the copy with `result.stopped`. Byte
-    // counts go into `result`. Throws DownloadFailure, or TransportError
-    // when the connection fails while reading.
-    virtual void DownloadFile(TransportResponse& response, const QString& path, MediaResult& result);
+    // emptied; with `resumeFrom` the body is appended after that many bytes
+    // of the file, which stay), reading block by block and writing in large
+    // chunks, posting per-mille progress of the whole file; a stop ends the
+    // copy with `result.stopped`. Byte counts go into `result`, also when it
+    // throws (what arrived before a failure is written out). Throws
+    // DownloadFailure, or TransportError when the connection fails while
+    // reading.
+    virtual void DownloadFile(TransportResponse& response, const QString& path, MediaResult& result,
+                              quint64 resumeFrom = 0);
 
     // Logs "<label>() Exception [<code>]: <message>" for a network failure.
     static void ReportException(const char* label, const TransportError& error);
@@ -101,6 +114,10 @@ class CVideoDownloader {
     int useCache;
 
   private:
+    // Follows redirects to the media answer (with a Range line when `from` >
+    // 0); returns the address it came from. Throws DownloadFailure.
+    QString OpenMedia(const QString& address, quint64 from, MediaResult& result,
+                      std::unique_ptr<TransportResponse>& response);
     int CheckStop() const;
     bool StopRequested() const;
     void SetError(const QString& text) const;

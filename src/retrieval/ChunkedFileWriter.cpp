@@ -15,11 +15,28 @@ ChunkedFileWriter::~ChunkedFileWriter() {
         ::close(fd_);
 }
 
-bool ChunkedFileWriter::Open(const QString& path) {
+bool ChunkedFileWriter::Open(const QString& path, long long keepBytes) {
     const QByteArray native = QFile::encodeName(path);
-    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int truncate = keepBytes > 0 ? 0 : O_TRUNC;
+    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | truncate | O_CLOEXEC, 0644);
     filled_ = 0;
-    return fd_ >= 0;
+    written_ = 0;
+    if (fd_ < 0)
+        return false;
+    if (keepBytes > 0) {
+        // A file laid out in advance is longer than what arrived: the tail
+        // goes, so the file holds exactly the kept bytes.
+        if (::ftruncate(fd_, static_cast<off_t>(keepBytes)) != 0 ||
+            ::lseek(fd_, static_cast<off_t>(keepBytes), SEEK_SET) < 0) {
+            const int saved = errno;
+            ::close(fd_);
+            fd_ = -1;
+            errno = saved;
+            return false;
+        }
+        written_ = keepBytes;
+    }
+    return true;
 }
 
 bool ChunkedFileWriter::Preallocate(long long bytes) {
@@ -48,6 +65,7 @@ bool ChunkedFileWriter::Flush() {
             return false;
         }
         done += static_cast<std::size_t>(n);
+        written_ += n;
     }
     filled_ = 0;
     return true;

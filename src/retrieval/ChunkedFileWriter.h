@@ -17,8 +17,10 @@ class ChunkedFileWriter {
     ChunkedFileWriter(const ChunkedFileWriter&) = delete;
     ChunkedFileWriter& operator=(const ChunkedFileWriter&) = delete;
 
-    // Creates the file, or empties the existing one. False with errno set.
-    bool Open(const QString& path);
+    // Creates the file, or empties the existing one. With `keepBytes` the
+    // file's first bytes stay (anything after them goes) and writing
+    // continues after them. False with errno set.
+    bool Open(const QString& path, long long keepBytes = 0);
     // Reserves the file's blocks for `bytes` up front (the file system then
     // lays the file out in one go; measured faster than growing it). False
     // with errno set; ENOSPC / EFBIG mean the file cannot fit.
@@ -32,10 +34,13 @@ class ChunkedFileWriter {
     bool Flush();
     // Flushes and closes. False with errno set.
     bool Close();
+    // Bytes the file holds from its start: kept plus written out.
+    long long Written() const { return written_; }
 
   private:
     int fd_ = -1;
     std::unique_ptr<char[]> buffer_;
     std::size_t size_;
     std::size_t filled_ = 0;
+    long long written_ = 0;
 };

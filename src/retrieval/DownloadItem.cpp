@@ -34,6 +34,7 @@ void DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
     w_.currentRow = row_;
     // The previous item's temporary name is not this item's to delete.
     w_.tempPath.clear();
+    w_.resume = MediaResume{};
 
     for (;;) {
         p->GetVideoId();
@@ -59,9 +60,10 @@ void DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
             if (outcome != Outcome::Failed)
                 break;
         }
-        // A failed attempt's partial file goes now: a retry may choose
-        // another name, and must not find its own old file in the way.
-        DeleteTemporaryFiles();
+        // A failed attempt's partial file goes now (a retry may choose
+        // another name, and must not find its own old file in the way),
+        // unless the next attempt may continue it.
+        DeleteTemporaryFiles(w_.resume.Usable() ? w_.resume.path : QString());
         // A stop may have cut a network wait short before any block poll.
         w_.CheckStop();
         if (w_.stopFlag || retriesLeft_ <= 0)
@@ -92,12 +94,24 @@ void DownloadItem::AwaitDialog(QString& address, Event& done, bool& mark) {
 DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
     w_.currentTitle = p.title;
     w_.currentPageUrl = p.pageUrl;
-    if (!p.MakeFileName(w_.outputFolder, w_.useTitle, w_.finalPath, w_.tempPath))
-        return Outcome::Failed;
-    if (!ReserveTemporaryFile()) {
-        w_.PostStatus(DownloadStatus::Failed);
-        return Outcome::Failed;
+    // The file a broken attempt kept is continued under its own name, when
+    // this attempt would give the file that name too. (Naming anew would
+    // pass it by: its temporary file makes the name look taken.)
+    const QString nameKey = NameKey(p);
+    const bool continuing = w_.resume.Usable() && w_.resume.path == w_.tempPath &&
+                            created_.contains(w_.tempPath) && nameKey == keptNameKey_ &&
+                            !QFileInfo::exists(w_.finalPath);
+    if (!continuing) {
+        DeleteTemporaryFiles();
+        w_.resume = MediaResume{};
+        if (!p.MakeFileName(w_.outputFolder, w_.useTitle, w_.finalPath, w_.tempPath))
+            return Outcome::Failed;
+        if (!ReserveTemporaryFile()) {
+            w_.PostStatus(DownloadStatus::Failed);
+            return Outcome::Failed;
+        }
     }
+    keptNameKey_ = nameKey;
     const int d = w_.DownloadMedia(p.mediaUrl);
     if (d != 0) {
         w_.PostStatus(d > 0 ? DownloadStatus::MediaFailed : DownloadStatus::Failed);
@@ -152,9 +166,19 @@ bool DownloadItem::ReserveTemporaryFile() {
     return false;
 }
 
+QString DownloadItem::NameKey(const SiteExtractor& p) const {
+    return QStringList{
+        w_.outputFolder.Get(), QString::number(w_.useTitle), p.siteName, p.title, p.videoId, p.extension}
+        .join(QChar(0));
+}
+
 void DownloadItem::DeleteTemporaryFiles(const QString& keep) {
-    for (const QString& path : std::as_const(created_))
-        if (path != keep)
+    QStringList kept;
+    for (const QString& path : std::as_const(created_)) {
+        if (path == keep)
+            kept << path;
+        else
             ReleaseTemporaryFile(path, true);
-    created_.clear();
+    }
+    created_ = kept;
 }

@@ -37,12 +37,17 @@ class DownloadItem {
     // Creates the temporary file exclusively, taking the next free name
     // when another download has just taken this one.
     bool ReserveTemporaryFile();
-    // Deletes the temporary files this item made (all but `keep`).
+    // Deletes the temporary files this item made, all but `keep` (which
+    // stays recorded, so the item still deletes it in the end).
     void DeleteTemporaryFiles(const QString& keep = QString());
+
+    // What the file's name is made of (MakeFileName's inputs).
+    QString NameKey(const SiteExtractor& p) const;
 
     DownloadWorker& w_;
     const int row_;
     int retriesLeft_ = 0;
     int attemptNumber_ = 0;
     QStringList created_;
+    QString keptNameKey_; // what named the current temporary file
 };

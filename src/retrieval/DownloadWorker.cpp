@@ -291,7 +291,7 @@ void DownloadWorker::SetError(const QString& text) {
 int DownloadWorker::DownloadMedia(const QString& mediaUrl) {
     mediaAddress = mediaUrl;
     CVideoDownloader downloader(this);
-    const MediaResult result = downloader.GetFLVFile(mediaUrl, tempPath);
+    const MediaResult result = downloader.GetFLVFile(mediaUrl, tempPath, &resume);
     if (!result.finalAddress.isEmpty())
         mediaAddress = result.finalAddress;
     // A stopped download never gets its final name, even when its last

@@ -158,6 +158,8 @@ class DownloadWorker : public TransferContext, public std::enable_shared_from_th
     QString mediaAddress;
     QString finalPath;
     QString tempPath;
+    // What the current item's temporary file holds from a broken attempt.
+    MediaResume resume;
     QString lastError;
     QString captchaAddress; // set by an extractor together with status 207
     QString signInAddress;  // set by an extractor together with status 208

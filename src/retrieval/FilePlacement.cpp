@@ -4,25 +4,39 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QHash>
 
 #include <cerrno>
 #include <mutex>
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 struct InUse {
     std::mutex mutex;
-    QSet<QString> paths;
+    // Each file's descriptor holds its lock for as long as it is in use.
+    QHash<QString, int> paths;
     bool closed = false;
 };
 
 InUse& Files() {
     static InUse* files = new InUse(); // used up to the program's last moment
     return *files;
+}
+
+// Locks the regular file open at `fd` for this program; false (and closes
+// it) when another download holds it or it is not a regular file.
+bool LockTemporary(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    ::close(fd);
+    errno = EEXIST;
+    return false;
 }
 
 // Tries `to` once; true when moved. Switches `method` to the link fallback
@@ -50,28 +64,69 @@ bool CreateTemporaryFile(const QString& path) {
         errno = ECANCELED;
         return false;
     }
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (files.paths.contains(path)) {
+        errno = EEXIST;
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        if (errno != EEXIST)
+            return false;
+        // Left by a download that never ended (its program was killed):
+        // nobody holds it, so it is taken over and starts empty.
+        fd = ::open(native.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            errno = EEXIST;
+            return false;
+        }
+        if (!LockTemporary(fd))
+            return false;
+        if (::ftruncate(fd, 0) != 0) {
+            const int saved = errno;
+            ::close(fd);
+            errno = saved;
+            return false;
+        }
+    } else if (!LockTemporary(fd)) {
+        return false; // taken over by another program the moment it was made
+    }
+    files.paths.insert(path, fd);
+    return true;
+}
+
+bool TemporaryFileAbandoned(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
-    ::close(fd);
-    files.paths.insert(path);
-    return true;
+    struct stat info {};
+    const bool abandoned =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd); // ends the probe's own lock
+    return abandoned;
 }
 
 void ReleaseTemporaryFile(const QString& path, bool remove) {
     InUse& files = Files();
     std::lock_guard lock(files.mutex);
-    if (files.paths.remove(path) && remove)
+    const auto it = files.paths.find(path);
+    if (it == files.paths.end())
+        return;
+    // Deleted while still locked, so no other program takes it over first.
+    if (remove)
         ::unlink(QFile::encodeName(path).constData());
+    ::close(it.value());
+    files.paths.erase(it);
 }
 
 void RemoveTemporaryFilesInUse() {
     InUse& files = Files();
     std::lock_guard lock(files.mutex);
     files.closed = true;
-    for (const QString& path : std::as_const(files.paths))
-        ::unlink(QFile::encodeName(path).constData());
-    files.paths.clear();
+    for (auto it = files.paths.cbegin(); it != files.paths.cend(); ++it)
+        ::unlink(QFile::encodeName(it.key()).constData());
+    files.paths.clear(); // the locks end with the program
 }
 
 bool MoveWithoutReplacing(const QString& from, QString& to, MoveMethod method) {

@@ -1,6 +1,6 @@
 #pragma once
 // Putting a download's file in place without ever touching another's: the
-// temporary file is created exclusively and remembered while it is in use,
+// temporary file is created exclusively and locked while it is in use,
 // and the finished file is moved to its final name without replacing one.
 //
 // Threads: every function may be called from any thread; the record of the
@@ -8,9 +8,16 @@
 
 #include <QString>
 
-// Creates `path` exclusively (it must not exist) and records it as in use.
-// False with errno set (EEXIST: another download has that name).
+// Creates `path` exclusively and records it as in use, holding a lock on it
+// (flock) until it is released, so other programs see it is in use. A file
+// of that name that nobody holds (its download's program was killed) is
+// taken over and emptied. False with errno set (EEXIST: another download
+// has that name).
 bool CreateTemporaryFile(const QString& path);
+
+// True when `path` is a temporary file no download holds: one a killed
+// program left behind. Its name is free again.
+bool TemporaryFileAbandoned(const QString& path);
 
 // Forgets a temporary file created above; deletes it when `remove` is set.
 void ReleaseTemporaryFile(const QString& path, bool remove);

@@ -1,6 +1,7 @@
 #include "retrieval/TextUtil.h"
 
 #include "platform/ParseUrl.h"
+#include "retrieval/FilePlacement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -215,10 +216,12 @@ QString MakeUniquePath(const QString& folder, const QString& name, const QString
             i == 0 ? name : name + QLatin1Char('_') + QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
         const QString candidate = folder + QLatin1Char('/') + base + QLatin1Char('.') + extension;
         // A name whose temporary file exists belongs to a download still
-        // running (maybe in another program run).
+        // running (maybe in another program run), unless nobody holds it.
         const QFileInfo info(candidate);
         const QFileInfo temporary(candidate + QLatin1String(kTemporarySuffix));
-        if (!info.exists() && !info.isSymLink() && !temporary.exists() && !temporary.isSymLink())
+        const bool temporaryFree =
+            (!temporary.exists() && !temporary.isSymLink()) || TemporaryFileAbandoned(temporary.filePath());
+        if (!info.exists() && !info.isSymLink() && temporaryFree)
             return candidate;
     }
     return QString();

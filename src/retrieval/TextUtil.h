@@ -46,8 +46,9 @@ void EnsureFolder(const QString& path);
 inline constexpr const char* kTemporarySuffix = ".qxt";
 
 // The first of "folder/name.ext", "folder/name_001.ext" ... "_999" that does
-// not exist and whose temporary file (".qxt" appended) does not exist either
-// (the folder is created first). Empty when all 1000 are taken:
+// not exist and whose temporary file (".qxt" appended) does not exist either,
+// or is one a killed program left (FilePlacement.h); the folder is created
+// first. Empty when all 1000 are taken:
 // handing back an existing file would let the caller overwrite it.
 QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension);
 

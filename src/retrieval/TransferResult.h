@@ -24,4 +24,20 @@ struct PageResult : TransferResult {
 struct MediaResult : TransferResult {
     quint64 totalBytes = 0;
     quint64 receivedBytes = 0;
+    quint64 resumedFrom = 0; // body bytes the file already held from an earlier attempt
+    quint64 bytesOnDisk = 0; // body bytes the file holds now, counted from its start
+};
+
+// What a media download that broke leaves for the next attempt of its item:
+// the bytes already in the temporary file and what identified the answer
+// they came from. The next attempt asks only for the rest, and appends it
+// only when the server sends exactly that rest of the same file.
+struct MediaResume {
+    QString path;           // the temporary file holding the bytes
+    quint64 bytes = 0;      // body bytes in it, from its start
+    quint64 totalBytes = 0; // the first answer's length
+    QString etag;           // the first answer's validator, when it had one
+    QString lastModified;   // used when it had no ETag
+    QString address;        // where the first answer came from
+    bool Usable() const { return !path.isEmpty() && bytes > 0 && bytes < totalBytes; }
 };

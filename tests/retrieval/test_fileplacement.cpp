@@ -1,5 +1,5 @@
 // Putting a finished file in place: the temporary file is created
-// exclusively, a name whose temporary file exists is taken, and the move
+// exclusively, a name whose temporary file is in use is taken, and the move
 // never replaces a file on either of its paths. Names keep page text as text.
 
 #include "retrieval/FilePlacement.h"
@@ -55,6 +55,19 @@ TEST_F(FilePlacementTest, TemporaryFileIsExclusiveAndItsNameIsTaken) {
     WriteFile("out/foreign.flv.qxt", "x");
     ReleaseTemporaryFile(Path("out/foreign.flv.qxt"), true);
     EXPECT_TRUE(QFileInfo::exists(Path("out/foreign.flv.qxt")));
+}
+
+// A temporary file nobody holds was left by a killed program: its name is
+// free, and the next download takes the file over from its start.
+TEST_F(FilePlacementTest, AnAbandonedTemporaryFileIsTakenOver) {
+    const QString left = WriteFile("out/left.flv.qxt", "partial bytes");
+    EXPECT_TRUE(TemporaryFileAbandoned(left));
+    EXPECT_EQ(MakeUniquePath(Path("out"), "left", "flv"), Path("out/left.flv"));
+    ASSERT_TRUE(CreateTemporaryFile(left));
+    EXPECT_EQ(ReadFile(left), QByteArray());
+    EXPECT_FALSE(TemporaryFileAbandoned(left)); // held now
+    EXPECT_EQ(MakeUniquePath(Path("out"), "left", "flv"), Path("out/left_001.flv"));
+    ReleaseTemporaryFile(left, true);
 }
 
 TEST_F(FilePlacementTest, PlaceholdersInATitleStayText) {

@@ -40,16 +40,20 @@ ZorvGetRun ZorvGetRunner::RunAndTerminate(const QStringList& arguments, const QS
 }
 
 ZorvGetRun ZorvGetRunner::RunAndSignal(const QStringList& arguments, const QString& trigger,
-                                       const std::vector<int>& signals) const {
+                                       const std::vector<int>& signals, int occurrences) const {
     QProcess process;
     StartZorvGet(process, env_, arguments);
     QByteArray out;
-    while (!out.contains(trigger.toUtf8()) && process.waitForReadyRead(30000))
+    while (out.count(trigger.toUtf8()) < occurrences && process.waitForReadyRead(30000))
         out += process.readAllStandardOutput();
     QElapsedTimer sinceSignal;
     sinceSignal.start();
+    // A program that ended before the trigger has no id any more: kill(0)
+    // would signal this test's own process group.
+    const pid_t pid = static_cast<pid_t>(process.processId());
     for (int signal : signals)
-        ::kill(static_cast<pid_t>(process.processId()), signal);
+        if (pid > 0)
+            ::kill(pid, signal);
     ZorvGetRun run;
     const bool finished = process.waitForFinished(30000);
     run.msAfterSignal = sinceSignal.elapsed();

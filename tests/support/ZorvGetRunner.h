@@ -26,11 +26,18 @@ class ZorvGetRunner {
     // Runs and sends SIGTERM once standard output contains `trigger`.
     ZorvGetRun RunAndTerminate(const QStringList& arguments, const QString& trigger) const;
     // Runs and sends each of `signals`, one right after the other, once
-    // standard output contains `trigger`.
+    // standard output contains `trigger` `occurrences` times.
     ZorvGetRun RunAndSignal(const QStringList& arguments, const QString& trigger,
-                            const std::vector<int>& signals) const;
+                            const std::vector<int>& signals, int occurrences = 1) const;
     // Routes the runs' site hosts elsewhere (a test's own loopback server).
     void SetConnectTo(const QString& value) { env_.insert("ZORV_CONNECT_TO", value); }
+    // Sets a variable of the runs' environment; an empty value removes it.
+    void SetEnvironment(const QString& name, const QString& value) {
+        if (value.isEmpty())
+            env_.remove(name);
+        else
+            env_.insert(name, value);
+    }
     // Writes a value into the program's settings file before a run.
     void SetSetting(const QString& key, const QVariant& value) const;
     QString DataFolder() const;

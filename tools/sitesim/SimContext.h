@@ -5,6 +5,7 @@
 // the switches are guarded by a mutex because any server thread reads them
 // while the controlling thread may set them.
 
+#include "sitesim/MediaFaults.h"
 #include "sitesim/MediaLibrary.h"
 #include "sitesim/SimCatalogue.h"
 
@@ -36,6 +37,8 @@ class SimContext {
     const QString sessionToken;
     // Set by Stop so slow media bodies end instead of holding the shutdown.
     std::atomic<bool> stopping{false};
+    // Every media request, for the faults that count attempts and for tests.
+    mutable MediaRequestLog mediaRequests;
 
     QString PublishedVersion() const;
     void SetPublishedVersion(const QString& version);

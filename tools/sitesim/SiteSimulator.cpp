@@ -254,3 +254,12 @@ void SiteSimulator::SetMediaFault(const QString& fault) {
     if (context_)
         context_->SetMediaFault(fault);
 }
+
+std::vector<MediaRequest> SiteSimulator::MediaRequests() const {
+    return context_ ? context_->mediaRequests.All() : std::vector<MediaRequest>();
+}
+
+void SiteSimulator::ClearMediaRequests() {
+    if (context_)
+        context_->mediaRequests.Clear();
+}

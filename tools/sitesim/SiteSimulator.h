@@ -71,6 +71,10 @@ class SiteSimulator {
     void SetPublishedVersion(const QString& version);
     void SetVersionFile(VersionFileMode mode);
     void SetMediaFault(const QString& fault);
+    // The media requests so far (path and Range header), oldest first; the
+    // faults that count attempts count from the last clear.
+    std::vector<MediaRequest> MediaRequests() const;
+    void ClearMediaRequests();
 
     // Every host name the simulator answers for.
     static QStringList HostNames();

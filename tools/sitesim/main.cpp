@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
         "update-file", "Version file form: gerneral (default), general, 404, empty.", "FORM", "gerneral");
     const QCommandLineOption fault("fault",
                                    "Fault for every media reply: slow, cut, nolength, 404, "
-                                   "redirect3, redirect10.",
+                                   "redirect3, redirect10, or one of the README's fault matrix.",
                                    "NAME");
     const QCommandLineOption httpPort("http-port", "Plain HTTP port (default: any free).", "PORT", "0");
     const QCommandLineOption httpsPort("https-port", "HTTPS port (default: any free).", "PORT", "0");
