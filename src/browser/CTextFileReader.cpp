@@ -1,5 +1,9 @@
 #include "browser/CTextFileReader.h"
 
+#include <QStringEncoder>
+
+#include <utility>
+
 CTextFileReader::CTextFileReader(const QString& path) : file_(path) {
     if (!file_.open(QIODevice::ReadOnly))
         return;
@@ -33,22 +37,39 @@ bool CTextFileReader::ReadBlock() {
         return false;
     char block[kBlockSize];
     const qint64 got = file_.read(block, kBlockSize);
-    if (got <= 0) {
-        atEnd_ = true;
-        // A sequence cut off by the end of the file still yields U+FFFD.
-        if (decoder_.InsideSequence()) {
-            pending_.remove(0, pos_);
-            pos_ = 0;
-            pending_ += QChar(QChar::ReplacementCharacter);
-            return true;
-        }
-        return false;
-    }
     pending_.remove(0, pos_);
     pos_ = 0;
-    pending_ += decoder_.decode(QByteArrayView(block, got));
+    if (got <= 0) {
+        atEnd_ = true;
+        if (carry_.isEmpty())
+            return false;
+        // The file ended inside a sequence.
+        carry_.clear();
+        pending_ += QChar(QChar::ReplacementCharacter);
+        return true;
+    }
+    // The decoder is never left inside a sequence between blocks: given the
+    // rest of one in the next call, it would take a following byte that
+    // does not continue it as part of it (a line end could vanish).
+    QByteArray chunk = std::exchange(carry_, QByteArray());
+    chunk.append(block, got);
+    pending_ += decoder_.decode(chunk);
+    if (const qsizetype held = decoder_.HeldBytes(); held > 0) {
+        carry_ = chunk.right(held);
+        decoder_.resetState();
+    }
     return true;
 }
+
+namespace {
+// UTF-16 files may hold surrogates without their partner; they become
+// U+FFFD like any other undecodable input (the pattern engine refuses text
+// that is not valid UTF-16). A pair never spans a line end.
+QString Valid(QString line) {
+    return line.isValidUtf16() ? line
+                               : QString::fromUtf8(QStringEncoder(QStringConverter::Utf8).encode(line));
+}
+} // namespace
 
 bool CTextFileReader::ReadLine(QString& line) {
     line.clear();
@@ -64,7 +85,7 @@ bool CTextFileReader::ReadLine(QString& line) {
             const QChar c = pending_.at(i);
             if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
                 continue;
-            line = pending_.mid(pos_, i - pos_);
+            line = Valid(pending_.mid(pos_, i - pos_));
             pos_ = i + 1;
             skipLf_ = c == QLatin1Char('\r');
             return true;
@@ -73,7 +94,7 @@ bool CTextFileReader::ReadLine(QString& line) {
         if (!ReadBlock()) {
             if (pos_ >= pending_.size())
                 return false; // nothing after the last line end
-            line = pending_.mid(pos_);
+            line = Valid(pending_.mid(pos_));
             pos_ = pending_.size();
             return true;
         }

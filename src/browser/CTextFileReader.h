@@ -3,7 +3,8 @@
 // bytes: a byte-order mark selects UTF-16 (either order) or UTF-8, anything
 // else is read in the system's code page from the first byte on. The mark is
 // not part of the text. Lines end at CR, LF or CR LF; the ends are not part
-// of the lines. Bytes that do not decode become U+FFFD and reading goes on.
+// of the lines. Bytes that do not decode, and UTF-16 surrogates without their
+// partner, become U+FFFD and reading goes on.
 //
 // Threads: one object belongs to one thread.
 
@@ -27,11 +28,11 @@ class CTextFileReader {
     bool ReadLine(QString& line);
 
   private:
-    // A decoder that can tell whether the file ended inside a sequence.
+    // A decoder that tells how many bytes of an unfinished sequence it holds.
     class Decoder : public QStringDecoder {
       public:
         using QStringDecoder::QStringDecoder;
-        bool InsideSequence() const { return state.remainingChars > 0; }
+        qsizetype HeldBytes() const { return state.remainingChars; }
     };
 
     // Decodes the next block onto pending_; false when nothing was left.
@@ -40,6 +41,7 @@ class CTextFileReader {
     QFile file_;
     Encoding encoding_ = Encoding::Ansi;
     Decoder decoder_;
+    QByteArray carry_;    // a sequence cut by the block's end, decoded with the next block
     QString pending_;     // decoded text not handed out yet
     qsizetype pos_ = 0;   // start of the unread part of pending_
     bool skipLf_ = false; // the last line ended at a CR: a following LF belongs to it

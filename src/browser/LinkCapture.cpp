@@ -19,8 +19,8 @@ namespace {
 const char* const kRequestHeaders[] = {
     "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.8.1) Gecko/20061010 Firefox/2.0",
     "Accept-Charset: utf-8;q=0.7,*;q=0.7",
-    "Accept: "
-    "text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/plain;q=0.8,image/png,*/*;q=0.5",
+    ("Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/plain;q=0.8,image/png,"
+     "*/*;q=0.5"),
     "Accept-Language: en-us,en;q=0.5",
 };
 
