@@ -66,8 +66,10 @@ namespace {
 // U+FFFD like any other undecodable input (the pattern engine refuses text
 // that is not valid UTF-16). A pair never spans a line end.
 QString Valid(QString line) {
-    return line.isValidUtf16() ? line
-                               : QString::fromUtf8(QStringEncoder(QStringConverter::Utf8).encode(line));
+    return line.isValidUtf16()
+               ? line
+               : QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
+                     .decode(QStringEncoder(QStringConverter::Utf8).encode(line));
 }
 } // namespace
 
