@@ -69,7 +69,8 @@ QString Valid(QString line) {
     return line.isValidUtf16()
                ? line
                : QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
-                     .decode(QStringEncoder(QStringConverter::Utf8).encode(line));
+                     .decode(QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
+                                 .encode(line));
 }
 } // namespace
 

@@ -82,9 +82,9 @@ TEST_F(LinkCaptureTest, ReaderSplitsLinesAndDecodesByTheMark) {
          {QString::fromLatin1(longLine) + fffd, "b"}},
         {"empty", "", CTextFileReader::Encoding::Ansi, {}},
         {"lone surrogate",
-         QByteArray("\xFF\xFE\xFF\xFE\x00\xD8x\x00", 8),
+         QByteArray("\xFF\xFE\xFF\xFE\x00\xD8x\x00\x00\xDC", 10),
          CTextFileReader::Encoding::Utf16LE,
-         {mark + fffd + "x"}},
+         {mark + fffd + "x" + fffd}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
