@@ -6,8 +6,6 @@
 #include "support/TempDirTest.h"
 #include "ui/GuiTestSupport.h"
 
-#include <QAbstractButton>
-#include <QLabel>
 #include <QLineEdit>
 #include <QWindow>
 
@@ -43,18 +41,9 @@ TEST_F(ImportLinksE2E, EveryLanguageShowsItsTextsUncut) {
         dialog.show();
         ASSERT_TRUE(WaitForGui([&] { return dialog.isVisible() && dialog.windowHandle()->isExposed(); }));
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.title));
-        for (QWidget* w : dialog.findChildren<QWidget*>()) {
-            QString text;
-            if (auto* label = qobject_cast<QLabel*>(w))
-                text = label->text();
-            else if (auto* button = qobject_cast<QAbstractButton*>(w))
-                text = button->text();
-            else
-                continue;
-            EXPECT_FALSE(text.isEmpty());
-            EXPECT_GE(w->width(), w->sizeHint().width()) << text.toStdString();
-        }
-        if (c.picture)
+        EXPECT_EQ(CutTexts(&dialog), QStringList());
+        if (c.picture) {
             EXPECT_TRUE(SaveScreenshot(dialog, QString::fromLatin1(c.picture)));
+        }
     }
 }

@@ -2,8 +2,10 @@
 
 #include "support/XvfbDisplay.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QWidget>
 
 QApplication& TestApp() {
@@ -37,4 +39,21 @@ bool SaveScreenshot(QWidget& window, const QString& name) {
     QApplication::processEvents();
     const QString path = folder + QLatin1Char('/') + name;
     return window.grab().save(path) && QFileInfo(path).size() > 0;
+}
+
+// Labels and buttons of `page` narrower than their text needs.
+QStringList CutTexts(QWidget* page) {
+    QStringList cut;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else
+            continue;
+        if (w->isVisibleTo(page) && w->width() < w->sizeHint().width())
+            cut << text;
+    }
+    return cut;
 }

@@ -77,3 +77,6 @@ class XvfbTestEnvironment : public ::testing::Environment {
 // Saves the whole window as build/screenshots/<name>, once pending layout
 // changes have been applied.
 bool SaveScreenshot(QWidget& window, const QString& name);
+
+// Labels and buttons of `page` narrower than their text needs.
+QStringList CutTexts(QWidget* page);
