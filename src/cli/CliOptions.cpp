@@ -15,6 +15,7 @@ const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"};
 QString CliUsage() {
     return QStringLiteral(
         "Usage: zorv-get [OPTIONS] ADDRESS...\n"
+        "       zorv-get [OPTIONS] --import PAGE [ADDRESS...]\n"
         "       zorv-get --history [SITE]\n"
         "       zorv-get --check-update\n"
         "\n"
@@ -27,6 +28,9 @@ QString CliUsage() {
         "  -t, --use-title      name files after the video title instead of its id\n"
         "  -f, --format N       preferred YouTube format list (0-5; -1 means 2)\n"
         "  -q, --quiet          print only the final line of each address\n"
+        "  -i, --import PAGE    add every YouTube and Google Video link of a web page\n"
+        "                       (an http:// address) or a saved page or text file;\n"
+        "                       may be repeated; the links follow the addresses\n"
         "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO)\n"
         "      --check-update   check whether a newer version is published\n"
         "  -h, --help           show this help\n"
@@ -99,6 +103,13 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
             takeNumber(o.retryTimes, 0);
         } else if (name == QLatin1String("-f") || name == QLatin1String("--format")) {
             takeNumber(o.youtubeFormat, std::numeric_limits<int>::min());
+        } else if (name == QLatin1String("-i") || name == QLatin1String("--import")) {
+            if (auto v = takeValue(QStringLiteral("a page address or file"))) {
+                if (v->isEmpty())
+                    result.error = QStringLiteral("the page to import must not be empty");
+                else
+                    o.imports << *v;
+            }
         } else if (name == QLatin1String("-t") || name == QLatin1String("--use-title")) {
             noValue();
             o.useTitle = true;
@@ -135,9 +146,9 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
     // Rows travel in 16 bits inside the worker's notifications.
     if (o.addresses.size() > 65535)
         result.error = QStringLiteral("at most 65535 addresses can be given at once");
-    else if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty())
+    else if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty() && o.imports.isEmpty())
         result.error = QStringLiteral("no address given");
-    else if ((o.checkUpdate || o.history) && !o.addresses.isEmpty())
+    else if ((o.checkUpdate || o.history) && (!o.addresses.isEmpty() || !o.imports.isEmpty()))
         result.error = QStringLiteral("addresses cannot be combined with --history or --check-update");
     return result;
 }

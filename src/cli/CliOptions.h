@@ -8,6 +8,7 @@
 
 struct CliOptions {
     QStringList addresses;
+    QStringList imports; // pages or saved files whose video links join the batch after the addresses
     std::optional<QString> outputFolder;
     std::optional<int> retryTimes;
     bool useTitle = false;

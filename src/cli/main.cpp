@@ -5,6 +5,7 @@
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
 #include "app/Localization.h"
+#include "browser/LinkCapture.h"
 #include "cli/CliBatch.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPrompts.h"
@@ -101,6 +102,18 @@ int ListHistory(SqliteConnection* db, const QString& site) {
     return 0;
 }
 
+// The command line's addresses followed by the links of every imported page.
+QStringList CollectAddresses(const CliOptions& options, ProgressView& view) {
+    QStringList addresses = options.addresses;
+    for (const QString& page : options.imports) {
+        const QStringList links = ImportVideoLinks(page);
+        if (links.isEmpty())
+            view.Warning(QStringLiteral("no video links found in %1").arg(page));
+        addresses += links;
+    }
+    return addresses;
+}
+
 void WaitForEnter(const QString& prompt) {
     Print(stdout, prompt);
     if (!isatty(STDIN_FILENO))
@@ -165,11 +178,18 @@ int main(int argc, char** argv) {
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
             HandleInterrupts();
-            {
+            const QStringList addresses = CollectAddresses(options, view);
+            if (addresses.isEmpty()) {
+                status = 1;
+            } else if (addresses.size() > 65535) {
+                // Rows travel in 16 bits inside the worker's notifications.
+                Print(stderr, QStringLiteral("zorv-get: at most 65535 addresses can be downloaded at once"));
+                status = 1;
+            } else {
                 CliBatch batch(view, history.get());
                 batch.waitForUser = WaitForEnter;
                 batch.stopRequested = [] { return g_interrupted.load(); };
-                batch.Run(options.addresses);
+                batch.Run(addresses);
                 for (const CliBatch::Result& r : batch.Results())
                     view.Result(r.line);
                 status = batch.AllDownloaded() ? 0 : 1;

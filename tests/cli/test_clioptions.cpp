@@ -37,6 +37,17 @@ TEST(CliOptions, ReportsUsageErrors) {
     EXPECT_TRUE(ParseCliArguments(many).error.isEmpty());
 }
 
+TEST(CliOptions, ImportTakesAPageAndMayStandAloneOrRepeat) {
+    auto r = ParseCliArguments({"-i", "saved.html", "http://a", "--import=http://b/page"});
+    ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+    EXPECT_EQ(r.options.imports, QStringList({"saved.html", "http://b/page"}));
+    EXPECT_EQ(r.options.addresses, QStringList({"http://a"}));
+    EXPECT_TRUE(ParseCliArguments({"--import", "p"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--import"}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--import="}).error.isEmpty());
+    EXPECT_FALSE(ParseCliArguments({"--history", "--import", "p"}).error.isEmpty());
+}
+
 TEST(CliOptions, HistoryTakesAnOptionalSiteLabel) {
     auto all = ParseCliArguments({"--history"});
     EXPECT_TRUE(all.error.isEmpty());

@@ -245,6 +245,24 @@ TEST_F(ZorvGetTest, OneVideoOfEachSiteInOneBatch) {
     EXPECT_EQ(runner_->Run({"--history"}).OutLines().size(), 4);
 }
 
+TEST_F(ZorvGetTest, ImportAddsThePageLinksAfterTheAddresses) {
+    // Google Video first in the page: its YouTube links still come first.
+    const QString page = WriteFile("saved.html", "<a href=\"http://video.google.com/videoplay?docid=1234567890123456789"
+                                                 "&hl=en\">g</a>\n<a href=\"/watch?v=zvNormal001\">y</a>\n");
+    const ZorvGetRun run = runner_->Run({"-q", "-o", Out(), kMetacafe, "--import", page});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QStringList lines = run.OutLines();
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(Out() + "/MetaCafe/1000001.flv  "));
+    EXPECT_TRUE(lines[1].startsWith(Out() + "/YouTube/zvNormal001.flv  "));
+    EXPECT_TRUE(lines[2].startsWith(Out() + "/Google/1234567890123456789.flv  "));
+
+    // An https page is not fetched: it names no file, so nothing is added.
+    const ZorvGetRun none = runner_->Run({"-o", Out(), "-i", "https://www.youtube.com/"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("no video links found in https://www.youtube.com/")) << none.err.toStdString();
+}
+
 TEST_F(ZorvGetTest, CaptchaPrintsTheBrowserAddress) {
     const ZorvGetRun run = runner_->Run({"-o", Out(), "http://www.youtube.com/watch?v=zvCaptcha01"});
     EXPECT_EQ(run.exitCode, 1);

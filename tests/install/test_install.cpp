@@ -123,7 +123,7 @@ void ExpectCommandLineHelp(const QString& prefix, const QString& home) {
     const Ran help = RunProgram(prefix + QStringLiteral("/bin/zorv-get"), {QStringLiteral("--help")}, UserEnvironment(home));
     EXPECT_EQ(help.exitCode, 0) << help.out.toStdString();
     for (const char* text : {"Usage: zorv-get", "--output", "--retries", "--use-title", "--format", "--quiet",
-                             "--history", "--check-update", "--help", "Exit status: 0"})
+                             "--import", "--history", "--check-update", "--help", "Exit status: 0"})
         EXPECT_TRUE(help.out.contains(QLatin1String(text))) << text << "\n" << help.out.toStdString();
 }
 } // namespace

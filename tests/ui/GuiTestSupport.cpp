@@ -2,10 +2,12 @@
 
 #include "support/XvfbDisplay.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QPixmap>
 #include <QScreen>
 #include <QFileInfo>
+#include <QLabel>
 #include <QWidget>
 
 QApplication& TestApp() {
@@ -40,4 +42,21 @@ bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen) {
     const QString path = folder + QLatin1Char('/') + name;
     const QPixmap picture = fromScreen ? window.screen()->grabWindow(window.winId()) : window.grab();
     return picture.save(path) && QFileInfo(path).size() > 0;
+}
+
+// Labels and buttons of `page` narrower than their text needs.
+QStringList CutTexts(QWidget* page) {
+    QStringList cut;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else
+            continue;
+        if (w->isVisibleTo(page) && w->width() < w->sizeHint().width())
+            cut << text;
+    }
+    return cut;
 }

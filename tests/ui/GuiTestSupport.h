@@ -78,3 +78,6 @@ class XvfbTestEnvironment : public ::testing::Environment {
 // changes have been applied. `fromScreen` takes the pixels the display shows,
 // for windows with parts Qt does not paint itself (an embedded browser).
 bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen = false);
+
+// Labels and buttons of `page` narrower than their text needs.
+QStringList CutTexts(QWidget* page);

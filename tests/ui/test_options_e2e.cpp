@@ -20,23 +20,6 @@
 namespace {
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 
-// Labels and buttons of `page` narrower than their text needs.
-QStringList CutTexts(QWidget* page) {
-    QStringList cut;
-    for (QWidget* w : page->findChildren<QWidget*>()) {
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(w))
-            text = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(w))
-            text = button->text();
-        else
-            continue;
-        if (w->isVisibleTo(page) && w->width() < w->sizeHint().width())
-            cut << text;
-    }
-    return cut;
-}
-
 int LanguageCommand(const CTrevaloDlg& window, const QString& code) {
     const QString name = IniFile(LanguageFolder() + QStringLiteral("/lang_") + code + QStringLiteral(".ini"))
                              .GetString(QStringLiteral("General"), QStringLiteral("language"));

@@ -21,6 +21,7 @@
 #include "app/gui/options/COptionsSheet.h"
 #include "app/gui/preview/CPreviewPanel.h"
 #include "app/gui/preview/PreviewWiring.h"
+#include "browser/gui/CImportLinksDlg.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
 #include "platform/PowerControl.h"
@@ -67,6 +68,7 @@ constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
 constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
 constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
 constexpr int kCmdOptions = 32791;
+constexpr int kCmdImportLinks = 32854;
 } // namespace
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
@@ -228,6 +230,11 @@ void CTrevaloDlg::RegisterCommands() {
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     CommandTable& c = *commands_;
     c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
+    c.Add(kCmdImportLinks, nullptr, [this] {
+        CImportLinksDlg dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            taskList_->AddUrls(dialog.Links()); // each link in the order found
+    });
     c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
     c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
     c.Add(kCmdOptions, nullptr, [this] { ShowOptions(); });

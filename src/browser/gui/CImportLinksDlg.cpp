@@ -1,0 +1,92 @@
+#include "browser/gui/CImportLinksDlg.h"
+
+#include "app/Localization.h"
+#include "browser/LinkCapture.h"
+#include "ui/WidgetTranslation.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+
+QStringList PickWithFileDialog(QWidget* parent, const QString& filter) {
+    // The last folder picked from is offered again while the program runs.
+    static QString lastFolder;
+    const QStringList files = QFileDialog::getOpenFileNames(parent, QString(), lastFolder, filter);
+    if (!files.isEmpty())
+        lastFolder = QFileInfo(files.last()).absolutePath();
+    return files;
+}
+} // namespace
+
+QString CImportLinksDlg::FileFilter() {
+    return QStringLiteral("Text/HTML Files (all types) (*.txt *.html *.htm);;Text Files (*.txt);;"
+                          "HTML Files (*.html *.htm);;All Files (*)");
+}
+
+CImportLinksDlg::CImportLinksDlg(QWidget* parent)
+    : QDialog(parent), pickFiles(PickWithFileDialog), address_(new QLineEdit(this)),
+      browse_(new QPushButton(TranslateText(QStringLiteral("&Browse...")), this)) {
+    setWindowTitle(TranslateText(QStringLiteral("Import links")));
+    setMinimumWidth(520);
+
+    auto* prompt = new QLabel(
+        TranslateText(QStringLiteral("Address of a web page, or a saved page or text file:")), this);
+    prompt->setBuddy(address_);
+    WidgetTranslation::SetCtrlId(prompt, kPromptCtrlId);
+    WidgetTranslation::SetCtrlId(address_, kAddressCtrlId);
+    WidgetTranslation::SetCtrlId(browse_, kBrowseCtrlId);
+    address_->setPlaceholderText(QStringLiteral("http://"));
+    browse_->setAutoDefault(false);
+    connect(browse_, &QPushButton::clicked, this, &CImportLinksDlg::Browse);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    WidgetTranslation::SetCtrlId(buttons->button(QDialogButtonBox::Ok), kIdOk);
+    WidgetTranslation::SetCtrlId(buttons->button(QDialogButtonBox::Cancel), kIdCancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(address_, 1);
+    row->addWidget(browse_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addLayout(row);
+    layout->addSpacing(8);
+    layout->addWidget(buttons);
+    WidgetTranslation::TranslateDialog(this, kTemplateId);
+    // Wider is useful for long addresses; taller is not.
+    setMaximumHeight(sizeHint().height());
+    address_->setFocus();
+}
+
+QString CImportLinksDlg::Address() const {
+    return address_->text();
+}
+
+void CImportLinksDlg::Browse() {
+    // Each picked path in turn becomes the address: the last one stays.
+    for (const QString& path : pickFiles(this, FileFilter()))
+        address_->setText(path);
+}
+
+void CImportLinksDlg::accept() {
+    links_.clear();
+    bool waiting = false;
+    links_ = ImportVideoLinks(Address(), [&waiting](bool fetching) {
+        if (fetching && !waiting)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else if (!fetching && waiting)
+            QApplication::restoreOverrideCursor();
+        waiting = fetching;
+    });
+    QDialog::accept();
+}

@@ -1,0 +1,221 @@
+// Link capture: decoding of text files, the two link passes, and the import
+// of pages from real loopback servers.
+
+#include "browser/CTextFileReader.h"
+#include "browser/LinkCapture.h"
+
+#include "support/LoopbackServer.h"
+#include "support/RawHttpServer.h"
+#include "support/TempDirTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+const QString kYt = QStringLiteral("http://www.youtube.com/watch?v=");
+
+QByteArray Utf16(const QString& text, bool littleEndian, bool mark) {
+    QStringEncoder encoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
+}
+
+// Files whose names start with the temporary page prefix in `folder`.
+QStringList PageFiles(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("~qx*")}, QDir::Files | QDir::Hidden);
+}
+
+class LinkCaptureTest : public TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        savedTmp_ = qgetenv("TMPDIR");
+        ASSERT_TRUE(QDir().mkpath(Path("tmp")));
+        qputenv("TMPDIR", Path("tmp").toUtf8());
+    }
+    void TearDown() override {
+        qputenv("TMPDIR", savedTmp_);
+        qunsetenv("ZORV_CONNECT_TO");
+        TempDirTest::TearDown();
+    }
+    QByteArray savedTmp_;
+};
+} // namespace
+
+TEST_F(LinkCaptureTest, ReaderSplitsLinesAndDecodesByTheMark) {
+    const QString fffd(QChar(QChar::ReplacementCharacter));
+    const QString mark(QChar(QChar::ByteOrderMark));
+    const QByteArray longLine(1023, 'a'); // puts the next CR LF across the block edge
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        CTextFileReader::Encoding encoding;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"line ends", "a\rb\nc\r\nd\n\re", CTextFileReader::Encoding::Ansi, {"a", "b", "c", "d", "", "e"}},
+        {"utf-8 mark", "\xEF\xBB\xBFx\xC3\xA4y\n", CTextFileReader::Encoding::Utf8, {"x\u00E4y"}},
+        {"invalid byte",
+         "\xEF\xBB\xBF"
+         "a\xFF"
+         "b\n\x80z",
+         CTextFileReader::Encoding::Utf8,
+         {"a" + fffd + "b", fffd + "z"}},
+        {"cut at the end", "\xEF\xBB\xBFok\xE3\x81", CTextFileReader::Encoding::Utf8, {"ok" + fffd}},
+        {"utf-16 le",
+         Utf16("p\r\nq\u65E5", true, true),
+         CTextFileReader::Encoding::Utf16LE,
+         {"p", "q\u65E5"}},
+        {"utf-16 be", Utf16("p\nq", false, true), CTextFileReader::Encoding::Utf16BE, {"p", "q"}},
+        {"second mark is text",
+         Utf16(mark + "z", true, true),
+         CTextFileReader::Encoding::Utf16LE,
+         {mark + "z"}},
+        {"crlf across blocks",
+         longLine + "\r\nb\xC3\xA4",
+         CTextFileReader::Encoding::Ansi,
+         {QString::fromLatin1(longLine), "b\u00E4"}},
+        {"bad sequence at the block edge",
+         longLine + "\xE5\nb",
+         CTextFileReader::Encoding::Ansi,
+         {QString::fromLatin1(longLine) + fffd, "b"}},
+        {"empty", "", CTextFileReader::Encoding::Ansi, {}},
+        {"lone surrogate",
+         QByteArray("\xFF\xFE\xFF\xFE\x00\xD8x\x00\x00\xDC", 10),
+         CTextFileReader::Encoding::Utf16LE,
+         {mark + fffd + "x" + fffd}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTextFileReader reader(WriteFile(QStringLiteral("r.txt"), c.bytes));
+        ASSERT_TRUE(reader.IsOpen());
+        EXPECT_EQ(reader.GetEncoding(), c.encoding);
+        QStringList lines;
+        QString line;
+        while (reader.ReadLine(line))
+            lines << line;
+        EXPECT_EQ(lines, c.lines);
+    }
+    EXPECT_FALSE(CTextFileReader(Path("missing.txt")).IsOpen());
+}
+
+TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicates) {
+    const QByteArray mixed = "<a href=\"/watch?v=ab-c_d1\">one</a>\n"
+                             "<a href=\"http://www.youtube.com/watch?v=XYZ9&feature=related\">two</a>";
+    const QString page = QStringLiteral("<a href=\"http://video.google.com/videoplay?docid=8812&hl=en\">g</a>"
+                                        "<a href=\"/watch?v=k|1\">y</a>");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QStringList links;
+    };
+    const Case cases[] = {
+        {"relative then absolute", mixed, {kYt + "ab-c_d1", kYt + "XYZ9"}},
+        {"three times", "/watch?v=a1 /watch?v=a1\r\n/watch?v=a1", {kYt + "a1", kYt + "a1", kYt + "a1"}},
+        {"google first", page.toUtf8(), {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+        {"any case", "HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1", {"HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1"}},
+        {"other hosts",
+         "http://m.youtube.com/watch?v=b2 http://video.google.de/videoplay?docid=5",
+         {kYt + "b2"}}, // only the path part matches: the link is moved to the web host
+        {"utf-16 le marked",
+         Utf16(page, true, true),
+         {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+        {"utf-16 be marked",
+         Utf16(page, false, true),
+         {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+        {"utf-16 unmarked", Utf16(page, true, false), {}},
+        {"invalid utf-8 between", "\xEF\xBB\xBF/watch?v=c3\xFE\xFF/watch?v=d4", {kYt + "c3", kYt + "d4"}},
+        {"utf-16 lone surrogate between",
+         Utf16("/watch?v=a1 ", true, true) + QByteArray("\x00\xD8", 2) + Utf16(" /watch?v=b2", true, false),
+         {kYt + "a1", kYt + "b2"}},
+        {"a line break ends an id", "/watch?v=e5\r\nf6", {kYt + "e5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ExtractVideoLinks(WriteFile(QStringLiteral("page.html"), c.bytes)), c.links);
+    }
+    EXPECT_TRUE(ExtractVideoLinks(Path("missing.html")).isEmpty());
+    // A file too large to be a page is not read at all.
+    QFile huge(Path("huge.html"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("/watch?v=big1\n");
+    ASSERT_TRUE(huge.resize(LinkCapture::kMaxPageBytes + 1));
+    huge.close();
+    EXPECT_TRUE(ExtractVideoLinks(huge.fileName()).isEmpty());
+}
+
+TEST_F(LinkCaptureTest, ImportFetchesPlainHttpIntoATemporaryFileAndReadsEverythingElseAsAPath) {
+    LoopbackServer server;
+    const QByteArray page = "<a href=\"/watch?v=p1\">p</a> http://video.google.com/videoplay?docid=77";
+    const QStringList links = {kYt + "p1", "http://video.google.com/videoplay?docid=77"};
+    server.ServeBody("/page", page);
+    server.ServeChunked("/chunked", page, "text/html");
+    server.ServeStatus("/missing", 404, "gone: /watch?v=e404");
+    server.ServeCutShort("/short", 4096, page);
+    qputenv("ZORV_CONNECT_TO", server.ConnectTo(QStringLiteral("pages.example")).toUtf8());
+    const QString saved = WriteFile(QStringLiteral("saved.htm"), page);
+
+    struct Case {
+        QString address;
+        QStringList links;
+        bool fetched;
+    };
+    const Case cases[] = {
+        {"http://pages.example/page", links, true},
+        {server.Url("/page"), links, true}, // the port in the address is used
+        {"http://pages.example/chunked", links, true},
+        {"http://pages.example/missing", {kYt + "e404"}, true}, // an error page is scanned too
+        {"http://pages.example/short", links, true},            // whatever arrived is scanned
+        {"https://pages.example/page", {}, false},
+        {"http://127.0.0.1:1/page", {}, true},
+        {saved, links, false},
+        {"ftp://pages.example/page", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        QStringList during; // the page files while the fetch runs
+        const QStringList found = ImportVideoLinks(c.address, [&](bool fetching) {
+            during += fetching ? PageFiles(Path("tmp")) : QStringList{"after"};
+        });
+        EXPECT_EQ(found, c.links);
+        EXPECT_EQ(during.size(), c.fetched ? 2 : 0);
+        EXPECT_TRUE(PageFiles(Path("tmp")).isEmpty());
+    }
+    EXPECT_EQ(server.Hits("/page"), 2);
+    EXPECT_EQ(server.Hits("/chunked"), 1);
+}
+
+TEST_F(LinkCaptureTest, FetchSendsTheFourHeadersInOrderAndFailsOnAShortOrOversizedBody) {
+    RawHttpServer raw("HTTP/1.1 200 OK\r\nContent-Length: 500\r\nConnection: close\r\n\r\n/watch?v=s1 cut");
+    const QString file = Path("page.tmp");
+    EXPECT_EQ(FetchPageToFile(QStringLiteral("127.0.0.1"), QStringLiteral("/a?b=1"), file, raw.Port()), 0);
+    EXPECT_EQ(ReadFile(file), QByteArray("/watch?v=s1 cut"));
+    ASSERT_EQ(raw.Heads().size(), 1);
+    const QByteArray head = raw.Heads().first();
+    EXPECT_TRUE(head.startsWith("GET /a?b=1 HTTP/1.1\r\n")) << head.constData();
+    const QByteArray expected =
+        "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.8.1) Gecko/20061010 Firefox/2.0\r\n"
+        "Accept-Charset: utf-8;q=0.7,*;q=0.7\r\n"
+        "Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,text/plain;q=0.8,image/png,"
+        "*/*;q=0.5\r\n"
+        "Accept-Language: en-us,en;q=0.5\r\n";
+    EXPECT_TRUE(head.contains(expected)) << head.constData();
+
+    LoopbackServer server;
+    server.ServeGenerated("/huge", LinkCapture::kMaxPageBytes + 1);
+    server.ServeBody("/empty", QByteArray());
+    struct Case {
+        const char* path;
+        int result;
+    };
+    for (const Case& c : {Case{"/huge", 0}, Case{"/empty", 1}}) {
+        SCOPED_TRACE(c.path);
+        ASSERT_TRUE(QFile::remove(file) || !QFile::exists(file));
+        EXPECT_EQ(
+            FetchPageToFile(QStringLiteral("127.0.0.1"), QString::fromLatin1(c.path), file, server.Port()),
+            c.result);
+        EXPECT_TRUE(QFile::exists(file));
+        EXPECT_EQ(QFileInfo(file).size(), 0);
+    }
+}
