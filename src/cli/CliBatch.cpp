@@ -74,7 +74,7 @@ void CliBatch::Run(const QStringList& addresses) {
                 Handle(*m);
         }
     }
-    for (qsizetype i = 0; i < results_.size(); ++i) {
+    for (size_t i = 0; i < results_.size(); ++i) {
         Result& r = results_[i];
         if (!r.line.isEmpty())
             continue;

@@ -91,7 +91,7 @@ TEST(CliText, StoredTextIsAppendedAsPrintableWouldShowIt) {
                            "01234567890123\x7f",
                            "01234567\t",
                            "~~~~~~~~ ~~~~~~~ ",
-                           "title \xc2\x9b31m \xe6\x97\xa5",
+                           "title \xc2\x9b" "31m \xe6\x97\xa5",
                            "bad \xff\xfe utf-8 here",
                            "line\r\nfake"};
     for (const char* text : texts) {

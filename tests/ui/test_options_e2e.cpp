@@ -51,9 +51,10 @@ class OptionsE2E : public MainWindowFixture {
             sheet.Tabs()->setCurrentIndex(i);
             QApplication::processEvents();
             EXPECT_EQ(CutTexts(sheet.Tabs()->widget(i)), QStringList()) << kNames[i];
-            if (!prefix.isEmpty())
+            if (!prefix.isEmpty()) {
                 EXPECT_TRUE(
                     SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
+            }
         }
         sheet.reject();
     }
