@@ -124,9 +124,11 @@ void RemoveTemporaryFilesInUse() {
     InUse& files = Files();
     std::lock_guard lock(files.mutex);
     files.closed = true;
-    for (auto it = files.paths.cbegin(); it != files.paths.cend(); ++it)
+    for (auto it = files.paths.cbegin(); it != files.paths.cend(); ++it) {
         ::unlink(QFile::encodeName(it.key()).constData());
-    files.paths.clear(); // the locks end with the program
+        ::close(it.value());
+    }
+    files.paths.clear();
 }
 
 bool MoveWithoutReplacing(const QString& from, QString& to, MoveMethod method) {
