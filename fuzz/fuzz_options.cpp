@@ -6,6 +6,7 @@
 // text \x1F command-line words separated by spaces or \x1F bytes.
 
 #include "FuzzInput.h"
+#include "app/TextFill.h"
 #include "app/WindowPlacement.h"
 #include "cli/CliOptions.h"
 #include "cli/CliText.h"
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    const QString filled = FillText(format, arg);
+    const QString filled = FillFormat(format, {arg});
     if (!format.contains(QLatin1Char('%')))
         FUZZ_CHECK(filled == format);
 

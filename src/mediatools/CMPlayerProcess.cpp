@@ -119,10 +119,14 @@ int CMPlayerProcess::ParseAudio() {
 int CMPlayerProcess::GetAudioTracks(QStringList& tracks) const {
     tracks.clear();
     const QString text = Text();
+    // One pass for the languages: a search per track would read a long
+    // output once for every track it lists.
+    const QHash<QString, QString> languages =
+        FindValuesByInfix(text, QStringLiteral("ID_AID_"), QStringLiteral("_LANG"));
     for (const QString& id : FindAllValues(text, QStringLiteral("ID_AUDIO_ID"))) {
-        QString language;
-        if (FindValueFrom(text, QStringLiteral("ID_AID_%1_LANG").arg(id), 0, &language) >= 0)
-            tracks << id + QStringLiteral(" - ") + language.toUpper();
+        const auto language = languages.constFind(id);
+        if (language != languages.constEnd())
+            tracks << id + QStringLiteral(" - ") + language->toUpper();
         else
             tracks << id;
     }

@@ -69,6 +69,35 @@ QStringList FindAllValues(const QString& text, const QString& key) {
     return values;
 }
 
+QHash<QString, QString> FindValuesByInfix(const QString& text, const QString& prefix, const QString& suffix) {
+    QHash<QString, QString> values;
+    const QString tail = suffix + QLatin1Char('=');
+    qsizetype lf = 0; // the line feed ending the current value: searched forward only
+    for (qsizetype pos = text.indexOf(prefix); pos >= 0; pos = text.indexOf(prefix, pos + 1)) {
+        if (pos > 0 && text[pos - 1] != QLatin1Char('\n') && text[pos - 1] != QLatin1Char('\r'))
+            continue;
+        qsizetype lineEnd = pos + prefix.size();
+        while (lineEnd < text.size() && text[lineEnd] != QLatin1Char('\n') &&
+               text[lineEnd] != QLatin1Char('\r'))
+            ++lineEnd;
+        const QStringView line = QStringView(text).mid(pos, lineEnd - pos);
+        pos = lineEnd - 1;
+        const qsizetype at = line.indexOf(tail, prefix.size());
+        if (at < 0)
+            continue;
+        const qsizetype eq = (line.data() - text.data()) + at + suffix.size();
+        if (lf <= eq && (lf = text.indexOf(QLatin1Char('\n'), eq)) < 0)
+            break; // the rest is one unfinished line
+        qsizetype end = lf;
+        if (end > eq + 1 && text[end - 1] == QLatin1Char('\r'))
+            --end;
+        QString infix = line.mid(prefix.size(), at - prefix.size()).toString();
+        if (!values.contains(infix))
+            values.insert(std::move(infix), text.mid(eq + 1, end - eq - 1));
+    }
+    return values;
+}
+
 int LeadingInt(QStringView text) {
     const QByteArray bytes = LeadingNumberBytes(text);
     long long number = 0;

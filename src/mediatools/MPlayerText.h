@@ -6,6 +6,7 @@
 //
 // Threads: pure functions, any thread.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,10 @@ int FindLastValue(const QString& text, const QString& key, QString* value);
 int FindValueFrom(const QString& text, const QString& key, int from, QString* value);
 // Every value of `key`, in order of appearance.
 QStringList FindAllValues(const QString& text, const QString& key);
+// The values of every key "<prefix>X<suffix>" by X, read in one pass: X
+// runs to the first "<suffix>=" of its line and the first line of each key
+// wins.
+QHash<QString, QString> FindValuesByInfix(const QString& text, const QString& prefix, const QString& suffix);
 
 // Leading number of a text, like the C library readers: leading blanks, a
 // sign and digits; 0 when there is none. Never depends on the locale.

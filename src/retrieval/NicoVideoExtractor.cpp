@@ -99,8 +99,10 @@ int NicoVideoExtractor::ParsePage(const QString& text) {
     const QString address =
         QStringLiteral("http://") + QLatin1String(kWebHost) + QStringLiteral("/api/getflv?v=") + videoId;
     // A failed fetch leaves the reply empty, which is judged below.
-    const QString reply = CVideoDownloader(owner).GetHTMLPage(address).text;
+    return ParseFlvReply(CVideoDownloader(owner).GetHTMLPage(address).text, text);
+}
 
+int NicoVideoExtractor::ParseFlvReply(const QString& reply, const QString& text) {
     mediaUrl.clear();
     for (const QString& piece : SplitText(reply, QLatin1Char('&'))) {
         if (!piece.startsWith(QLatin1String("url=")))

@@ -34,6 +34,9 @@ class NicoVideoExtractor : public SiteExtractor {
     // Asks the media interface for the media address. 0 with mediaUrl,
     // title and extension set; -2 when the reply names no usable address.
     int ParsePage(const QString& text) override;
+    // ParsePage's work once the media interface answered `reply` (empty when
+    // it failed); `text` is the watch page.
+    int ParseFlvReply(const QString& reply, const QString& text);
 
     // The login form body; every value is form-encoded.
     static QString LoginFormBody(const QString& videoId, const QString& mail, const QString& password);

@@ -197,19 +197,25 @@ int YouTubeExtractor::Step1_GetVideoWebPage() {
                 "To view this video, please verify you are 18 or older by signing in or signing up."));
             return DownloadStatus::SignInRequired;
         }
-        static const QRegularExpression oldMap(QStringLiteral(R"("fmt_url_map":\s*"([^"]*))"));
-        static const QRegularExpression newMap(QStringLiteral(R"("url_encoded_fmt_stream_map":\s*"([^"]*))"));
-        for (const QRegularExpression* pattern : {&oldMap, &newMap}) {
-            const QRegularExpressionMatch match = pattern->match(page.text);
-            if (match.hasMatch()) {
-                streamMap = match.captured(1);
-                return 0;
-            }
+        if (std::optional<QString> map = FindStreamMap(page.text)) {
+            streamMap = std::move(*map);
+            return 0;
         }
         streamMap.clear();
         owner->SetError(QStringLiteral("can't retrieve video file location from html file."));
         return DownloadStatus::Error;
     });
+}
+
+std::optional<QString> YouTubeExtractor::FindStreamMap(const QString& page) {
+    static const QRegularExpression oldMap(QStringLiteral(R"("fmt_url_map":\s*"([^"]*))"));
+    static const QRegularExpression newMap(QStringLiteral(R"("url_encoded_fmt_stream_map":\s*"([^"]*))"));
+    for (const QRegularExpression* pattern : {&oldMap, &newMap}) {
+        const QRegularExpressionMatch match = pattern->match(page);
+        if (match.hasMatch())
+            return match.captured(1);
+    }
+    return std::nullopt;
 }
 
 int YouTubeExtractor::GetVideoInfo(const QString& suffix) {
@@ -221,16 +227,20 @@ int YouTubeExtractor::GetVideoInfo(const QString& suffix) {
         const PageResult reply = downloader.GetHTMLPage(address);
         if (reply.code != 0)
             return -1;
-        static const QRegularExpression token(QStringLiteral("(?m)&token=([^&]+)(?:&|$)"));
-        static const QRegularExpression titleField(QStringLiteral("(?m)&title=([^&]+)(?:&|$)"));
-        if (!token.match(reply.text).hasMatch())
-            return static_cast<int>(DownloadStatus::Error);
-        const QRegularExpressionMatch match = titleField.match(reply.text);
-        // Spaces come as "%20"; a "+" in a title is a plus sign.
-        if (match.hasMatch())
-            title = QString::fromUtf8(PercentDecode(match.captured(1).toUtf8()));
-        return 0;
+        return ReadVideoInfo(reply.text, title);
     });
+}
+
+int YouTubeExtractor::ReadVideoInfo(const QString& reply, QString& title) {
+    static const QRegularExpression token(QStringLiteral("(?m)&token=([^&]+)(?:&|$)"));
+    static const QRegularExpression titleField(QStringLiteral("(?m)&title=([^&]+)(?:&|$)"));
+    if (!token.match(reply).hasMatch())
+        return static_cast<int>(DownloadStatus::Error);
+    const QRegularExpressionMatch match = titleField.match(reply);
+    // Spaces come as "%20"; a "+" in a title is a plus sign.
+    if (match.hasMatch())
+        title = QString::fromUtf8(PercentDecode(match.captured(1).toUtf8()));
+    return 0;
 }
 
 int YouTubeExtractor::ParsePage(const QString&) {

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <span>
 
 class YouTubeExtractor : public SiteExtractor {
@@ -60,9 +61,15 @@ class YouTubeExtractor : public SiteExtractor {
     // Fetches the watch page into `streamMap`. 0 found; -1 page not fetched;
     // 207 CAPTCHA page; 208 age gate; 200 no stream map.
     int Step1_GetVideoWebPage();
+    // The stream map a watch page carries (the older field first); nullopt
+    // when it has none.
+    static std::optional<QString> FindStreamMap(const QString& page);
     // Asks the information interface (with `suffix` added to its query) for
     // the title. 0 answered with a token; 200 no token; -1 not fetched.
     int GetVideoInfo(const QString& suffix);
+    // GetVideoInfo's reading of an answer: 0 when it holds a token (`title`
+    // set when it names one), 200 otherwise.
+    static int ReadVideoInfo(const QString& reply, QString& title);
 
     QString streamMap;
 

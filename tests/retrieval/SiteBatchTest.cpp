@@ -18,6 +18,19 @@ std::unique_ptr<QTemporaryDir> SiteBatchTest::simDir_;
 std::unique_ptr<SiteSimulator> SiteBatchTest::sim_;
 
 void SiteBatchTest::SetUpTestSuite() {
+    StartSimulator([](QJsonObject& catalogue) {
+        QJsonArray google = catalogue.value("google").toArray();
+        google.append(QJsonObject{
+            {"id", kFramedMetacafeDocId},
+            {"title", "Framed Metacafe clip"},
+            {"kind", "frame"},
+            {"target",
+             QStringLiteral("http://www.metacafe.com/watch/%1/sample_clip/").arg(kFramedMetacafeId)}});
+        catalogue.insert("google", google);
+    });
+}
+
+void SiteBatchTest::StartSimulator(const std::function<void(QJsonObject&)>& extend) {
     if (sim_)
         return;
     simDir_ = std::make_unique<QTemporaryDir>();
@@ -26,13 +39,7 @@ void SiteBatchTest::SetUpTestSuite() {
     QFile shipped(QStringLiteral(ZORV_SHIPPED_CATALOGUE));
     ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << ZORV_SHIPPED_CATALOGUE;
     QJsonObject catalogue = QJsonDocument::fromJson(shipped.readAll()).object();
-    QJsonArray google = catalogue.value("google").toArray();
-    google.append(QJsonObject{
-        {"id", kFramedMetacafeDocId},
-        {"title", "Framed Metacafe clip"},
-        {"kind", "frame"},
-        {"target", QStringLiteral("http://www.metacafe.com/watch/%1/sample_clip/").arg(kFramedMetacafeId)}});
-    catalogue.insert("google", google);
+    extend(catalogue);
     const QString catalogueFile = simDir_->filePath("catalogue.json");
     QFile out(catalogueFile);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));

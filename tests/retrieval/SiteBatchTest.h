@@ -12,9 +12,11 @@
 #include "support/RecordingPrompts.h"
 #include "support/TempDirTest.h"
 
+#include <QJsonObject>
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,9 @@ class SiteBatchTest : public TempDirTest {
     static constexpr const char* kYouTubeWatch = "http://www.youtube.com/watch?v=zvNormal001";
 
     static void SetUpTestSuite();
+    // Starts the binary's simulator once, on the shipped catalogue as
+    // `extend` changes it.
+    static void StartSimulator(const std::function<void(QJsonObject&)>& extend);
     static void TearDownTestSuite();
     static void ReleaseSimulator();
 

@@ -62,10 +62,15 @@ TEST_F(NicoBatch, SignInCookieOpensMembersOnlyVideo) {
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{100, 101, 104, 105, 110}));
     EXPECT_EQ(ReadFile(OutPath("NicoVideo/sm1004.flv")), Media("flv"));
     EXPECT_TRUE(prompts_.Messages().empty()); // an account is set: no notice
-    bool sessionCookie = false;
+    QString sessionValue;
     for (const QString& line : ExportCookies())
-        sessionCookie |= line.contains("nicovideo.jp") && line.contains("user_session");
-    EXPECT_TRUE(sessionCookie) << ExportCookies().join('\n').toStdString();
+        if (line.contains("nicovideo.jp") && line.contains("user_session"))
+            sessionValue = line.section('\t', -1);
+    ASSERT_FALSE(sessionValue.isEmpty()) << ExportCookies().join('\n').toStdString();
+    // Neither the password nor the session cookie's value is ever logged.
+    const QString log = QString::fromUtf8(ReadFile(Path("ruzivar.log")));
+    EXPECT_FALSE(log.contains(sessionValue)) << log.toStdString();
+    EXPECT_FALSE(log.contains(kPassword)) << log.toStdString();
 }
 
 TEST_F(NicoBatch, MembersOnlyVideoWithoutSignInHasNoMedia) {
@@ -87,6 +92,10 @@ TEST_F(NicoBatch, WrongPasswordFailsTheAttemptWithoutFetchingThePage) {
     EXPECT_TRUE(SiteFiles("NicoVideo").isEmpty());
     for (const QString& line : ExportCookies())
         EXPECT_FALSE(line.contains("user_session")) << line.toStdString();
+    // The refusal is logged, the password it was given is not.
+    const QString log = QString::fromUtf8(ReadFile(Path("ruzivar.log")));
+    EXPECT_TRUE(log.contains("did not accept the account")) << log.toStdString();
+    EXPECT_FALSE(log.contains("p&s=w+rd% 2") || log.contains("p%26s%3Dw%2Brd%25%202")) << log.toStdString();
 }
 
 TEST_F(NicoBatch, LoginAnswersZeroOnRedirectAndMinusOneOnAPage) {

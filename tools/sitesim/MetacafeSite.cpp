@@ -1,5 +1,6 @@
 #include "sitesim/MetacafeSite.h"
 
+#include "sitesim/HostileContent.h"
 #include "sitesim/MediaResponder.h"
 #include "sitesim/SimHttp.h"
 
@@ -55,10 +56,12 @@ void MetacafeSite::Watch(const SimVideo& video, httplib::Response& res) const {
             QString("<embed src=\"http://%1/fplayer/%2/%3.swf\" flashVars=\"%4=%5&amp;autoPlay=no\">\n")
                 .arg(kWebHost, Pct(video.id), Pct(video.slug), param, Pct(MediaAddress(video.id, "_hq")));
     }
-    SendPage(res, QString("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
-                          "<body>\n<h1 id=\"ItemTitle\">%1</h1>\n<object id=\"fpObj\">\n%2</object>\n"
-                          "</body></html>\n")
-                      .arg(HtmlEscape(video.title), players));
+    HostileContent::SendWatchPage(
+        res, video.page,
+        QString("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
+                "<body>\n<h1 id=\"ItemTitle\">%1</h1>\n<object id=\"fpObj\">\n%2</object>\n"
+                "</body></html>\n")
+            .arg(HostileContent::PageTitle(video.page, video.title), players));
 }
 
 bool MetacafeSite::HandleMedia(const httplib::Request& req, httplib::Response& res) const {

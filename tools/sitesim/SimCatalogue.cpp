@@ -1,5 +1,7 @@
 #include "sitesim/SimCatalogue.h"
 
+#include "sitesim/HostileContent.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -38,6 +40,7 @@ SimVideo ReadVideo(const QJsonObject& o) {
     v.twoParams = o.value("twoParams").toBool();
     v.needsLogin = o.value("needsLogin").toBool();
     v.smile = o.value("smile").toString();
+    v.page = o.value("page").toString();
     return v;
 }
 
@@ -54,6 +57,8 @@ QString CheckVideo(const SimVideo& v) {
     }
     if (!Faults().contains(v.fault))
         return QString("%1: unknown fault \"%2\"").arg(v.id, v.fault);
+    if (!HostileContent::IsPageMode(v.page))
+        return QString("%1: unknown page \"%2\"").arg(v.id, v.page);
     return QString();
 }
 

@@ -31,6 +31,7 @@ struct SimVideo {
     bool twoParams = false;   // Metacafe: a second, different media parameter follows
     bool needsLogin = false;  // NicoVideo: getflv hides the address without a session
     QString smile;            // NicoVideo: media number in "smile?m=..."
+    QString page;             // YouTube, Metacafe: a spoilt watch page (HostileContent.h)
 };
 
 struct SimAccount {

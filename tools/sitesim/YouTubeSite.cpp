@@ -1,5 +1,6 @@
 #include "sitesim/YouTubeSite.h"
 
+#include "sitesim/HostileContent.h"
 #include "sitesim/MediaResponder.h"
 #include "sitesim/SimHttp.h"
 
@@ -117,12 +118,14 @@ void YouTubeSite::Watch(const httplib::Request& req, httplib::Response& res) con
         Redirect(res, QString("http://%1/verify_age?next_url=%2").arg(kWebHost, next), 302);
         return;
     }
-    SendPage(res, QString("<!DOCTYPE html>\n<html lang=\"en\"><head>"
-                          "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">\n"
-                          "<title>%1 - YouTube</title></head>\n<body>\n"
-                          "<h1 id=\"watch-headline-title\">%1</h1>\n<div id=\"watch-player\"></div>\n"
-                          "<script>\n%2\n</script>\n</body></html>\n")
-                      .arg(HtmlEscape(video->title), StreamMapScript(*video)));
+    HostileContent::SendWatchPage(
+        res, video->page,
+        QString("<!DOCTYPE html>\n<html lang=\"en\"><head>"
+                "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">\n"
+                "<title>%1 - YouTube</title></head>\n<body>\n"
+                "<h1 id=\"watch-headline-title\">%1</h1>\n<div id=\"watch-player\"></div>\n"
+                "<script>\n%2\n</script>\n</body></html>\n")
+            .arg(HostileContent::PageTitle(video->page, video->title), StreamMapScript(*video)));
 }
 
 QString YouTubeSite::StreamMapScript(const SimVideo& video) const {
