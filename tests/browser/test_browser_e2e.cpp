@@ -14,6 +14,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <functional>
+
 
 namespace {
 
@@ -162,6 +164,42 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+// The dialog runs its own event loop inside the window's status handler: a
+// timer acts on it from there once `ready` holds for its page, and rejects a
+// dialog still open after a minute so no run can hang on it.
+class ModalBrowserDriver {
+  public:
+    using Act = std::function<void(QDialog&, QWebEngineView&)>;
+    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, Act act) : ready_(std::move(ready)), act_(std::move(act)) {
+        watchdog_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start(50);
+    }
+    bool acted = false;
+
+  private:
+    void Poll() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QWebEngineView* view = dialog ? dialog->findChild<QWebEngineView*>() : nullptr;
+        if (!view)
+            return;
+        if (watchdog_.elapsed() > 60000) {
+            dialog->reject();
+            return;
+        }
+        if (acted || view->page()->isLoading() || !ready_(view->url()))
+            return;
+        acted = true;
+        // Let the page paint before anything reads it from the screen.
+        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+    }
+
+    std::function<bool(const QUrl&)> ready_;
+    Act act_;
+    QTimer timer_;
+    QElapsedTimer watchdog_;
+};
+
 // The whole way: the worker meets the CAPTCHA (207), the window opens the
 // browser module's dialog, the user solves it there, the worker retries with
 // the browser's cookie and the file arrives.
@@ -169,39 +207,41 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
     sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
     CTrevaloDlg& window = Open(/*connected=*/true);
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvCaptcha01")));
-    ASSERT_EQ(Rows()->rowCount(), 1);
-
-    // The dialog runs its own event loop inside the window's status handler:
-    // a timer drives it from there, and gives up on it after a bound.
-    bool sawCaptcha = false, screenshot = false;
-    QElapsedTimer watchdog;
-    watchdog.start();
-    QTimer driver;
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        QWebEngineView* view = dialog ? dialog->findChild<QWebEngineView*>() : nullptr;
-        if (!view)
-            return;
-        if (watchdog.elapsed() > 60000) {
-            dialog->reject();
-            return;
-        }
-        if (sawCaptcha || view->url().toString() != kCaptchaPage || view->page()->isLoading())
-            return;
-        sawCaptcha = true;
-        // Let the page paint before it is saved.
-        QTimer::singleShot(500, view, [&, view, dialog] {
-            screenshot = SaveScreenshot(*dialog, QStringLiteral("captcha.png"), /*fromScreen=*/true);
-            SolveCaptcha(*view);
-        });
-    });
-    driver.start(50);
+    bool screenshot = false;
+    ModalBrowserDriver driver([](const QUrl& url) { return url.toString() == kCaptchaPage; },
+                              [&](QDialog& dialog, QWebEngineView& view) {
+                                  screenshot = SaveScreenshot(dialog, QStringLiteral("captcha.png"), true);
+                                  SolveCaptcha(view);
+                              });
     ASSERT_TRUE(window.ExecuteCommand(32855));
     const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
                                  std::chrono::seconds(120));
-    driver.stop();
-    EXPECT_TRUE(sawCaptcha);
+    EXPECT_TRUE(driver.acted);
     EXPECT_TRUE(screenshot);
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
     EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
+}
+
+// The age gate (208): the sign-in page on the accounts host (TLS, signed by
+// the authority the downloader is given), the account typed in, the site's
+// home page closes the dialog and the retry passes the gate with the
+// browser's sign-in cookie.
+TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    window.TaskList()->AddUrlTask(Address(QStringLiteral("zvAgeGate01")));
+    ModalBrowserDriver driver(
+        [](const QUrl& url) { return url.host() == QLatin1String("accounts.google.com"); },
+        [](QDialog&, QWebEngineView& view) {
+            view.page()->runJavaScript(QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
+                                                      "document.getElementById('Passwd').value = 'yt-secret-42';"
+                                                      "document.getElementById('gaia_loginform').submit();"));
+        });
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                                 std::chrono::seconds(120));
+    EXPECT_TRUE(driver.acted) << "the sign-in page never showed";
+    ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    EXPECT_TRUE(ExportCookies().join('\n').contains(QLatin1String("\tLOGIN_INFO\t")));
+    EXPECT_FALSE(QString::fromUtf8(ReadFile(LogPath())).contains(QLatin1String("yt-secret-42")));
 }

@@ -56,6 +56,7 @@ bool RunBrowserDialog(int code, const QString& address, QWidget* parent) {
     }
     request.startAddress = address;
     request.connectTo = qEnvironmentVariable("ZORV_CONNECT_TO");
+    request.extraCaFile = qEnvironmentVariable("ZORV_CA_BUNDLE");
     request.exportCookies = &ExportCookies;
     request.importCookie = &ImportJarCookie;
     request.parent = parent;

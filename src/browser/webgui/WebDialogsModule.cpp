@@ -7,7 +7,7 @@
 extern "C" Q_DECL_EXPORT int zorv_run_web_dialog(const WebDialogRequest* request) {
     if (!request)
         return 0;
-    PrepareWebEngine(request->connectTo);
+    PrepareWebEngine(request->connectTo, request->extraCaFile);
     std::unique_ptr<CBrowserDlg> dialog;
     if (request->kind == WebDialogRequest::SignIn)
         dialog = std::make_unique<CSignInDlg>(*request, request->parent);

@@ -1,6 +1,7 @@
 #include "browser/webgui/WebEngineSetup.h"
 
 #include <QCoreApplication>
+#include <QSslConfiguration>
 #include <QStringList>
 #include <QWebEngineProfile>
 
@@ -22,7 +23,7 @@ QString HostResolverRules(const QString& connectTo) {
     return rules.join(QLatin1String(", "));
 }
 
-void PrepareWebEngine(const QString& connectTo) {
+void PrepareWebEngine(const QString& connectTo, const QString& extraCaFile) {
     static bool prepared = false;
     if (prepared)
         return;
@@ -36,6 +37,15 @@ void PrepareWebEngine(const QString& connectTo) {
     // the dialog would stay empty and the download could never go on.
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (!extraCaFile.isEmpty()) {
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.addCaCertificates(extraCaFile, QSsl::Pem);
+        QSslConfiguration::setDefaultConfiguration(config);
+    }
+}
+
+bool TrustedChain(const QList<QSslCertificate>& chain, const QString& host) {
+    return !chain.isEmpty() && !host.isEmpty() && QSslCertificate::verify(chain, host).isEmpty();
 }
 
 QWebEngineProfile* DialogProfile() {

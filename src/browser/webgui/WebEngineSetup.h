@@ -5,6 +5,8 @@
 //
 // Threads: the window's thread only.
 
+#include <QList>
+#include <QSslCertificate>
 #include <QString>
 
 class QWebEngineProfile;
@@ -16,9 +18,15 @@ class QWebEngineProfile;
 QString HostResolverRules(const QString& connectTo);
 
 // Adds the routing to the engine's flags; a process running as root (where
-// the engine's sandbox cannot start) runs the engine without it. Only the
-// first call of the process has an effect.
-void PrepareWebEngine(const QString& connectTo);
+// the engine's sandbox cannot start) runs the engine without it. The
+// authorities of `extraCaFile` are added to those the process trusts. Only
+// the first call of the process has an effect.
+void PrepareWebEngine(const QString& connectTo, const QString& extraCaFile = QString());
+
+// True when `chain` (leaf first) is valid for `host` under the system's
+// authorities and the extra ones: the engine knows only the system's, and the
+// downloader trusts both, so the browser accepts what the downloader would.
+bool TrustedChain(const QList<QSslCertificate>& chain, const QString& host);
 
 // The dialogs' profile: kept in memory only, so nothing the sites set outlives
 // the process except through the program's own jar.
