@@ -400,11 +400,14 @@ TEST_F(WorkerTest, WorkerStuckWhereNoStopReachesIsAbandonedAndFallsSilent) {
 TEST_F(WorkerTest, StopEndsAStalledMediaTransferAtOnce) {
     SilentServer silent;
     server_.ServeSlow("/item/trickle.flv", 100, 1, 1000); // one byte per second
+    // The page names its media on a host of its own, routed per case. Every
+    // handler is in place before the first request: the server's threads
+    // read the handler table, and the first case's trickle goes on serving
+    // while the second runs.
+    server_.ServeBody("/watch/1/clip/", Page("Stalled", "http://media.example/item/trickle.flv"));
     for (const char* media : {"trickle", "silent"}) {
         SCOPED_TRACE(media);
         const bool hangs = std::string(media) == "silent";
-        // The page names its media on a host of its own, routed per case.
-        server_.ServeBody("/watch/1/clip/", Page("Stalled", "http://media.example/item/trickle.flv"));
         qputenv("ZORV_CONNECT_TO",
                 (server_.ConnectTo("www.metacafe.com") + ',' +
                  (hangs ? silent.ConnectTo("media.example") : server_.ConnectTo("media.example")))
