@@ -6,6 +6,9 @@
 #include "app/AppFolders.h"
 #include "app/AppLog.h"
 #include "app/AppSettings.h"
+#include "app/IniFile.h"
+#include "app/Localization.h"
+#include "app/gui/MainWindowWidgets.h"
 #include "app/gui/CTrevaloDlg.h"
 #include "app/gui/DownloadTaskList.h"
 #include "history/HistoryDb.h"
@@ -15,6 +18,8 @@
 
 #include <QAbstractItemView>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <memory>
 
@@ -81,4 +86,27 @@ class MainWindowFixture : public SimulatorSuite {
     FakePower power_;
     FakeShell shell_;
     std::unique_ptr<CTrevaloDlg> window_;
+};
+
+// A window test that switches the language: the next test starts in English.
+class LanguageSwitchingFixture : public MainWindowFixture {
+  protected:
+    void TearDown() override {
+        Settings().LangID = QStringLiteral("en");
+        SelectLanguage(QStringLiteral("en"));
+        MainWindowFixture::TearDown();
+    }
+    // The command of the language menu item of the shipped file lang_<code>.ini;
+    // 0 when no item shows its name.
+    int LanguageCommand(const QString& code) const {
+        const QString name = IniFile(LanguageFolder() + QStringLiteral("/lang_") + code + QStringLiteral(".ini"))
+                                 .GetString(QStringLiteral("General"), QStringLiteral("language"));
+        for (QAction* popup : window_->Widgets().menuBar->actions())
+            if (popup->menu())
+                for (QMenu* menu : popup->menu()->findChildren<QMenu*>())
+                    for (QAction* item : menu->actions())
+                        if (item->text() == name)
+                            return item->data().toInt();
+        return 0;
+    }
 };

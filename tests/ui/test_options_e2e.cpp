@@ -1,7 +1,6 @@
 // The options sheet and the German main window on a real X display (its own
 // Xvfb, xcb platform), saved as pictures; no text of a page may be cut off,
 // in English or in German.
-#include "app/IniFile.h"
 #include "app/Localization.h"
 #include "app/gui/MainWindowWidgets.h"
 #include "app/gui/options/COptionsSheet.h"
@@ -19,27 +18,10 @@
 
 namespace {
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
-
-int LanguageCommand(const CTrevaloDlg& window, const QString& code) {
-    const QString name = IniFile(LanguageFolder() + QStringLiteral("/lang_") + code + QStringLiteral(".ini"))
-                             .GetString(QStringLiteral("General"), QStringLiteral("language"));
-    for (QAction* popup : window.Widgets().menuBar->actions())
-        if (popup->menu())
-            for (QMenu* menu : popup->menu()->findChildren<QMenu*>())
-                for (QAction* item : menu->actions())
-                    if (item->text() == name)
-                        return item->data().toInt();
-    return 0;
-}
 } // namespace
 
-class OptionsE2E : public MainWindowFixture {
+class OptionsE2E : public LanguageSwitchingFixture {
   protected:
-    void TearDown() override {
-        Settings().LangID = QStringLiteral("en");
-        SelectLanguage(QStringLiteral("en"));
-        MainWindowFixture::TearDown();
-    }
     // Shows every page of a sheet in turn; saves each as <prefix>-<page>.png
     // when a prefix is given.
     void ShowPages(CTrevaloDlg& window, const QString& prefix) {
@@ -70,7 +52,7 @@ TEST_F(OptionsE2E, OptionsPagesShowEveryTextWhole) {
     Settings().ExpandSize = 1;
     CTrevaloDlg& window = Open();
     ShowPages(window, QStringLiteral("options-"));
-    ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(window, QStringLiteral("ja"))));
+    ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(QStringLiteral("ja"))));
     ShowPages(window, QString());
 }
 

@@ -1,7 +1,6 @@
 // The main window's options command, its language menu and the start-up
 // update check's quiet results, on the offscreen platform with the shipped
 // language files.
-#include "app/IniFile.h"
 #include "app/Localization.h"
 #include "app/TextFill.h"
 #include "app/gui/MainWindowWidgets.h"
@@ -22,22 +21,6 @@
 #include <QTreeWidget>
 
 namespace {
-// The command of the language menu item that shows `name`; 0 when none does.
-int LanguageCommand(const CTrevaloDlg& window, const QString& name) {
-    for (QAction* popup : window.Widgets().menuBar->actions())
-        if (popup->menu())
-            for (QMenu* menu : popup->menu()->findChildren<QMenu*>())
-                for (QAction* item : menu->actions())
-                    if (item->text() == name)
-                        return item->data().toInt();
-    return 0;
-}
-
-QString DisplayName(const QString& code) {
-    return IniFile(LanguageFolder() + QStringLiteral("/lang_") + code + QStringLiteral(".ini"))
-        .GetString(QStringLiteral("General"), QStringLiteral("language"));
-}
-
 // Every top-level text of the window's trees (the site panel's roots).
 QStringList TreeTexts(const QWidget& window) {
     QStringList texts;
@@ -48,14 +31,7 @@ QStringList TreeTexts(const QWidget& window) {
 }
 } // namespace
 
-class OptionsWindowTest : public MainWindowFixture {
-  protected:
-    void TearDown() override {
-        Settings().LangID = QStringLiteral("en");
-        SelectLanguage(QStringLiteral("en"));
-        MainWindowFixture::TearDown();
-    }
-};
+class OptionsWindowTest : public LanguageSwitchingFixture {};
 
 TEST_F(OptionsWindowTest, OptionsHandTheWorkerTheFolderAndRetriesAndReportOnlyAChangedFolder) {
     CTrevaloDlg& window = Open();
@@ -88,8 +64,8 @@ TEST_F(OptionsWindowTest, GermanReLabelsTheWindowAndTheCurrentLanguageChangesNot
     CTrevaloDlg& window = Open();
     QSignalSpy changed(&window, &CTrevaloDlg::languageChanged);
     QSignalSpy headers(Rows(), &QAbstractItemModel::headerDataChanged);
-    const int english = LanguageCommand(window, DisplayName(QStringLiteral("en")));
-    const int german = LanguageCommand(window, DisplayName(QStringLiteral("de")));
+    const int english = LanguageCommand(QStringLiteral("en"));
+    const int german = LanguageCommand(QStringLiteral("de"));
     ASSERT_NE(english, 0);
     ASSERT_NE(german, 0);
 
