@@ -1,5 +1,7 @@
 #include "ui/HistoryListView.h"
 
+#include "ui/ListColumns.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -10,8 +12,8 @@ namespace {
 // Shares of (client width - 22) for columns 0 to 3; column 4 takes the rest
 // of the client width less 2 pixels, as the task list's last column does.
 constexpr double kShares[] = {0.40, 0.12, 0.12, 0.15};
-constexpr int kReserved = 22;
-constexpr int kLastColumnMargin = 2;
+// The widest texts the short columns usually show.
+constexpr const char* kSamples[] = {"", "00:00:00", "FLV1", "1280x720"};
 } // namespace
 
 HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
@@ -33,6 +35,15 @@ HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
 }
 
+void HistoryListView::setModel(QAbstractItemModel* rows) {
+    if (model())
+        disconnect(model(), &QAbstractItemModel::headerDataChanged, this, nullptr);
+    QTableView::setModel(rows);
+    if (rows)
+        connect(rows, &QAbstractItemModel::headerDataChanged, this, [this] { FitColumns(); });
+    FitColumns();
+}
+
 QList<int> HistoryListView::SelectedRows() const {
     QList<int> rows;
     if (!selectionModel())
@@ -49,15 +60,8 @@ void HistoryListView::resizeEvent(QResizeEvent* event) {
 }
 
 void HistoryListView::FitColumns() {
-    const int client = viewport()->width();
-    const int base = std::max(0, client - kReserved);
-    int used = 0;
-    for (int column = 0; column < 4; ++column) {
-        const int width = static_cast<int>(base * kShares[column]);
-        setColumnWidth(column, width);
-        used += width;
-    }
-    setColumnWidth(4, std::max(0, client - used - kLastColumnMargin));
+    // The file name gives way first when the list is narrow.
+    FitListColumns(*this, kShares, kSamples, 0);
 }
 
 void HistoryListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 // The history list's table: whole rows selected, columns sized as fixed
-// shares of the width, a double click on a row reported by row.
+// shares of the width (short columns never narrower than their headings,
+// refitted when the headings change language), a double click on a row
+// reported by row.
 //
 // Threads: the window's thread only.
 
@@ -11,6 +13,7 @@ class HistoryListView : public QTableView {
   public:
     explicit HistoryListView(QWidget* parent = nullptr);
 
+    void setModel(QAbstractItemModel* model) override;
     // Selected rows, ascending.
     QList<int> SelectedRows() const;
 

@@ -1,5 +1,6 @@
 #include "ui/TaskListView.h"
 
+#include "ui/ListColumns.h"
 #include "ui/TaskListDelegate.h"
 #include "ui/TaskListModel.h"
 
@@ -17,10 +18,8 @@
 namespace {
 // Shares of (client width - 22) for columns 0 to 5; column 6 takes the rest.
 constexpr double kShares[] = {0.055, 0.25, 0.15, 0.10, 0.15, 0.10};
-constexpr int kReserved = 22;
-constexpr int kLastColumnMargin = 2;
-constexpr int kHeadingPadding = 14;
-constexpr int kMinTitleWidth = 80;
+// The widest texts the short columns usually show.
+constexpr const char* kSamples[] = {"", "", "00:00:00", "Online", "1280x720", "30 fps"};
 
 bool Acceptable(const QMimeData* data) {
     return data && (data->hasUrls() || data->hasText());
@@ -72,32 +71,8 @@ void TaskListView::resizeEvent(QResizeEvent* event) {
 }
 
 void TaskListView::FitColumns() {
-    const int client = viewport()->width();
-    const int base = std::max(0, client - kReserved);
-    // A short column never gets narrower than its heading; the title gives
-    // way first when the list is narrow.
-    const auto headingWidth = [this](int column) {
-        const QString text = model() ? model()->headerData(column, Qt::Horizontal).toString() : QString();
-        return horizontalHeader()->fontMetrics().horizontalAdvance(text) + kHeadingPadding;
-    };
-    int widths[6];
-    int used = 0;
-    for (int column = 0; column < 6; ++column) {
-        widths[column] = static_cast<int>(base * kShares[column]);
-        if (column >= 2)
-            widths[column] = std::max(widths[column], headingWidth(column));
-        used += widths[column];
-    }
-    const int statusWanted = headingWidth(TaskListModel::StatusColumn);
-    const int shortfall = statusWanted - (client - used - kLastColumnMargin);
-    if (shortfall > 0) {
-        const int taken = std::min(shortfall, std::max(0, widths[1] - kMinTitleWidth));
-        widths[1] -= taken;
-        used -= taken;
-    }
-    for (int column = 0; column < 6; ++column)
-        setColumnWidth(column, widths[column]);
-    setColumnWidth(TaskListModel::StatusColumn, std::max(0, client - used - kLastColumnMargin));
+    // The title gives way first when the list is narrow.
+    FitListColumns(*this, kShares, kSamples, TaskListModel::TitleColumn);
 }
 
 void TaskListView::dragEnterEvent(QDragEnterEvent* event) {
