@@ -1,7 +1,7 @@
 #include "app/gui/CAddUrlDlg.h"
 
 #include "app/Localization.h"
-#include "app/UiTranslation.h"
+#include "ui/WidgetTranslation.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -73,7 +73,7 @@ CAddUrlDlg::CAddUrlDlg(QWidget* parent) : QDialog(parent), text_(new AddressEdit
     layout->addWidget(prompt);
     layout->addWidget(text_, 1);
     layout->addWidget(buttons);
-    Translate();
+    WidgetTranslation::TranslateDialog(this, kTemplateId);
     text_->setFocus();
 }
 
@@ -93,30 +93,3 @@ void CAddUrlDlg::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CAddUrlDlg::Translate() {
-    DialogTexts texts;
-    texts.caption = windowTitle();
-    const QList<QWidget*> widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        const int id = w->property("ctrlId").toInt();
-        if (auto* label = qobject_cast<QLabel*>(w))
-            texts.controls.push_back({id, label->text()});
-        else if (auto* button = qobject_cast<QPushButton*>(w))
-            texts.controls.push_back({id, button->text()});
-    }
-    TranslateDialog(texts, kTemplateId);
-    if (texts.captionChanged)
-        setWindowTitle(texts.caption);
-    for (const DialogControl& c : texts.controls) {
-        if (!c.changed)
-            continue;
-        for (QWidget* w : widgets) {
-            if (w->property("ctrlId").toInt() != c.ctrlId)
-                continue;
-            if (auto* label = qobject_cast<QLabel*>(w))
-                label->setText(c.text);
-            else if (auto* button = qobject_cast<QPushButton*>(w))
-                button->setText(c.text);
-        }
-    }
-}

@@ -25,7 +25,5 @@ class CAddUrlDlg : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Translate();
-
     QPlainTextEdit* text_;
 };
