@@ -6,7 +6,7 @@
 //
 // Usage: history_scale [ZORV_GET...] - the zorv-get beside this program is
 // measured, then every other zorv-get given (an older build, for example).
-#include "app/AppFolders.h"
+#include "base/AppFolders.h"
 #include "history/HistoryDb.h"
 
 #include <QDir>

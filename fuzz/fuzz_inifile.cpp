@@ -3,7 +3,7 @@
 // Input: the file's bytes (any encoding with or without a byte-order mark).
 
 #include "FuzzInput.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <climits>
 

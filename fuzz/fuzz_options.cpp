@@ -6,8 +6,8 @@
 // text \x1F command-line words separated by spaces or \x1F bytes.
 
 #include "FuzzInput.h"
-#include "app/TextFill.h"
-#include "app/WindowPlacement.h"
+#include "base/TextFill.h"
+#include "base/WindowPlacement.h"
 #include "cli/CliOptions.h"
 #include "cli/CliText.h"
 #include "mediatools/CCmdOpts.h"

@@ -5,7 +5,7 @@
 // Input: one byte (format preference) \x1F the stream map.
 
 #include "FuzzSite.h"
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "retrieval/YouTubeExtractor.h"
 
 namespace {

@@ -8,7 +8,7 @@
 // Input: address \x1F page text or stream map \x1F one byte (format choice).
 
 #include "FuzzInput.h"
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "platform/MessageTarget.h"
 #include "platform/ParseUrl.h"
 #include "retrieval/DownloadWorker.h"

@@ -1,9 +1,9 @@
 // The desktop program's own start-up (as its main() runs it) up to the main
 // window on the screen; the window is shown without waiting for the user.
 #include "ShownMarker.h"
-#include "app/AppSettings.h"
-#include "app/gui/CTrevaloDlg.h"
-#include "app/gui/ZorvApp.h"
+#include "base/AppSettings.h"
+#include "app/CTrevaloDlg.h"
+#include "app/ZorvApp.h"
 #include "ui/GuiPrompts.h"
 #include "ui/LogindPowerControl.h"
 

@@ -1,7 +1,7 @@
 #include "WorkerBatch.h"
 
-#include "app/AppFolders.h"
-#include "app/AppLog.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
 #include "platform/MessageTarget.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/DownloadWorker.h"

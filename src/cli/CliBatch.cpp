@@ -1,9 +1,9 @@
 #include "cli/CliBatch.h"
 
-#include "app/AppSettings.h"
-#include "app/TextFill.h"
-#include "app/Localization.h"
-#include "app/OutputFolder.h"
+#include "base/AppSettings.h"
+#include "base/TextFill.h"
+#include "base/Localization.h"
+#include "base/OutputFolder.h"
 #include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"

@@ -1,10 +1,10 @@
 // zorv-get: downloads videos from the command line with the same worker,
 // extractors, identification and history as the desktop program.
 
-#include "app/AppFolders.h"
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
-#include "app/Localization.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
 #include "browser/LinkCapture.h"
 #include "cli/CliBatch.h"
 #include "cli/CliOptions.h"

@@ -1,7 +1,7 @@
 #include "history/HistoryDb.h"
 
-#include "app/AppFolders.h"
-#include "app/AppLog.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
 #include "history/CppSQLite3Exception.h"
 #include "history/SqliteStatementText.h"
 #include "retrieval/TextUtil.h"

@@ -8,7 +8,7 @@
 // front end: its main thread). Workers report finished downloads by message
 // and the insertion runs in the handler.
 
-#include "app/DownloadTask.h"
+#include "history/DownloadTask.h"
 #include "history/HistoryRowReceiver.h"
 #include "history/SqliteConnection.h"
 

@@ -4,7 +4,7 @@
 //
 // Threads: called on the thread that runs QueryHistory.
 
-#include "app/DownloadTask.h"
+#include "history/DownloadTask.h"
 
 class HistoryRowReceiver {
   public:

@@ -2,7 +2,7 @@
 // The texts of one history-list row, made from a task that QueryHistory
 // produced. Kept apart from the widgets so every front end shows the same.
 
-#include "app/DownloadTask.h"
+#include "history/DownloadTask.h"
 
 #include <QDateTime>
 #include <QString>

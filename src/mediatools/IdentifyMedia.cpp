@@ -1,6 +1,6 @@
 #include "mediatools/IdentifyMedia.h"
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "mediatools/CMPlayerProcess.h"
 #include "mediatools/ToolFolders.h"
 

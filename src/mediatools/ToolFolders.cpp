@@ -1,6 +1,6 @@
 #include "mediatools/ToolFolders.h"
 
-#include "app/AppFolders.h"
+#include "base/AppFolders.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "platform/UserPrompts.h"
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 
 #include <atomic>
 

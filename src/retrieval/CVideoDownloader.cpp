@@ -1,6 +1,6 @@
 #include "retrieval/CVideoDownloader.h"
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "platform/ParseUrl.h"
 #include "retrieval/ChunkedFileWriter.h"
 #include "retrieval/TextUtil.h"

@@ -1,6 +1,6 @@
 #include "retrieval/DownloadItem.h"
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/FilePlacement.h"

@@ -1,7 +1,7 @@
 #include "retrieval/DownloadWorker.h"
 
-#include "app/AppLog.h"
-#include "app/Localization.h"
+#include "base/AppLog.h"
+#include "base/Localization.h"
 #include "retrieval/DownloadItem.h"
 #include "retrieval/ExtractorFactory.h"
 

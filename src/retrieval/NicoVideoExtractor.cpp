@@ -1,8 +1,8 @@
 #include "retrieval/NicoVideoExtractor.h"
 
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
-#include "app/Localization.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
 #include "platform/ParseUrl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"

@@ -1,6 +1,6 @@
 #include "retrieval/SiteExtractor.h"
 
-#include "app/Localization.h"
+#include "base/Localization.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"

@@ -1,7 +1,7 @@
 #include "retrieval/YouTubeExtractor.h"
 
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/TextUtil.h"

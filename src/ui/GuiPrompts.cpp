@@ -1,7 +1,7 @@
 #include "ui/GuiPrompts.h"
 
-#include "app/AppFolders.h"
-#include "app/Localization.h"
+#include "base/AppFolders.h"
+#include "base/Localization.h"
 
 #include <QApplication>
 #include <QFileDialog>

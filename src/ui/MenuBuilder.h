@@ -6,7 +6,7 @@
 //
 // Threads: main thread only.
 
-#include "app/UiTranslation.h"
+#include "base/UiTranslation.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "ui/ResourceBundle.h"
 
-#include "app/AppFolders.h"
-#include "app/Localization.h"
+#include "base/AppFolders.h"
+#include "base/Localization.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 //
 // Threads: main thread only.
 
-#include "app/WindowPlacement.h"
+#include "base/WindowPlacement.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "ui/WidgetTranslation.h"
 
-#include "app/UiTranslation.h"
+#include "base/UiTranslation.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

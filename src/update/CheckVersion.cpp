@@ -1,8 +1,8 @@
 #include "update/CheckVersion.h"
 
-#include "app/AppFolders.h"
-#include "app/AppLog.h"
-#include "app/IniFile.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
+#include "base/IniFile.h"
 #include "platform/MessageTarget.h"
 #include "retrieval/HttpSession.h"
 

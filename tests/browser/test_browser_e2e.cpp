@@ -7,7 +7,7 @@
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/HttpSession.h"
 #include "sitesim/YouTubeGates.h"
-#include "ui/MainWindowFixture.h"
+#include "app/MainWindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

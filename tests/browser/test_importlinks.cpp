@@ -2,8 +2,8 @@
 // order found; Cancel adds nothing; the browse button keeps the last pick.
 
 #include "browser/gui/CImportLinksDlg.h"
-#include "ui/MainWindowFixture.h"
-#include "ui/TaskListModel.h"
+#include "app/MainWindowFixture.h"
+#include "app/tasklist/TaskListModel.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

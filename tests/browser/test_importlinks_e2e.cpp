@@ -1,10 +1,10 @@
 // The link-import dialog on a real X display in each shipped language,
 // saved as pictures for review; no label or button may be cut off.
 
-#include "app/Localization.h"
+#include "base/Localization.h"
 #include "browser/gui/CImportLinksDlg.h"
 #include "support/TempDirTest.h"
-#include "ui/GuiTestSupport.h"
+#include "support/gui/GuiTestSupport.h"
 
 #include <QLineEdit>
 #include <QWindow>

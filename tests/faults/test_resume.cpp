@@ -3,7 +3,7 @@
 // same address when there is none) is appended; anything else starts over.
 // Progress goes on from the bytes kept.
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "retrieval/CVideoDownloader.h"
 
 #include "support/RecordingContext.h"

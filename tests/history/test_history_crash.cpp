@@ -2,7 +2,7 @@
 // still holds every row it had committed.
 #include "history/HistoryDb.h"
 
-#include "app/AppFolders.h"
+#include "base/AppFolders.h"
 
 #include "support/TempDirTest.h"
 

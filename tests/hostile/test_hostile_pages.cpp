@@ -6,7 +6,7 @@
 #include "SiteBatchTest.h"
 
 #include "ScriptTool.h"
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "mediatools/IdentifyMedia.h"
 #include "mediatools/ToolFolders.h"
 

@@ -2,7 +2,7 @@
 #include "mediatools/IdentifyMedia.h"
 
 #include "ScriptTool.h"
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "mediatools/ToolFolders.h"
 #include "support/TempDirTest.h"
 

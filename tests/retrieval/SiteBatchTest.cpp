@@ -1,7 +1,7 @@
 #include "SiteBatchTest.h"
 
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/HttpSession.h"
 #include "retrieval/NicoVideoExtractor.h"

@@ -2,7 +2,7 @@
 // redirect kinds it follows, and pages that fail for a reason the user must
 // be told.
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "retrieval/CVideoDownloader.h"
 
 #include "support/LoopbackServer.h"

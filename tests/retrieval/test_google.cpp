@@ -4,7 +4,7 @@
 
 #include "SiteBatchTest.h"
 
-#include "app/Localization.h"
+#include "base/Localization.h"
 #include "retrieval/ExtractorFactory.h"
 
 #include <QFileInfo>

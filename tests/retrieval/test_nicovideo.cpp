@@ -4,9 +4,9 @@
 
 #include "SiteBatchTest.h"
 
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
-#include "app/Localization.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
 #include "retrieval/HttpSession.h"
 #include "retrieval/NicoVideoExtractor.h"
 

@@ -1,7 +1,7 @@
 // Site detection, the extractor factory, status texts and the Metacafe page
 // parser, without a network.
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/MetaCafeExtractor.h"

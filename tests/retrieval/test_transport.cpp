@@ -2,7 +2,7 @@
 // error pages, broken and unannounced bodies, failures, decoding, cookies
 // and the exact request the sites see.
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/HttpSession.h"

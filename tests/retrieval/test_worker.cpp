@@ -2,8 +2,8 @@
 // Metacafe site: queue handling, naming, retries, stop, dialog waits and the
 // clean-up of temporary files.
 
-#include "app/AppLog.h"
-#include "app/StringTable.h"
+#include "base/AppLog.h"
+#include "base/StringTable.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/HttpSession.h"
 

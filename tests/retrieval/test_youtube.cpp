@@ -2,8 +2,8 @@
 // steps, the gates, sign-in and age confirmation, and whole batches of the
 // download worker with its CAPTCHA wait.
 
-#include "app/AppLog.h"
-#include "app/AppSettings.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/HttpSession.h"
 #include "retrieval/YouTubeExtractor.h"

@@ -2,7 +2,7 @@
 // form, the format preference lists and the choice of a stream from the
 // watch page's stream map.
 
-#include "app/AppSettings.h"
+#include "base/AppSettings.h"
 #include "retrieval/YouTubeExtractor.h"
 
 #include "support/TempDirTest.h"

@@ -1,6 +1,6 @@
 #include "update/CheckVersion.h"
 
-#include "app/AppLog.h"
+#include "base/AppLog.h"
 #include "platform/MessageTarget.h"
 #include "sitesim/SiteSimulator.h"
 #include "support/SimulatorSuite.h"

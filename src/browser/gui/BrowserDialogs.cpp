@@ -1,8 +1,8 @@
 #include "browser/gui/BrowserDialogs.h"
 
-#include "app/AppFolders.h"
-#include "app/AppLog.h"
-#include "app/UiTranslation.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
+#include "base/UiTranslation.h"
 #include "browser/webgui/WebDialogsApi.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/HttpSession.h"

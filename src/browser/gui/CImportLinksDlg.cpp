@@ -1,6 +1,6 @@
 #include "browser/gui/CImportLinksDlg.h"
 
-#include "app/Localization.h"
+#include "base/Localization.h"
 #include "browser/LinkCapture.h"
 #include "ui/WidgetTranslation.h"
 

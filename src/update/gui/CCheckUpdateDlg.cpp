@@ -1,9 +1,9 @@
 #include "update/gui/CCheckUpdateDlg.h"
 
-#include "app/AppFolders.h"
-#include "app/Localization.h"
-#include "app/TextFill.h"
-#include "app/gui/GuiMessageTarget.h"
+#include "base/AppFolders.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "ui/GuiMessageTarget.h"
 #include "ui/WidgetTranslation.h"
 
 #include <QDialogButtonBox>

@@ -1,0 +1,512 @@
+#include "app/CTrevaloDlg.h"
+
+#include "browser/gui/BrowserDialogs.h"
+
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "base/OutputFolder.h"
+#include "base/TextFill.h"
+#include "base/WindowPlacement.h"
+#include "app/CAboutDlg.h"
+#include "app/ConnectionState.h"
+#include "app/tasklist/DownloadTaskList.h"
+#include "app/MainWindowMenus.h"
+#include "app/MainWindowWidgets.h"
+#include "app/history/HistoryCommands.h"
+#include "app/history/HistoryList.h"
+#include "app/history/SiteTreePanel.h"
+#include "app/tasklist/TaskListCommands.h"
+#include "app/options/COptionsSheet.h"
+#include "app/preview/CPreviewPanel.h"
+#include "app/preview/PreviewWiring.h"
+#include "browser/gui/CImportLinksDlg.h"
+#include "history/HistoryDb.h"
+#include "platform/MessageTarget.h"
+#include "platform/PowerControl.h"
+#include "platform/UserPrompts.h"
+#include "ui/CommandTable.h"
+#include "ui/FramelessFrame.h"
+#include "ui/QueuedCallTarget.h"
+#include "ui/ResourceBundle.h"
+#include "ui/SystemShell.h"
+#include "ui/TipsPanel.h"
+#include "app/tasklist/TaskListView.h"
+#include "ui/TitleButtonStrip.h"
+#include "ui/WidgetPlacement.h"
+#include "ui/WidgetTranslation.h"
+#include "update/CheckVersion.h"
+#include "update/gui/CCheckUpdateDlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::registerEventType()); // 5026
+
+QString ProductName() {
+    return TranslateText(QLatin1String(kProductName));
+}
+
+// Commands of the main window other than the task list's.
+constexpr int kCmdCheckUpdates = 32771;
+constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
+constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
+constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
+constexpr int kCmdOptions = 32791;
+constexpr int kCmdImportLinks = 32854;
+} // namespace
+
+CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
+                         ResourceBundle& bundle, SqliteConnection* history, QWidget* parent)
+    : QDialog(parent), connectionAvailable(IsInternetConnected), previewPlaying([] { return false; }),
+      settings_(settings), prompts_(prompts), power_(power), bundle_(bundle), history_(history),
+      shell_(&SystemShell::Instance()) {
+    OnInitDialog();
+}
+
+CTrevaloDlg::~CTrevaloDlg() {
+    SetVersionReceiver(nullptr);
+    // The check may still wait on the network; it owns only its own copies.
+    if (versionCheck_.joinable())
+        versionCheck_.detach();
+    taskList_.reset();
+    historyList_.reset();
+}
+
+void CTrevaloDlg::OnInitDialog() {
+    LogContextScope context("OnInitDialog");
+    LogInfo("CTrevaloDlg", "Initializing main dialog ...");
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint);
+    setWindowTitle(ProductName());
+    setWindowIcon(bundle_.Icon(1009));
+    frame_ = new FramelessFrame(this);
+    connect(frame_, &FramelessFrame::closeRequested, this, [this] { CloseWindow(); });
+    connect(frame_, &FramelessFrame::toggleMaximizeRequested, this, [this] { ToggleMaximized(); });
+    widgets_ = std::make_unique<MainWindowWidgets>(this, bundle_, history_);
+    for (QWidget* surface : widgets_->Surfaces())
+        frame_->AddSurface(surface);
+    commands_ = new CommandTable(this);
+    connect(commands_, &CommandTable::executed, this, [this] { RefreshToolbar(); });
+
+    LogInfo("CTrevaloDlg", "Loading accelerators ...");
+    LoadAccelerators();
+    LogInfo("CTrevaloDlg", "List control initialized.");
+    widgets_->outputFolder->setText(settings_.OutputFolder);
+    preview_ = new CPreviewPanel(bundle_, settings_, this);
+    widgets_->SetPreviewPanel(preview_);
+    LogInfo("CTrevaloDlg", "Panel preview initialized.");
+    LogInfo("CTrevaloDlg", "HTML tips initialized.");
+
+    taskList_ = std::make_unique<DownloadTaskList>(settings_, prompts_, power_, this);
+    taskList_->SetHistoryDb(history_);
+    // A site's CAPTCHA or sign-in page opens in the browser dialog; without
+    // the browser module the user at least learns where to go.
+    taskList_->SetBrowserDialogHook([this](int code, const QString& address) {
+        if (!RunBrowserDialog(code, address, this))
+            prompts_.ShowMessage(address, UserPrompts::Icon::Information);
+    });
+    widgets_->SetTaskView(taskList_->View());
+    connect(taskList_.get(), &DownloadTaskList::statusTextChanged, this, &CTrevaloDlg::SetStatusText);
+    connect(taskList_.get(), &DownloadTaskList::toolbarChanged, this, &CTrevaloDlg::RefreshToolbar);
+    // Recounted once the insertion's handler has returned.
+    connect(taskList_.get(), &DownloadTaskList::historyInserted, widgets_->siteTree, &SiteTreePanel::Recount,
+            Qt::QueuedConnection);
+    connect(taskList_.get(), &DownloadTaskList::showSiteTreeRequested, this,
+            [this] { SetSiteTreeVisible(true); });
+    // After a power-off request the program ends without the close sequence.
+    connect(taskList_.get(), &DownloadTaskList::quitRequested, this, [this] {
+        ending_ = true;
+        done(QDialog::Accepted);
+    });
+    ConnectPreviewToTaskList(*preview_, *taskList_);
+    previewPlaying = [this] { return preview_->State() != CPreviewPanel::Stopped; };
+    taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(taskList_->View(), &QWidget::customContextMenuRequested, this, &CTrevaloDlg::ShowTaskContextMenu);
+    historyList_ = std::make_unique<HistoryList>(this);
+    widgets_->SetHistoryView(historyList_->View());
+    ConnectSiteTree();
+    ConnectPreviewToHistoryList(*preview_, *historyList_);
+    connect(this, &CTrevaloDlg::previewResetRequested, preview_, [this] {
+        preview_->StopPlayback();
+        preview_->ShowTask(nullptr);
+    });
+
+    const VersionTriple v = ProgramVersion();
+    const QString version =
+        QStringLiteral("%1 %2.%3.%4").arg(ProductName()).arg(v.major).arg(v.minor).arg(v.build);
+    LogInfoW("CTrevaloDlg", QStringLiteral("Version : %1").arg(version));
+    widgets_->version->setText(QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.build));
+    widgets_->title->setText(ProductName());
+
+    RegisterCommands();
+    LoadMenus();
+    connect(widgets_->strip, &TitleButtonStrip::buttonPressed, this, &CTrevaloDlg::OnStripButton);
+    connect(widgets_->siteTreeHandle, &QToolButton::clicked, this, [this] { SetSiteTreeVisible(true); });
+    connect(widgets_->chooseFolder, &QToolButton::clicked, this,
+            [this] { ExecuteCommand(kCmdChooseOutput); });
+    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(kCmdOpenOutput); });
+
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kMinWidth, kMinHeight);
+    RestorePlacement();
+    widgets_->RetranslateStrip();
+    RefreshToolbar();
+    QCoreApplication::postEvent(this, new QEvent(kDeferredInitEvent));
+    WidgetTranslation::TranslateDialog(this, IDD);
+}
+
+void CTrevaloDlg::OnDeferredInit() {
+    LogInfo("CTrevaloDlg", "Creating events for pipe read/write...");
+    NormalizeOutputBox();
+    if (!QFileInfo(settings_.OutputFolder).isDir()) {
+        prompts_.ShowMessage(LoadText(32798));
+        ChooseOutputFolder();
+    }
+    LogInfo("CTrevaloDlg", "Creating online video downloader...");
+    taskList_->CreateWorker();
+    LogInfoW("CTrevaloDlg",
+             QStringLiteral("Setting YouTube output folder: [%1]...").arg(settings_.OutputFolder));
+    if (!settings_.OutputFolder.isEmpty())
+        QDir().mkpath(settings_.OutputFolder);
+    taskList_->ApplyWorkerSettings();
+    LogInfo("CTrevaloDlg", "Main dialog initialized.");
+    initialized_ = true;
+    RefreshToolbar();
+
+    if (ProgramVersion().major > 0 && connectionAvailable && connectionAvailable()) {
+        LogInfo("CTrevaloDlg", "Internet connection available, checking update version...");
+        versionReceiver_ = std::make_unique<QueuedCallTarget>(
+            this, [this](int msg, qintptr w, qintptr l) { OnVersionMessage(msg, w, l); });
+        SetVersionReceiver(versionReceiver_.get());
+        versionCheck_ = StartCheckVersionThread(ProgramVersion());
+    }
+}
+
+void CTrevaloDlg::OnVersionMessage(int msg, qintptr wParam, qintptr lParam) {
+    if (versionCheck_.joinable())
+        versionCheck_.join(); // it has posted its one result
+    if (msg != UM_VERSION_NEWER)
+        return;
+    OpenUpdateDialog(false, UnpackVersion(wParam, lParam));
+}
+
+void CTrevaloDlg::OpenUpdateDialog(bool checkNow, VersionTriple latest) {
+    // Modal to this window without a nested event loop: the start-up check's
+    // result arrives inside event handling.
+    auto* dialog = new CCheckUpdateDlg(checkNow, ProgramVersion(), latest, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+bool CTrevaloDlg::event(QEvent* event) {
+    if (event->type() == kDeferredInitEvent) {
+        OnDeferredInit();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CTrevaloDlg::RegisterCommands() {
+    auto shell = [this]() -> DesktopShell& { return *shell_; };
+    TaskListCommands::Register(*commands_, *taskList_,
+                               {[this] { return previewPlaying && previewPlaying(); },
+                                [this] { return IsTaskListInFront(); }, shell});
+    HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
+    CommandTable& c = *commands_;
+    c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
+    c.Add(kCmdImportLinks, nullptr, [this] {
+        CImportLinksDlg dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            taskList_->AddUrls(dialog.Links()); // each link in the order found
+    });
+    c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
+    c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
+    c.Add(kCmdOptions, nullptr, [this] { ShowOptions(); });
+    c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
+    c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
+    c.Add(kCmdCheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
+    c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
+    c.Add(kCmdHomePage, nullptr,
+          [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
+    c.Add(kCmdProductPage, nullptr,
+          [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
+}
+
+bool CTrevaloDlg::ExecuteCommand(int id) {
+    return commands_->Execute(id);
+}
+
+bool CTrevaloDlg::IsCommandEnabled(int id) const {
+    return commands_->IsEnabled(id);
+}
+
+void CTrevaloDlg::LoadAccelerators() {
+    for (const Accelerator& a : bundle_.Accelerators(kAccelerators))
+        commands_->InstallAccelerator(this, a.keys, a.command);
+}
+
+void CTrevaloDlg::LoadMenus() {
+    menus_ = std::make_unique<MainWindowMenus>(this, widgets_->menuBar, *commands_, settings_);
+    menus_->RegisterLanguageCommands([this] { OnLanguageChanged(); });
+    if (!menus_->Load(bundle_, ProductName()))
+        LogError("CTrevaloDlg", "Cannot load main menu");
+}
+
+void CTrevaloDlg::OnLanguageChanged() {
+    // What message 5031 asks of the window: pictures, strip, texts.
+    SetStatusText(QString());
+    widgets_->ReloadImages(isMaximized());
+    widgets_->RetranslateStrip();
+    menus_->Retranslate();
+    widgets_->siteTree->Retranslate();
+    taskList_->ListView()->Retranslate();
+    preview_->Retranslate();
+    widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
+    setWindowTitle(ProductName());
+    widgets_->title->setText(ProductName());
+    update();
+    Q_EMIT languageChanged();
+}
+
+void CTrevaloDlg::OnStripButton(int number) {
+    switch (number) {
+    case StripButton::Minimize:
+        showMinimized();
+        break;
+    case StripButton::Maximize:
+        ToggleMaximized();
+        break;
+    case StripButton::Close:
+        CloseWindow();
+        break;
+    case StripButton::AddAddresses:
+        ExecuteCommand(kCmdAddAddresses);
+        break;
+    case StripButton::StartAll:
+        if (widgets_->strip->IsButtonEnabled(StripButton::StartAll))
+            ExecuteCommand(TaskListCommands::StartAll);
+        break;
+    case StripButton::StopAsking:
+        if (widgets_->strip->IsButtonEnabled(StripButton::StopAsking))
+            ExecuteCommand(TaskListCommands::StopAsking);
+        break;
+    case StripButton::SiteTree:
+        SetSiteTreeVisible(!IsSiteTreeVisible());
+        break;
+    default:
+        break;
+    }
+}
+
+void CTrevaloDlg::RefreshToolbar() {
+    widgets_->strip->SetButtonEnabled(StripButton::StartAll, taskList_->CanStripStart());
+    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsDownloading());
+}
+
+TitleButtonStrip* CTrevaloDlg::Strip() const {
+    return widgets_->strip;
+}
+
+void CTrevaloDlg::SetStatusText(const QString& text) {
+    widgets_->status->setText(text);
+}
+
+QString CTrevaloDlg::StatusText() const {
+    return widgets_->status->text();
+}
+
+bool CTrevaloDlg::IsSiteTreeVisible() const {
+    return widgets_->IsSiteTreeVisible();
+}
+
+void CTrevaloDlg::SetSiteTreeVisible(bool visible) {
+    widgets_->SetSiteTreeVisible(visible);
+}
+
+void CTrevaloDlg::ToggleMaximized() {
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
+void CTrevaloDlg::ShowTaskContextMenu(const QPoint& pos) {
+    QMenu* menu = menus_ ? menus_->TaskContextMenu() : nullptr;
+    if (menu && !menu->isEmpty())
+        menu->popup(taskList_->View()->mapToGlobal(pos));
+}
+
+void CTrevaloDlg::ConnectSiteTree() {
+    SiteTreePanel* tree = widgets_->siteTree;
+    tree->ConnectHistoryList(historyList_.get());
+    connect(tree, &SiteTreePanel::toggleRequested, this,
+            [this] { SetSiteTreeVisible(!IsSiteTreeVisible()); });
+    connect(tree, &SiteTreePanel::taskListRequested, this, &CTrevaloDlg::OnShowTaskList);
+    connect(tree, &SiteTreePanel::historyRequested, this, &CTrevaloDlg::OnShowHistory);
+    connect(tree, &SiteTreePanel::commandRequested, this, [this](int id) { ExecuteCommand(id); });
+    connect(taskList_.get(), &DownloadTaskList::bringTaskListToFront, tree, &SiteTreePanel::SelectFirstRoot);
+    connect(historyList_.get(), &HistoryList::contextMenuRequested, this,
+            &CTrevaloDlg::ShowHistoryContextMenu);
+}
+
+SiteTreePanel* CTrevaloDlg::SiteTree() const {
+    return widgets_->siteTree;
+}
+
+bool CTrevaloDlg::IsTaskListInFront() const {
+    return !widgets_->IsHistoryViewShown();
+}
+
+void CTrevaloDlg::OnShowTaskList() {
+    widgets_->ShowHistoryView(false);
+}
+
+void CTrevaloDlg::OnShowHistory(int itemData) {
+    widgets_->siteTree->ClearHistoryList();
+    const QString label = SiteTreePanel::SiteLabel(itemData);
+    if (!label.isEmpty())
+        QueryHistory(history_, label, historyList_->Receiver());
+    Q_EMIT previewResetRequested();
+    widgets_->ShowHistoryView(true);
+}
+
+void CTrevaloDlg::ShowHistoryContextMenu(const QPoint& globalPos) {
+    QMenu* menu = menus_ ? menus_->HistoryContextMenu() : nullptr;
+    if (menu && !menu->isEmpty())
+        menu->popup(globalPos);
+}
+
+void CTrevaloDlg::ShowAbout() {
+    CAboutDlg about(bundle_, this);
+    about.exec();
+}
+
+void CTrevaloDlg::OpenHelp() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(GetAppFolder() + QStringLiteral("/help/intro.html")));
+}
+
+void CTrevaloDlg::OpenOutputFolder() {
+    NormalizeOutputBox();
+    shell_->Open(QUrl::fromLocalFile(widgets_->outputFolder->text()));
+}
+
+void CTrevaloDlg::ChooseOutputFolder() {
+    NormalizeOutputBox();
+    const QString before = widgets_->outputFolder->text();
+    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(32813), before);
+    if (!chosen)
+        return;
+    widgets_->outputFolder->setText(*chosen);
+    NormalizeOutputBox();
+    const QString folder = widgets_->outputFolder->text();
+    // The setting follows the choice: the worker is given the setting again
+    // when the window finishes initialising, and it is what the next start uses.
+    settings_.OutputFolder = folder;
+    taskList_->SetOutputFolder(folder);
+    if (folder != before)
+        SetStatusText(FillFormat(LoadText(32814), {folder}));
+}
+
+void CTrevaloDlg::ShowOptions() {
+    settings_.OutputFolder = widgets_->outputFolder->text();
+    const QString before = settings_.OutputFolder;
+    COptionsSheet sheet(settings_, prompts_, this);
+    if (sheet.exec() != QDialog::Accepted)
+        return;
+    // The box shows where downloads now go: the sheet's folder, cleaned and
+    // created as the worker will use it (an emptied field gives the default).
+    widgets_->outputFolder->setText(settings_.OutputFolder);
+    NormalizeOutputBox();
+    const QString folder = widgets_->outputFolder->text();
+    settings_.OutputFolder = folder;
+    taskList_->ApplyWorkerSettings(); // folder, use-title flag, retry count
+    if (folder != before)
+        SetStatusText(FillFormat(LoadText(32814), {folder}));
+}
+
+void CTrevaloDlg::NormalizeOutputBox() {
+    const QString folder = NormalizeOutputFolder(widgets_->outputFolder->text());
+    widgets_->outputFolder->setText(folder);
+    QDir().mkpath(folder);
+}
+
+void CTrevaloDlg::RestorePlacement() {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const StoredWindowState stored = LoadWindowState(screen.width(), screen.height());
+    WidgetPlacement::Apply(this, stored.placement);
+    SetSiteTreeVisible(CountHistory(history_) > 0 && stored.showMM != 0);
+}
+
+void CTrevaloDlg::SavePlacement() {
+    StoredWindowState state;
+    state.placement = WidgetPlacement::Read(this);
+    state.showMM = IsSiteTreeVisible() ? 1 : 0;
+    SaveWindowState(state);
+}
+
+bool CTrevaloDlg::CloseWindow() {
+    if (ending_)
+        return true;
+    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(32805)))
+        return false;
+    settings_.Save();
+    SavePlacement();
+    preview_->StopPlayback();
+    ending_ = true;
+    done(QDialog::Accepted);
+    return true;
+}
+
+void CTrevaloDlg::closeEvent(QCloseEvent* event) {
+    if (ending_ || CloseWindow())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CTrevaloDlg::contextMenuEvent(QContextMenuEvent* event) {
+    // The title area's menu stands in for the system menu.
+    if (menus_ && menus_->SystemMenu() && event->pos().y() < widgets_->HeaderHeight())
+        menus_->SystemMenu()->popup(event->globalPos());
+}
+
+void CTrevaloDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape never close the main window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CTrevaloDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange)
+        widgets_->ReloadImages(isMaximized());
+    QDialog::changeEvent(event);
+}
+
+void CTrevaloDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    widgets_->PaintBackground(painter, size());
+}

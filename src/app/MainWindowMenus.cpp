@@ -1,0 +1,76 @@
+#include "app/MainWindowMenus.h"
+
+#include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "ui/CommandTable.h"
+#include "ui/MenuBuilder.h"
+#include "ui/ResourceBundle.h"
+#include "base/TextFill.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+MainWindowMenus::MainWindowMenus(QWidget* window, QMenuBar* bar, CommandTable& commands,
+                                 AppSettings& settings)
+    : window_(window), bar_(bar), commands_(commands), settings_(settings) {}
+
+bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productName) {
+    system_ = new QMenu(window_);
+    const QString about = FillFormat(LoadText(101), {productName});
+    if (!about.isEmpty()) {
+        system_->addSeparator();
+        MenuBuilder::InsertItem(system_, 1, kSystemAboutCommand, about, commands_);
+    }
+    taskContext_ = new QMenu(window_);
+    historyContext_ = new QMenu(window_);
+    const auto main = bundle.Menu(kMainMenu);
+    const auto context = bundle.Menu(kContextMenus);
+    if (!main || !context)
+        return false;
+    MenuBuilder::FillBar(bar_, *main, commands_);
+    // The language submenu is found by its template text, before translation.
+    const QList<QAction*> popups = bar_->actions();
+    if (popups.size() > 1)
+        languageSubmenu_ = MenuBuilder::FindSubmenu(popups[1]->menu(), QStringLiteral("Language"));
+    if (languageSubmenu_) {
+        languages_.Build();
+        int position = LanguageMenu::kFirstItemPosition;
+        for (const LanguageMenu::Item& item : languages_.Items())
+            MenuBuilder::InsertItem(languageSubmenu_, position++, item.command, item.text, commands_);
+        for (QAction* action : languageSubmenu_->actions())
+            action->setCheckable(!action->isSeparator());
+        MarkLanguage();
+    }
+    if (!context->empty())
+        MenuBuilder::Fill(taskContext_, context->front().submenu, commands_);
+    if (context->size() > 1)
+        MenuBuilder::Fill(historyContext_, (*context)[1].submenu, commands_);
+    return true;
+}
+
+void MainWindowMenus::RegisterLanguageCommands(std::function<void()> changed) {
+    auto command = [this, changed](int id) {
+        return [this, changed, id] {
+            if (languages_.OnLanguageCommand(id, settings_)) {
+                MarkLanguage();
+                changed();
+            }
+        };
+    };
+    commands_.Add(LanguageMenu::kAutoCommand, nullptr, command(LanguageMenu::kAutoCommand));
+    for (int id = LanguageMenu::kFirstCommand; id <= LanguageMenu::kLastCommand; ++id)
+        commands_.Add(id, nullptr, command(id));
+}
+
+void MainWindowMenus::MarkLanguage() {
+    if (!languageSubmenu_)
+        return;
+    for (QAction* action : languageSubmenu_->actions())
+        if (!action->isSeparator())
+            action->setChecked(languages_.IsChecked(action->data().toInt(), settings_.LangID));
+}
+
+void MainWindowMenus::Retranslate() {
+    MenuBuilder::TranslateBar(bar_);
+}

@@ -1,0 +1,107 @@
+#include "app/history/HistoryListModel.h"
+
+#include "base/Localization.h"
+
+namespace {
+constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {32803, 261, 280, 267, 32802};
+
+Qt::Alignment ColumnAlignment(int column) {
+    return column <= HistoryListModel::DurationColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;
+}
+} // namespace
+
+HistoryListModel::HistoryListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+HistoryListModel::~HistoryListModel() = default;
+
+DownloadTask* HistoryListModel::Task(int row) const {
+    return row >= 0 && row < TaskCount() ? rows_[row].task.get() : nullptr;
+}
+
+int HistoryListModel::RowOf(const DownloadTask* task) const {
+    for (int i = 0; i < TaskCount(); ++i)
+        if (rows_[i].task.get() == task)
+            return i;
+    return -1;
+}
+
+std::unique_ptr<DownloadTask> HistoryListModel::TakeRow(int row) {
+    if (row < 0 || row >= TaskCount())
+        return nullptr;
+    beginRemoveRows(QModelIndex(), row, row);
+    std::unique_ptr<DownloadTask> task = std::move(rows_[row].task);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+    return task;
+}
+
+void HistoryListModel::Clear() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+void HistoryListModel::RetitleColumns() {
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
+void HistoryListModel::AddHistoryRow(DownloadTask task) {
+    const int row = TaskCount();
+    beginInsertRows(QModelIndex(), row, row);
+    Row r;
+    r.task = std::make_unique<DownloadTask>(std::move(task));
+    r.text = MakeHistoryRowText(*r.task);
+    rows_.push_back(std::move(r));
+    endInsertRows();
+}
+
+int HistoryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : TaskCount();
+}
+
+int HistoryListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= TaskCount())
+        return QVariant();
+    const HistoryRowText& t = rows_[index.row()].text;
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case FileColumn:
+            return t.title;
+        case DurationColumn:
+            return t.duration;
+        case FormatColumn:
+            return t.format;
+        case SizeColumn:
+            return t.size;
+        case DateColumn:
+            return t.date;
+        default:
+            return QVariant();
+        }
+    case Qt::ToolTipRole:
+        return index.column() == FileColumn && !t.titleTip.isEmpty() ? QVariant(t.titleTip) : QVariant();
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(ColumnAlignment(index.column()));
+    default:
+        return QVariant();
+    }
+}
+
+QVariant HistoryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return LoadText(kHeaderIds[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(ColumnAlignment(section));
+    return QVariant();
+}
+
+Qt::ItemFlags HistoryListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}

@@ -1,0 +1,72 @@
+#include "app/history/HistoryListView.h"
+
+#include "ui/ListColumns.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+// Shares of (client width - 22) for columns 0 to 3; column 4 takes the rest
+// of the client width less 2 pixels, as the task list's last column does.
+constexpr double kShares[] = {0.40, 0.12, 0.12, 0.15};
+// The widest texts the short columns usually show.
+constexpr const char* kSamples[] = {"", "00:00:00", "FLV1", "1280x720"};
+} // namespace
+
+HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
+    setObjectName(QStringLiteral("historyList"));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setAlternatingRowColors(true);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideMiddle);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setMouseTracking(true); // tool tips of the file cells
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(26);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+}
+
+void HistoryListView::setModel(QAbstractItemModel* rows) {
+    if (model())
+        disconnect(model(), &QAbstractItemModel::headerDataChanged, this, nullptr);
+    QTableView::setModel(rows);
+    if (rows)
+        connect(rows, &QAbstractItemModel::headerDataChanged, this, [this] { FitColumns(); });
+    FitColumns();
+}
+
+QList<int> HistoryListView::SelectedRows() const {
+    QList<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void HistoryListView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+void HistoryListView::FitColumns() {
+    // The file name gives way first when the list is narrow.
+    FitListColumns(*this, kShares, kSamples, 0);
+}
+
+void HistoryListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && index.isValid())
+        Q_EMIT rowDoubleClicked(index.row());
+}

@@ -1,0 +1,364 @@
+#include "app/tasklist/DownloadTaskList.h"
+
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "base/OutputFolder.h"
+#include "app/CAddUrlDlg.h"
+#include "ui/GuiMessageTarget.h"
+#include "base/TextFill.h"
+#include "app/tasklist/TaskListText.h"
+#include "history/HistoryDb.h"
+#include "mediatools/IdentifyMedia.h"
+#include "platform/ParseUrl.h"
+#include "platform/PowerControl.h"
+#include "platform/UserPrompts.h"
+#include "retrieval/DownloadWorker.h"
+#include "app/tasklist/TaskListView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QItemSelectionModel>
+
+#include <algorithm>
+
+namespace {
+constexpr const char* kCategory = "CTrevaloDlg";
+} // namespace
+
+DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
+                                   QWidget* viewParent)
+    : settings_(settings), prompts_(prompts), power_(power), model_(new TaskListModel(this)),
+      view_(new TaskListView(viewParent)), target_(std::make_unique<GuiMessageTarget>(this)),
+      outputFolder_(settings.OutputFolder), beep_([] { QApplication::beep(); }) {
+    view_->setModel(model_);
+    connect(view_, &QObject::destroyed, this, [this] { view_ = nullptr; });
+    connect(model_, &TaskListModel::checkToggled, this, &DownloadTaskList::OnCheckToggled);
+    connect(view_, &TaskListView::rowDoubleClicked, this, &DownloadTaskList::OnRowDoubleClicked);
+    // Dropped text is one candidate; dropped files are added one by one.
+    connect(view_, &TaskListView::textDropped, this, &DownloadTaskList::AddUrlTask);
+    connect(view_, &TaskListView::filesDropped, this, [this](const QStringList& paths) {
+        for (const QString& path : paths)
+            AddLocalFile(path);
+    });
+    // A row counts once it is both selected and current, whichever came first.
+    const auto reportCurrent = [this] {
+        const QModelIndex current = view_->selectionModel()->currentIndex();
+        const bool selected = current.isValid() && view_->selectionModel()->isRowSelected(current.row());
+        Q_EMIT showTaskInPreviewRequested(selected ? current.row() : -1);
+    };
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, reportCurrent);
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, reportCurrent);
+}
+
+DownloadTaskList::~DownloadTaskList() {
+    // The worker posts to the target until it is gone: stop and release it
+    // first (an abandoned batch never posts again).
+    if (worker_ && worker_->running)
+        worker_->Stop();
+    worker_.reset();
+    target_.reset();
+    if (view_ && !view_->parent())
+        delete view_; // a view no window adopted
+}
+
+QWidget* DownloadTaskList::View() const {
+    return view_;
+}
+
+TaskListView* DownloadTaskList::ListView() const {
+    return view_;
+}
+
+QList<int> DownloadTaskList::SelectedRows() const {
+    return view_ ? view_->SelectedRows() : QList<int>();
+}
+
+void DownloadTaskList::CreateWorker() {
+    if (worker_)
+        return;
+    // The window logs the start-up steps around this call.
+    worker_ = std::make_shared<DownloadWorker>(target_.get());
+    ApplyWorkerSettings();
+}
+
+void DownloadTaskList::ApplyWorkerSettings() {
+    if (!settings_.OutputFolder.isEmpty())
+        SetOutputFolder(settings_.OutputFolder);
+    if (!worker_)
+        return;
+    worker_->useTitle = settings_.UseTitleAsFileName;
+    worker_->retryTimes = settings_.RetryTimes;
+    worker_->useInternalCache = settings_.UseInternalCache;
+}
+
+QString DownloadTaskList::SetOutputFolder(const QString& folder) {
+    // Always absolute, so every path the history stores is one.
+    outputFolder_ = NormalizeOutputFolder(folder);
+    if (worker_)
+        worker_->outputFolder = outputFolder_;
+    if (!QDir().mkpath(outputFolder_))
+        LogWarnW(kCategory, QStringLiteral("Can not create output folder [%1]").arg(outputFolder_));
+    return outputFolder_;
+}
+
+void DownloadTaskList::AddUrlTask(const QString& address) {
+    const std::optional<UrlParts> parts = ParseUrl(address);
+    if (!parts || parts->scheme != QLatin1String("http") || address.contains(QLatin1Char('\n')) ||
+        address.contains(QLatin1Char('\r'))) {
+        prompts_.ShowMessage(LoadText(32782), UserPrompts::Icon::Warning);
+        return;
+    }
+    for (int row = 0; row < model_->TaskCount(); ++row) {
+        const DownloadTask* task = model_->Task(row);
+        if (task->state == DownloadTask::Pending && task->location == address)
+            return;
+    }
+    auto task = std::make_unique<DownloadTask>();
+    task->location = address;
+    const DownloadTask& added = *task;
+    const int row = model_->AppendTask(std::move(task));
+    if (row < 0) {
+        LogWarn(kCategory, "The task list is full (%d rows)", TaskListModel::kMaxRows);
+        return;
+    }
+    model_->SetChecked(row, true);
+    model_->SetRowAlert(row);
+    model_->SetCellText(row, TaskListModel::TitleColumn, address);
+    FillRowCells(row, added);
+    model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::kReady);
+    model_->SetToolTip(row, address);
+    if (downloading_ && appendNewTasks_ && worker_)
+        worker_->Enqueue(address, row);
+    RefreshToolbar();
+    Q_EMIT bringTaskListToFront();
+}
+
+void DownloadTaskList::AddUrls(const QStringList& lines) {
+    for (const QString& line : lines)
+        AddUrlTask(line);
+}
+
+bool DownloadTaskList::AddLocalFile(const QString& path) {
+    return FillRowFromFile(path, -1, -2, QString()) == 1;
+}
+
+int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, const QString& pageUrl) {
+    std::unique_ptr<DownloadTask> fresh;
+    DownloadTask* task = nullptr;
+    if (row >= 0) {
+        task = model_->Task(row);
+        if (!task)
+            return 0;
+    } else {
+        fresh = std::make_unique<DownloadTask>();
+        task = fresh.get();
+    }
+    // Runs on this thread: the window waits, at most for the tool's bound.
+    MediaInfo info;
+    if (!IdentifyMedia(path, info)) {
+        const QString text = FillFormat(LoadText(32804), {path});
+        prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
+        SetStatusText(text);
+        return 0; // a fresh task is discarded with `fresh`
+    }
+    task->ApplyMediaInfo(path, info);
+    if (task->hasAudio) {
+        SetStatusText(QString());
+    } else {
+        prompts_.ShowMessage(LoadText(32788), UserPrompts::Icon::Warning);
+        SetStatusText(LoadText(32788));
+    }
+    if (fresh) {
+        row = model_->AppendTask(std::move(fresh));
+        if (row < 0)
+            return 0;
+    }
+    if (site < 0) {
+        model_->SetCellText(row, TaskListModel::TitleColumn, TaskListText::LocalFileTitle(path));
+    } else {
+        task->pageUrl = pageUrl;
+        task->site = site;
+        InsertHistory(history_, *task);
+        Q_EMIT historyInserted();
+    }
+    model_->SetChecked(row, true);
+    model_->SetRowFilled(row);
+    FillRowCells(row, *task);
+    model_->SetToolTip(row, task->location);
+    if (!downloading_)
+        RefreshToolbar();
+    Q_EMIT bringTaskListToFront();
+    return 1;
+}
+
+void DownloadTaskList::FillRowCells(int row, const DownloadTask& task) {
+    model_->SetCellText(row, TaskListModel::DurationColumn, TaskListText::Duration(task));
+    model_->SetCellText(row, TaskListModel::FormatColumn, TaskListText::Format(task));
+    model_->SetCellText(row, TaskListModel::SizeColumn, TaskListText::FrameSize(task));
+    model_->SetCellText(row, TaskListModel::FpsColumn, TaskListText::FrameRate(task));
+}
+
+bool DownloadTaskList::RemoveRows(QList<int> rows) {
+    if (downloading_)
+        return false;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int row : rows)
+        if (DownloadTask* task = model_->Task(row))
+            Q_EMIT taskAboutToBeRemoved(task);
+    model_->RemoveTaskRows(std::move(rows));
+    RefreshToolbar();
+    return true;
+}
+
+bool DownloadTaskList::RemoveAll() {
+    if (downloading_)
+        return false;
+    for (int row = 0; row < model_->TaskCount(); ++row)
+        Q_EMIT taskAboutToBeRemoved(model_->Task(row));
+    model_->RemoveAllTasks();
+    RefreshToolbar();
+    return true;
+}
+
+void DownloadTaskList::CheckSelected(bool checked) {
+    for (int row : SelectedRows()) {
+        model_->SetChecked(row, checked);
+        if (!checked)
+            model_->SetCellText(row, TaskListModel::StatusColumn, QString());
+    }
+    RefreshToolbar();
+}
+
+bool DownloadTaskList::CanStartAll() const {
+    if (!worker_ || downloading_)
+        return false;
+    for (int row = 0; row < model_->TaskCount(); ++row)
+        if (model_->Task(row)->state == DownloadTask::Pending)
+            return true;
+    return false;
+}
+
+void DownloadTaskList::StartAll() {
+    if (downloading_ || !worker_)
+        return;
+    for (int row = 0; row < model_->TaskCount(); ++row) {
+        const DownloadTask* task = model_->Task(row);
+        if (task->state == DownloadTask::Pending && model_->IsChecked(row))
+            worker_->Enqueue(task->location, row);
+    }
+    downloading_ = true;
+    appendNewTasks_ = true;
+    if (!worker_->Start()) {
+        // A batch that would not stop still winds down: nothing runs now.
+        LogWarn(kCategory, "Download worker could not start a batch");
+        downloading_ = false;
+        appendNewTasks_ = false;
+    }
+    RefreshToolbar();
+}
+
+bool DownloadTaskList::CanStartSelected() const {
+    if (!worker_ || downloading_)
+        return false;
+    const QList<int> selected = SelectedRows();
+    return selected.size() == 1 && model_->Task(selected.first())->state == DownloadTask::Pending;
+}
+
+void DownloadTaskList::StartSelected() {
+    if (downloading_ || !worker_)
+        return;
+    appendNewTasks_ = false;
+    const QList<int> selected = SelectedRows();
+    if (selected.size() != 1 || model_->Task(selected.first())->state != DownloadTask::Pending)
+        return;
+    worker_->Enqueue(model_->Task(selected.first())->location, selected.first());
+    downloading_ = true;
+    if (!worker_->Start()) {
+        LogWarn(kCategory, "Download worker could not start a batch");
+        downloading_ = false;
+    }
+    RefreshToolbar();
+}
+
+bool DownloadTaskList::CanStop() const {
+    return worker_ && downloading_;
+}
+
+void DownloadTaskList::Stop() {
+    if (!CanStop())
+        return;
+    worker_->Stop();
+    downloading_ = false;
+    RefreshToolbar();
+}
+
+void DownloadTaskList::StopAskingFirst() {
+    if (!CanStop())
+        return;
+    if (prompts_.AskYesNoCancel(LoadText(309)) == UserPrompts::Answer::Yes)
+        Stop();
+}
+
+bool DownloadTaskList::CanStripStart() const {
+    if (downloading_)
+        return false;
+    for (int row = 0; row < model_->TaskCount(); ++row)
+        if (model_->IsChecked(row) && model_->Task(row)->state == DownloadTask::Pending)
+            return true;
+    return false;
+}
+
+void DownloadTaskList::OpenAddUrlDialog(QWidget* parent) {
+    CAddUrlDlg dialog(parent);
+    if (dialog.exec() == QDialog::Accepted)
+        AddUrls(dialog.Lines());
+}
+
+bool DownloadTaskList::CanPaste() const {
+    const QString text = QApplication::clipboard()->text();
+    const std::optional<UrlParts> parts = ParseUrl(text);
+    return parts && parts->scheme == QLatin1String("http");
+}
+
+void DownloadTaskList::PasteFromClipboard() {
+    AddUrlTask(QApplication::clipboard()->text());
+}
+
+void DownloadTaskList::ShowTaskInPreview() {
+    const QList<int> selected = SelectedRows();
+    if (selected.size() == 1)
+        Q_EMIT showTaskInPreviewRequested(selected.first());
+}
+
+void DownloadTaskList::RewriteSelectedDuration() {
+    const QList<int> selected = SelectedRows();
+    if (selected.isEmpty())
+        return;
+    if (const DownloadTask* task = model_->Task(selected.first()))
+        model_->SetCellText(selected.first(), TaskListModel::DurationColumn, TaskListText::Duration(*task));
+}
+
+void DownloadTaskList::SetStatusText(const QString& text) {
+    statusText_ = text;
+    Q_EMIT statusTextChanged(text);
+}
+
+void DownloadTaskList::OnCheckToggled(int row, bool checked) {
+    // The row does not join a running batch; the text only says so.
+    if (downloading_)
+        model_->SetCellText(row, TaskListModel::StatusColumn, checked ? TaskListText::kWaiting : QString());
+    RefreshToolbar();
+}
+
+void DownloadTaskList::OnRowDoubleClicked(int row) {
+    const DownloadTask* task = model_->Task(row);
+    if (!task)
+        return;
+    if (task->state == DownloadTask::LocalFile || downloading_)
+        Q_EMIT playTaskRequested(row);
+    else
+        StartSelected();
+}

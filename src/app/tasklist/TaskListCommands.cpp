@@ -1,0 +1,75 @@
+#include "app/tasklist/TaskListCommands.h"
+
+#include "app/tasklist/DownloadTaskList.h"
+#include "platform/DesktopShell.h"
+#include "ui/CommandTable.h"
+#include "app/tasklist/TaskListView.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+
+namespace {
+int RowCount(const DownloadTaskList& list) {
+    return list.Model()->rowCount();
+}
+
+// The local file of the one selected row; null when that is not the case.
+const DownloadTask* SelectedLocalFile(const DownloadTaskList& list) {
+    const QList<int> rows = list.SelectedRows();
+    if (rows.size() != 1)
+        return nullptr;
+    const DownloadTask* task = list.Model()->Task(rows.first());
+    if (!task || task->state != DownloadTask::LocalFile || !TaskListCommands::IsReadableFile(task->location))
+        return nullptr;
+    return task;
+}
+} // namespace
+
+namespace TaskListCommands {
+bool IsReadableFile(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
+    DownloadTaskList* l = &list;
+    auto playing = [hooks] { return hooks.previewPlaying && hooks.previewPlaying(); };
+    auto hidden = [hooks] { return hooks.taskListInFront && !hooks.taskListInFront(); };
+    c.Add(
+        StartAll, [l] { return l->CanStartAll(); }, [l] { l->StartAll(); });
+    c.Add(
+        StartSelected, [l] { return l->CanStartSelected(); }, [l] { l->StartSelected(); });
+    c.Add(
+        Stop, [l] { return l->CanStop(); }, [l] { l->Stop(); });
+    c.Add(
+        StopAsking, [l] { return l->CanStop(); }, [l] { l->StopAskingFirst(); });
+    c.Add(
+        Paste, [l] { return l->CanPaste(); }, [l] { l->PasteFromClipboard(); });
+    // Rows cannot be removed while a batch runs or the preview plays.
+    c.Add(
+        RemoveSelected,
+        [l, playing, hidden] {
+            return !l->IsDownloading() && !playing() && !hidden() && !l->SelectedRows().isEmpty();
+        },
+        [l] { l->RemoveRows(l->SelectedRows()); });
+    c.Add(
+        RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
+        [l] { l->RemoveAll(); });
+    c.Add(
+        SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },
+        [l] { l->ListView()->selectAll(); });
+    c.Add(
+        CheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(true); });
+    c.Add(
+        UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(false); });
+    c.Add(
+        OpenContainingFolder, [l] { return SelectedLocalFile(*l) != nullptr; },
+        [l, hooks] {
+            if (const DownloadTask* task = SelectedLocalFile(*l); task && hooks.shell)
+                hooks.shell().ShowFileInFolder(task->location);
+        });
+}
+} // namespace TaskListCommands

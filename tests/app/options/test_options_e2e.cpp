@@ -1,0 +1,69 @@
+// The options sheet and the German main window on a real X display (its own
+// Xvfb, xcb platform), saved as pictures; no text of a page may be cut off,
+// in English or in German.
+#include "base/Localization.h"
+#include "app/MainWindowWidgets.h"
+#include "app/options/COptionsSheet.h"
+#include "support/XvfbDisplay.h"
+#include "app/MainWindowFixture.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QWindow>
+
+namespace {
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
+} // namespace
+
+class OptionsE2E : public LanguageSwitchingFixture {
+  protected:
+    // Shows every page of a sheet in turn; saves each as <prefix>-<page>.png
+    // when a prefix is given.
+    void ShowPages(CTrevaloDlg& window, const QString& prefix) {
+        static const char* const kNames[] = {"general", "online", "audio", "video"};
+        COptionsSheet sheet(Settings(), prompts_, &window);
+        sheet.show();
+        ASSERT_TRUE(WaitForGui([&] { return sheet.windowHandle() && sheet.windowHandle()->isExposed(); }));
+        for (int i = 0; i < 4; ++i) {
+            sheet.Tabs()->setCurrentIndex(i);
+            QApplication::processEvents();
+            EXPECT_EQ(CutTexts(sheet.Tabs()->widget(i)), QStringList()) << kNames[i];
+            if (!prefix.isEmpty()) {
+                EXPECT_TRUE(
+                    SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
+            }
+        }
+        sheet.reject();
+    }
+};
+
+TEST_F(OptionsE2E, OptionsPagesShowEveryTextWhole) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    Settings().YTUser = QStringLiteral("viewer");
+    Settings().YTPasswd = QStringLiteral("secret");
+    Settings().RetryTimes = 3;
+    Settings().OUT_VOLUME = -6;
+    Settings().Fit2Width = 1;
+    Settings().ExpandSize = 1;
+    CTrevaloDlg& window = Open();
+    ShowPages(window, QStringLiteral("options-"));
+    ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(QStringLiteral("ja"))));
+    ShowPages(window, QString());
+}
+
+TEST_F(OptionsE2E, MainWindowInGerman) {
+    // Started in German, so the texts set when the window opens are German too.
+    Settings().LangID = QStringLiteral("de");
+    SelectLanguage(Settings().LangID);
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    window.TaskList()->AddUrlTask(Address(QStringLiteral("jNQXAC9IVRw")));
+    window.OnStripButton(20); // the site panel, too
+    EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("german.png")));
+    ShowPages(window, QStringLiteral("options-de-"));
+}

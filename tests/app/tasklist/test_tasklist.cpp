@@ -1,0 +1,368 @@
+// The download task list on the real worker, the site simulator, mplayer and
+// a real history file: what each way of adding does, what a batch leaves in
+// its rows, and what the user's commands do while it runs.
+
+#include "app/tasklist/TaskListTest.h"
+
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "app/tasklist/TaskListText.h"
+#include "retrieval/DownloadWorker.h"
+#include "retrieval/VideoSite.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QUrl>
+
+namespace {
+QMimeData* TextData(const QString& text) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+QMimeData* FileData(const QString& path) {
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(path)});
+    return data;
+}
+} // namespace
+
+TEST_F(TaskListTest, OnlyAPlainHttpAddressOnOneLineIsAccepted) {
+    const QString warning = LoadText(32782);
+    const QString twoLines = Metacafe() + "\n" + YouTube("zvNormal001");
+    struct Case {
+        const char* how;
+        QString candidate;
+        bool dropped;
+        bool accepted;
+    } cases[] = {
+        {"https", "https://www.youtube.com/watch?v=zvNormal001", false, false},
+        {"ftp", "ftp://www.metacafe.com/watch/1000001/sample_clip/", false, false},
+        {"empty", "", false, false},
+        {"two lines", twoLines, false, false},
+        {"two lines dropped", twoLines, true, false},
+        {"http with a path and query", "http://www.example.org/any/path?x=1&y=2", false, true},
+        {"http dropped", Metacafe(), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        h_->prompts.shown.clear();
+        const int before = Rows();
+        if (c.dropped)
+            Drop(TextData(c.candidate));
+        else
+            List().AddUrlTask(c.candidate);
+        EXPECT_EQ(h_->prompts.Count(warning), c.accepted ? 0 : 1);
+        EXPECT_EQ(h_->prompts.shown.size(), c.accepted ? 0u : 1u);
+        ASSERT_EQ(Rows(), before + (c.accepted ? 1 : 0));
+        if (!c.accepted)
+            continue;
+        const int row = before;
+        EXPECT_EQ(Model().Task(row)->location, c.candidate);
+        EXPECT_EQ(Model().Task(row)->state, DownloadTask::Pending);
+        EXPECT_TRUE(Model().IsChecked(row));
+        const QStringList cells{Model().CellText(row, 1), Model().CellText(row, 2), Model().CellText(row, 3),
+                                Model().CellText(row, 4), Model().CellText(row, 5), Model().CellText(row, 6)};
+        EXPECT_EQ(cells, (QStringList{c.candidate, "N/A", "Online", "N/A", "N/A", "Ready for download..."}));
+        for (int column = 0; column < TaskListModel::kColumnCount; ++column)
+            EXPECT_EQ(Model().CellColour(row, column), TaskListModel::AlertColour()) << column;
+        EXPECT_EQ(Model().index(row, 1).data(Qt::ToolTipRole).toString(), c.candidate);
+    }
+}
+
+TEST_F(TaskListTest, AnAddressIsAddedAgainOnlyOnceItsDownloadHasFinished) {
+    List().AddUrlTask(Metacafe());
+    List().AddUrlTask(Metacafe());
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_TRUE(h_->prompts.shown.empty());
+
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    ASSERT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
+    List().AddUrlTask(Metacafe());
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Model().Task(1)->location, Metacafe());
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::Pending);
+}
+
+TEST_F(TaskListTest, AFinishedDownloadFillsItsRowUnchecksItAndIsRecordedOnce) {
+    List().AddUrlTask(Metacafe());
+    List().StartAll();
+    EXPECT_TRUE(List().IsDownloading());
+    ASSERT_TRUE(h_->WaitIdle());
+
+    const DownloadTask* task = Model().Task(0);
+    EXPECT_EQ(task->state, DownloadTask::LocalFile);
+    EXPECT_EQ(task->location, Path("out/MetaCafe/1000001.flv"));
+    EXPECT_TRUE(QFileInfo::exists(task->location));
+    EXPECT_EQ(task->pageUrl, Metacafe());
+    EXPECT_EQ(task->site, METACAFE);
+    EXPECT_FALSE(Model().IsChecked(0));
+    const QStringList cells{Model().CellText(0, 1), Model().CellText(0, 2), Model().CellText(0, 3),
+                            Model().CellText(0, 4), Model().CellText(0, 5), Model().CellText(0, 6)};
+    EXPECT_EQ(cells, (QStringList{"Tom & Jerry's \"big\" day", "00:00:02", "FLV1", "320x240", "15 fps",
+                                  DownloadWorker::StatusText(110)}));
+    // Filled from the file: normal colours from the title on.
+    for (int column = 1; column < TaskListModel::kColumnCount; ++column)
+        EXPECT_FALSE(Model().CellColour(0, column).has_value()) << column;
+    EXPECT_EQ(Model().index(0, 1).data(Qt::ToolTipRole).toString(), task->location);
+    EXPECT_EQ(h_->HistoryRows(), 1);
+    EXPECT_EQ(h_->historySignals, 1);
+    EXPECT_EQ(h_->beeps, 1);
+    EXPECT_TRUE(h_->prompts.shown.empty()); // the clip has sound
+    EXPECT_FALSE(List().CanStripStart());
+}
+
+TEST_F(TaskListTest, StartAllWithOnlyUncheckedRowsRunsAnEmptyBatch) {
+    for (int shutdownFlag : {0, 1}) {
+        SCOPED_TRACE(shutdownFlag);
+        h_.reset();
+        h_ = std::make_unique<TaskListHarness>(Path(QStringLiteral("case%1").arg(shutdownFlag)));
+        h_->settings.ShutdownFlag = shutdownFlag;
+        List().AddUrlTask(Metacafe());
+        List().AddUrlTask(YouTube("zvNormal001"));
+        for (int row = 0; row < 2; ++row)
+            Model().setData(Model().index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
+        EXPECT_FALSE(List().CanStripStart());
+        ASSERT_TRUE(List().CanStartAll());
+
+        List().StartAll();
+        ASSERT_TRUE(h_->WaitIdle());
+        EXPECT_EQ(h_->beeps, 1);
+        EXPECT_EQ(h_->power.calls, shutdownFlag);
+        EXPECT_EQ(h_->quits, shutdownFlag);
+        EXPECT_EQ(h_->StatusCell(0), TaskListText::kReady);
+        EXPECT_EQ(h_->StatusCell(1), TaskListText::kReady);
+        EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
+    }
+}
+
+TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
+    List().AddUrlTask(Metacafe());
+    h_->Post(UM_DOWNLOAD_PROGRESS, 453, 0); // no batch yet: ignored
+    EXPECT_EQ(h_->StatusCell(0), TaskListText::kReady);
+    EXPECT_FALSE(Model().IsProgressOn(0));
+
+    h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadBegins, 0));
+    ASSERT_TRUE(List().IsDownloading());
+    List().Worker()->totalBytes = 1234567;
+    List().Worker()->receivedBytes = 559031;
+    const struct {
+        int perMille;
+        const char* shown;
+    } cases[] = {{0, "0.0%"}, {453, "45.3%"}, {1000, "100.0%"}};
+    for (const auto& c : cases) {
+        h_->Post(UM_DOWNLOAD_PROGRESS, c.perMille, 0);
+        EXPECT_EQ(h_->StatusCell(0), c.shown);
+        EXPECT_TRUE(Model().IsProgressOn(0));
+        EXPECT_EQ(Model().index(0, 6).data(TaskListModel::ProgressRole).toInt(), c.perMille);
+    }
+    const QLocale locale = QLocale::system();
+    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32827), {QString(), locale.toString(559031),
+                                                                        locale.toString(1234567)}));
+    // Rows the list does not have (-1 travels as 0xFFFF) change nothing.
+    h_->Post(UM_DOWNLOAD_PROGRESS, 700, 5);
+    h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::Failed, -1));
+    h_->Post(UM_DOWNLOAD_ITEM_DONE, 0, 0xFFFF);
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(h_->StatusCell(0), "100.0%");
+    // A status ends the bar.
+    h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadEnded, 0));
+    EXPECT_FALSE(Model().IsProgressOn(0));
+    h_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
+    EXPECT_FALSE(List().IsDownloading());
+}
+
+TEST_F(TaskListTest, AnItemThatKeepsFailingIsRetriedAndStaysPendingWithItsErrorInDarkRed) {
+    h_->settings.RetryTimes = 2;
+    List().ApplyWorkerSettings();
+    List().AddUrlTask(YouTube("zvMedia4041"));
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+
+    const QString first = FillFormat(LoadText(32832), {"1"});
+    const QString second = FillFormat(LoadText(32832), {"2"});
+    EXPECT_EQ(h_->statusLines.count(first), 1);
+    EXPECT_EQ(h_->statusLines.count(second), 1);
+    EXPECT_EQ(h_->statusLines.count(FillFormat(LoadText(32832), {"3"})), 0);
+    EXPECT_GT(h_->statusLines.indexOf(second), h_->statusLines.indexOf(first));
+
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
+    EXPECT_TRUE(Model().IsChecked(0));
+    EXPECT_EQ(h_->StatusCell(0), DownloadWorker::StatusText(DownloadStatus::Failed));
+    EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
+    const QString lastError = List().Worker()->Snapshot().lastError;
+    EXPECT_FALSE(lastError.isEmpty());
+    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32831), {lastError}));
+    EXPECT_EQ(h_->HistoryRows(), 0);
+    EXPECT_TRUE(List().CanStripStart()); // it can be started again
+}
+
+TEST_F(TaskListTest, StopAskedFirstEndsTheItemWithStatus111AndLeavesNothingBehind) {
+    List().AddUrlTask(YouTube("zvSlowBody1"));
+    List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return Model().IsProgressOn(0); }));
+
+    h_->prompts.answer = UserPrompts::Answer::No;
+    List().StopAskingFirst();
+    EXPECT_EQ(h_->prompts.asked, QStringList{LoadText(309)});
+    EXPECT_TRUE(List().IsDownloading());
+
+    h_->prompts.answer = UserPrompts::Answer::Yes;
+    List().StopAskingFirst();
+    EXPECT_FALSE(List().IsDownloading());
+    ASSERT_TRUE(WaitOnWindow([&] {
+        return h_->StatusCell(0) == DownloadWorker::StatusText(DownloadStatus::Stopped) &&
+               !List().IsDownloading();
+    }));
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
+    EXPECT_EQ(Model().CellText(0, 2), "N/A"); // never identified
+    EXPECT_TRUE(h_->prompts.shown.empty());
+    EXPECT_EQ(h_->HistoryRows(), 0);
+    EXPECT_EQ(QDir(Path("out/YouTube")).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_TRUE(List().CanStartAll());
+}
+
+TEST_F(TaskListTest, ADroppedFileThatIsNoVideoWarnsAndAddsNothing) {
+    List().AddUrlTask(Metacafe());
+    List().AddUrlTask(YouTube("zvNormal001"));
+    const DownloadTask* first = Model().Task(0);
+    const DownloadTask* second = Model().Task(1);
+    const QString notVideo = WriteFile("drop/notes.flv", "plain text, not a video\n");
+
+    Drop(FileData(notVideo));
+    const QString warning = FillFormat(LoadText(32804), {notVideo});
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, warning);
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Warning);
+    EXPECT_EQ(List().StatusText(), warning);
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Model().Task(0), first);
+    EXPECT_EQ(Model().Task(1), second);
+
+    // The next file lands in the next row with its own task.
+    const QString clip = WriteFile("drop/A & B.flv", ReadFile(sim_->MediaPath("flv")));
+    Drop(FileData(clip));
+    ASSERT_EQ(Rows(), 3);
+    EXPECT_EQ(Model().Task(2)->location, clip);
+    EXPECT_EQ(Model().Task(2)->site, -2);
+    EXPECT_EQ(Model().CellText(2, 1), "A & B");
+    EXPECT_EQ(Model().CellText(2, 4), "320x240");
+    EXPECT_EQ(Model().Task(1), second);
+    EXPECT_EQ(h_->HistoryRows(), 0); // dropped files are not downloads
+}
+
+TEST_F(TaskListTest, RemovingRowsKeepsEveryOtherRowWithItsOwnTask) {
+    for (int i = 0; i < 5; ++i)
+        List().AddUrlTask(QStringLiteral("http://www.example.org/v%1").arg(i));
+    ASSERT_TRUE(List().RemoveRows({3, 1}));
+    ASSERT_EQ(Rows(), 3);
+    QStringList locations;
+    for (int row = 0; row < Rows(); ++row) {
+        locations << Model().Task(row)->location;
+        EXPECT_EQ(Model().CellText(row, 1), Model().Task(row)->location);
+        EXPECT_EQ(Model().index(row, 1).data(Qt::ToolTipRole).toString(), Model().Task(row)->location);
+    }
+    EXPECT_EQ(locations, (QStringList{"http://www.example.org/v0", "http://www.example.org/v2",
+                                      "http://www.example.org/v4"}));
+
+    // A notification for row 1 now reaches the task that moved there.
+    h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadBegins, 1));
+    EXPECT_EQ(h_->StatusCell(1), DownloadWorker::StatusText(DownloadStatus::DownloadBegins));
+    EXPECT_EQ(h_->StatusCell(2), TaskListText::kReady);
+    // While a batch runs the worker addresses rows by index: no removal.
+    EXPECT_FALSE(List().RemoveRows({0}));
+    EXPECT_FALSE(List().RemoveAll());
+    EXPECT_EQ(Rows(), 3);
+    h_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
+    EXPECT_TRUE(List().RemoveAll());
+    EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(TaskListTest, SelectedRowsAreCheckedAndUncheckedTogether) {
+    for (int i = 0; i < 3; ++i)
+        List().AddUrlTask(QStringLiteral("http://www.example.org/v%1").arg(i));
+    QItemSelectionModel* selection = List().ListView()->selectionModel();
+    selection->select(Model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(Model().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    List().CheckSelected(false);
+    EXPECT_EQ((QList<bool>{Model().IsChecked(0), Model().IsChecked(1), Model().IsChecked(2)}),
+              (QList<bool>{false, true, false}));
+    EXPECT_EQ(h_->StatusCell(0), QString());
+    EXPECT_EQ(h_->StatusCell(1), TaskListText::kReady);
+    List().CheckSelected(true);
+    EXPECT_TRUE(Model().IsChecked(0) && Model().IsChecked(2));
+}
+
+TEST_F(TaskListTest, AnAddressAddedWhileStartAllRunsJoinsTheBatchAndCheckBoxesOnlySayWaiting) {
+    List().AddUrlTask(YouTube("zvSlowBody1"));
+    List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return Model().IsProgressOn(0); }));
+    List().AddUrlTask(Metacafe());
+    ASSERT_EQ(Rows(), 2);
+
+    // Toggling a box while the batch runs changes only the status text.
+    const QModelIndex box = Model().index(1, 0);
+    Model().setData(box, Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_EQ(h_->StatusCell(1), QString());
+    Model().setData(box, Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(h_->StatusCell(1), TaskListText::kWaiting);
+
+    ASSERT_TRUE(h_->WaitIdle());
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::LocalFile);
+    EXPECT_EQ(Model().Task(1)->location, Path("out/MetaCafe/1000001.flv"));
+    EXPECT_EQ(h_->HistoryRows(), 2);
+    EXPECT_EQ(h_->beeps, 1);
+}
+
+TEST_F(TaskListTest, TheWorkerAlwaysGetsAnAbsoluteCleanedOutputFolder) {
+    h_->settings.OutputFolder = QStringLiteral("videos/new:set//");
+    List().ApplyWorkerSettings();
+    const QString expected = Path("home/videos/new-set");
+    EXPECT_EQ(List().Worker()->outputFolder.Get(), expected);
+    EXPECT_TRUE(QFileInfo(expected).isDir());
+    EXPECT_EQ(List().SetOutputFolder(Path("chosen") + "/"), Path("chosen"));
+    EXPECT_EQ(List().Worker()->outputFolder.Get(), Path("chosen"));
+}
+
+TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
+    // Until the browser dialog exists, the address is shown as a message.
+    List().AddUrlTask(YouTube("zvCaptcha01"));
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    ASSERT_FALSE(h_->prompts.shown.empty());
+    EXPECT_TRUE(h_->prompts.shown[0].text.contains("das_captcha"));
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Information);
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
+    EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
+
+    // The hook replaces the message; the worker waits for it to return.
+    std::vector<std::pair<int, QString>> opened;
+    List().SetBrowserDialogHook([&](int code, const QString& address) {
+        EXPECT_TRUE(List().Worker()->running);
+        opened.emplace_back(code, address);
+    });
+    const size_t messages = h_->prompts.shown.size();
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened[0].first, DownloadStatus::CaptchaRequired);
+    EXPECT_TRUE(opened[0].second.contains("das_captcha")) << opened[0].second.toStdString();
+    EXPECT_EQ(h_->prompts.shown.size(), messages);
+}
+
+TEST_F(TaskListTest, ADroppedFileWithoutSoundWarnsAndIsStillAdded) {
+    const QString clip = sim_->MediaPath("videoonly");
+    Drop(FileData(clip));
+    ASSERT_EQ(Rows(), 1);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, LoadText(32788));
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Warning);
+    EXPECT_EQ(List().StatusText(), LoadText(32788));
+    EXPECT_EQ(Model().Task(0)->hasAudio, 0);
+    EXPECT_EQ(Model().CellText(0, 4), "320x240");
+    EXPECT_TRUE(Model().IsChecked(0));
+}

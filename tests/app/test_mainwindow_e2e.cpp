@@ -1,0 +1,110 @@
+// The real main window on a real X display (its own Xvfb, xcb platform):
+// an address pasted from the clipboard is downloaded from the site
+// simulator into the history, and the whole window is saved as a picture.
+#include "app/history/HistoryList.h"
+#include "app/MainWindowWidgets.h"
+#include "app/history/SiteTreePanel.h"
+#include "support/XvfbDisplay.h"
+#include "app/history/HistoryListView.h"
+#include "app/MainWindowFixture.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
+#include <QWindow>
+
+namespace {
+const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
+
+} // namespace
+
+class MainWindowE2E : public MainWindowFixture {};
+
+TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    window.OnStripButton(20); // the site panel, too
+    ASSERT_TRUE(window.IsSiteTreeVisible());
+    EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("main-window-frame.png")));
+    // The task menu as it opens: texts and enabled states of an empty list.
+    QMenu* tasks = window.Widgets().menuBar->actions().value(2)->menu();
+    ASSERT_NE(tasks, nullptr);
+    tasks->popup(window.mapToGlobal(QPoint(350, 38)));
+    ASSERT_TRUE(WaitForGui([&] { return tasks->isVisible(); }));
+    EXPECT_TRUE(SaveScreenshot(*tasks, QStringLiteral("menu-tasks.png")));
+    tasks->hide();
+}
+
+TEST_F(MainWindowE2E, PastedAddressIsDownloadedIntoTheHistory) {
+    // The start-up check finds no newer version, so no update dialog takes
+    // the focus from the window.
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle()->isExposed(); }));
+    QApplication::clipboard()->setText(Address(QStringLiteral("zvNormal001")));
+    ASSERT_TRUE(WaitForGui([&] { return window.IsCommandEnabled(57637); }));
+    ASSERT_TRUE(window.ExecuteCommand(57637));
+    ASSERT_EQ(Rows()->rowCount(), 1);
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+
+    const bool filled = WaitForGui(
+        [&] {
+            return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading() &&
+                   Rows()->index(0, 5).data().toString().endsWith(QLatin1String(" fps"));
+        },
+        std::chrono::seconds(90));
+    ASSERT_TRUE(SaveScreenshot(window, QStringLiteral("main-window.png")));
+    ASSERT_TRUE(filled) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    EXPECT_NE(Rows()->index(0, 2).data().toString(), QStringLiteral("N/A"));
+    EXPECT_NE(Rows()->index(0, 3).data().toString(), QStringLiteral("Online"));
+    EXPECT_TRUE(Rows()->index(0, 4).data().toString().contains(QLatin1Char('x')));
+}
+
+TEST_F(MainWindowE2E, SiteHistoryListIsSaved) {
+    // Downloads of the last year or so, as the program records them.
+    const struct {
+        const char* file;
+        const char* id;
+        int seconds;
+        const char* format;
+        int width, height;
+        int daysAgo;
+    } rows[] = {
+        {"Harbour lights at dusk - timelapse.flv", "zvHarbour01", 214, "flv1", 320, 240, 0},
+        {"How to fold a paper crane.mp4", "zvCrane0002", 372, "avc1", 480, 360, 0},
+        {"Street piano in the old station.flv", "zvPiano0003", 187, "flv1", 320, 240, 9},
+        {"Morning birdsong in the beech wood.mp4", "zvBirds0004", 3725, "avc1", 640, 360, 41},
+        {"Cycling the coast road (full ride).mp4", "zvCoast0005", 1508, "avc1", 640, 480, 75},
+        {"Sourdough starter, day one.flv", "zvBread0006", 455, "flv1", 320, 240, 400},
+    };
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const auto& r : rows) {
+        DownloadTask task;
+        task.location = Path("downloads/YouTube/") + QString::fromUtf8(r.file);
+        task.pageUrl = QStringLiteral("http://www.youtube.com/watch?v=") + QLatin1String(r.id);
+        task.site = 0;
+        task.state = DownloadTask::LocalFile;
+        task.lengthMs = task.markOutMs = r.seconds * 1000;
+        task.videoFormat = QLatin1String(r.format);
+        task.width = r.width;
+        task.height = r.height;
+        // Today's rows an hour apart; older ones at mid-day.
+        const QDateTime when = r.daysAgo ? QDateTime(now.date().addDays(-r.daysAgo), QTime(12, 30))
+                                         : QDateTime(now.date(), QTime(9 + 2 * int(&r - rows), 15));
+        ASSERT_EQ(InsertHistory(history_.get(), task, when), 1);
+    }
+    CTrevaloDlg& window = Open();
+    ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(window.IsSiteTreeVisible());
+    SiteTreePanel* tree = window.SiteTree();
+    tree->Tree()->setCurrentItem(tree->Node(SiteTreePanel::kYouTube));
+    ASSERT_FALSE(window.IsTaskListInFront());
+    ASSERT_EQ(window.History()->Model()->rowCount(), 6);
+    window.History()->ListView()->selectRow(1);
+    EXPECT_EQ(tree->Node(SiteTreePanel::kYouTube)->text(0), QStringLiteral("YouTube (6)"));
+    EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("history.png")));
+}

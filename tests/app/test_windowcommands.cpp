@@ -1,0 +1,130 @@
+// The task list's commands as the main window runs them: removal with the
+// announcement a preview relies on, checking, the containing folder, and
+// the output-folder picker's status line.
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "app/MainWindowWidgets.h"
+#include "app/history/SiteTreePanel.h"
+#include "app/MainWindowFixture.h"
+#include "app/tasklist/TaskListView.h"
+#include "ui/TitleButtonStrip.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
+
+class WindowCommandsTest : public MainWindowFixture {
+  protected:
+    void AddRows(int count) {
+        for (int i = 0; i < count; ++i)
+            window_->TaskList()->AddUrlTask(Address(QStringLiteral("zvRow%1").arg(i)));
+    }
+    void SelectRows(const QList<int>& rows) {
+        TaskListView* view = window_->TaskList()->ListView();
+        view->clearSelection();
+        for (int row : rows)
+            view->selectionModel()->select(Rows()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    TaskListModel& Model() { return *window_->TaskList()->Model(); }
+};
+
+TEST_F(WindowCommandsTest, RemovingAnnouncesEachTaskAndLeavesEveryOtherRowWithItsOwn) {
+    CTrevaloDlg& window = Open();
+    AddRows(6);
+    QList<DownloadTask*> announced;
+    QObject::connect(window.TaskList(), &DownloadTaskList::taskAboutToBeRemoved,
+                     [&](DownloadTask* task) { announced << task; });
+    SelectRows({2, 4});
+    const QList<DownloadTask*> selected{Model().Task(2), Model().Task(4)};
+
+    bool playing = true;
+    window.previewPlaying = [&] { return playing; };
+    EXPECT_FALSE(window.IsCommandEnabled(32828));
+    EXPECT_FALSE(window.IsCommandEnabled(32829));
+    playing = false;
+    // Del while the history list is in front leaves the hidden rows alone.
+    window.SiteTree()->Tree()->setCurrentItem(window.SiteTree()->Node(SiteTreePanel::kYouTube));
+    EXPECT_FALSE(window.IsCommandEnabled(32828));
+    window.SiteTree()->SelectFirstRoot();
+    ASSERT_TRUE(window.ExecuteCommand(32828));
+    EXPECT_EQ(announced, selected);
+    QStringList locations;
+    for (int row = 0; row < Model().TaskCount(); ++row) {
+        locations << Model().Task(row)->location;
+        EXPECT_EQ(Model().CellText(row, 1), Model().Task(row)->location);
+    }
+    EXPECT_EQ(locations,
+              (QStringList{Address("zvRow0"), Address("zvRow1"), Address("zvRow3"), Address("zvRow5")}));
+    EXPECT_FALSE(window.IsCommandEnabled(32828)) << "nothing is selected now";
+
+    announced.clear();
+    ASSERT_TRUE(window.ExecuteCommand(32829));
+    EXPECT_EQ(announced.size(), 4);
+    EXPECT_EQ(Model().TaskCount(), 0);
+    EXPECT_FALSE(window.IsCommandEnabled(32829));
+}
+
+TEST_F(WindowCommandsTest, SelectionCommandsFollowTheSelection) {
+    CTrevaloDlg& window = Open();
+    AddRows(3);
+    for (int id : {32831, 32832, 32796})
+        EXPECT_FALSE(window.IsCommandEnabled(id)) << id;
+    ASSERT_TRUE(window.ExecuteCommand(57642));
+    EXPECT_EQ(window.TaskList()->SelectedRows(), (QList<int>{0, 1, 2}));
+    EXPECT_FALSE(window.IsCommandEnabled(57642));
+    ASSERT_TRUE(window.ExecuteCommand(32832));
+    EXPECT_FALSE(Model().IsChecked(0) || Model().IsChecked(1) || Model().IsChecked(2));
+    EXPECT_EQ(Model().CellText(1, 6), QString());
+    EXPECT_FALSE(window.Strip()->IsButtonEnabled(StripButton::StartAll));
+    SelectRows({1});
+    ASSERT_TRUE(window.ExecuteCommand(32831));
+    EXPECT_TRUE(Model().IsChecked(1) && !Model().IsChecked(0));
+    EXPECT_TRUE(window.Strip()->IsButtonEnabled(StripButton::StartAll));
+}
+
+TEST_F(WindowCommandsTest, OpenContainingFolderShowsOnlyAReadableLocalFile) {
+    CTrevaloDlg& window = Open();
+    const QString file = WriteFile(QStringLiteral("downloads/YouTube/clip.flv"), "FLV");
+    AddRows(4);
+    const auto makeLocal = [&](int row, const QString& path) {
+        Model().Task(row)->state = DownloadTask::LocalFile;
+        Model().Task(row)->location = path;
+    };
+    makeLocal(1, file);
+    makeLocal(2, Path("downloads/YouTube/deleted.flv"));
+    makeLocal(3, Path("downloads/YouTube")); // a folder
+    const struct {
+        QList<int> rows;
+        bool enabled;
+    } cases[] = {{{0}, false}, {{1}, true}, {{2}, false}, {{3}, false}, {{0, 1}, false}};
+    for (const auto& c : cases) {
+        SelectRows(c.rows);
+        EXPECT_EQ(window.IsCommandEnabled(32796), c.enabled) << testing::PrintToString(c.rows);
+    }
+    SelectRows({1});
+    ASSERT_TRUE(window.ExecuteCommand(32796));
+    EXPECT_EQ(shell_.shownFiles, QStringList{file});
+}
+
+TEST_F(WindowCommandsTest, ChoosingTheOutputFolderReportsOnlyAChange) {
+    CTrevaloDlg& window = Open();
+    const QString current = window.Widgets().outputFolder->text();
+    const struct {
+        QString chosen;
+        QString status;
+    } cases[] = {
+        {current, QStringLiteral("unchanged")},
+        {current + QStringLiteral("/"), QStringLiteral("unchanged")}, // the same once cleaned
+        {Path("elsewhere"), FillFormat(LoadText(32814), {Path("elsewhere")})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        window.SetStatusText(QStringLiteral("unchanged"));
+        prompts_.pickedFolder = c.chosen;
+        ASSERT_TRUE(window.ExecuteCommand(32780));
+        EXPECT_EQ(window.StatusText(), c.status);
+        EXPECT_EQ(prompts_.pickerTitles.last(), LoadText(32813));
+    }
+    EXPECT_EQ(window.TaskList()->OutputFolder(), Path("elsewhere"));
+    EXPECT_TRUE(QFileInfo(Path("elsewhere")).isDir());
+}
