@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Checks the include structure of src/: which folder may include which,
-and that no two components (a header with its source file) include each
-other, directly or around a longer circle. Prints every breach and exits 1
-when there is one."""
+"""Checks the structure of src/: which folder may include which, that no
+two components (a header with its source file) include each other, directly
+or around a longer circle, and that the worker's notifications are read
+only by the worker and the download session. Prints every breach and exits
+1 when there is one."""
 import os
 import re
 import sys
@@ -28,6 +29,9 @@ ALLOWED = {
     'app': CORE + ['ui', 'gui', 'app'],
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# The worker's notification numbers: decoded in one place, the session.
+NOTIFICATION = re.compile(r'\bUM_DOWNLOAD_[A-Z_]+')
+NOTIFICATION_READERS = ('retrieval', 'session')
 
 
 def layer(path):
@@ -54,6 +58,9 @@ def main():
     for src in sorted(sources):
         with open(os.path.join(ROOT, src), encoding='utf-8') as f:
             text = f.read()
+        if layer(src) not in NOTIFICATION_READERS:
+            for name in sorted(set(NOTIFICATION.findall(text))):
+                breaches.append(f'{src}: uses {name} (only the worker and the session read notifications)')
         for target in INCLUDE.findall(text):
             if target not in known:
                 continue
