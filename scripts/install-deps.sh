@@ -7,6 +7,8 @@ PACKAGES=(
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev
   mplayer ffmpeg sqlite3 curl openssl locales
+  # The general-purpose downloader the program hands unknown addresses to.
+  yt-dlp
   nginx-light
   # The desktop program: SVG pictures of its bundle, and what its window
   # tests need on a machine without a desktop (X server, fonts, xcb libraries).

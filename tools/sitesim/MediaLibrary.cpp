@@ -10,20 +10,34 @@
 namespace {
 
 const QStringList& Kinds() {
-    static const QStringList kinds{"flv", "mp4", "videoonly", "swf"};
+    static const QStringList kinds{"flv", "mp4", "videoonly", "swf", "mp4b", "mp4c"};
     return kinds;
 }
 
+bool IsMp4(const QString& kind) {
+    return kind == "mp4" || kind == "mp4b" || kind == "mp4c";
+}
+
 // Two seconds of test picture and tone: long enough for a player to show a
-// length, small enough (tens of kilobytes) to keep tests quick.
-QStringList Sources(bool withSound) {
-    QStringList args{"-hide_banner", "-loglevel", "error", "-y",
-                     "-f",           "lavfi",     "-i",    "testsrc=duration=2:size=320x240:rate=15"};
-    if (withSound)
+// length, small enough (tens of kilobytes) to keep tests quick. The second
+// and third mp4 clips get another picture and pitch, so a page with several
+// videos has files that differ byte for byte.
+QStringList Sources(const QString& kind) {
+    QString picture = "testsrc";
+    int pitch = 440;
+    if (kind == "mp4b") {
+        picture = "smptebars";
+        pitch = 660;
+    } else if (kind == "mp4c") {
+        picture = "testsrc2";
+        pitch = 880;
+    }
+    QStringList args{"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
+                     "-i",           picture + "=duration=2:size=320x240:rate=15"};
+    if (kind != "videoonly")
         args << "-f"
              << "lavfi"
-             << "-i"
-             << "sine=frequency=440:duration=2";
+             << "-i" << QString("sine=frequency=%1:duration=2").arg(pitch);
     return args;
 }
 
@@ -32,7 +46,7 @@ QStringList Sources(bool withSound) {
 MediaLibrary::MediaLibrary(const QString& folder, const QString& ffmpeg) : folder_(folder), ffmpeg_(ffmpeg) {}
 
 QString MediaLibrary::Extension(const QString& kind) {
-    if (kind == "mp4")
+    if (IsMp4(kind))
         return "mp4";
     if (kind == "swf")
         return "swf";
@@ -40,7 +54,7 @@ QString MediaLibrary::Extension(const QString& kind) {
 }
 
 QString MediaLibrary::MimeType(const QString& kind) {
-    if (kind == "mp4")
+    if (IsMp4(kind))
         return "video/mp4";
     if (kind == "swf")
         return "application/x-shockwave-flash";
@@ -79,8 +93,8 @@ bool MediaLibrary::Generate(const QString& kind, bool haveX264, QString* error) 
     // Unique per process so two simulators sharing a cache never write into
     // each other's half-made file; the rename publishes it whole.
     const QString tempPath = QString("%1.%2.part").arg(finalPath).arg(QCoreApplication::applicationPid());
-    QStringList args = Sources(kind != "videoonly");
-    if (kind == "mp4") {
+    QStringList args = Sources(kind);
+    if (IsMp4(kind)) {
         if (haveX264)
             args << "-c:v"
                  << "libx264"

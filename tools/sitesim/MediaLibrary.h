@@ -15,7 +15,8 @@ class MediaLibrary {
     bool Prepare(QString* error);
 
     // Kinds: "flv" (Flash video with MP3 sound), "mp4" (H.264 or MPEG-4 with
-    // AAC), "videoonly" (Flash video without sound), "swf" (Flash movie).
+    // AAC), "videoonly" (Flash video without sound), "swf" (Flash movie),
+    // "mp4b" and "mp4c" (two more mp4 clips with other pictures and tones).
     QString PathOf(const QString& kind) const;
     static QString MimeType(const QString& kind);
     static QString Extension(const QString& kind);

@@ -11,7 +11,7 @@
 namespace {
 
 const QSet<QString>& MediaKinds() {
-    static const QSet<QString> kinds{"flv", "mp4", "videoonly", "swf"};
+    static const QSet<QString> kinds{"flv", "mp4", "videoonly", "swf", "mp4b", "mp4c"};
     return kinds;
 }
 
@@ -39,6 +39,7 @@ SimVideo ReadVideo(const QJsonObject& o) {
     v.param = o.value("param").toString("mediaURL");
     v.twoParams = o.value("twoParams").toBool();
     v.needsLogin = o.value("needsLogin").toBool();
+    v.three = o.value("three").toBool();
     v.smile = o.value("smile").toString();
     v.page = o.value("page").toString();
     return v;
@@ -83,9 +84,11 @@ std::optional<SimCatalogue> SimCatalogue::Load(const QString& path, QString* err
     cat.youTubeAccount = {yt.value("user").toString(), yt.value("password").toString()};
     const QJsonObject nico = accounts.value("nicovideo").toObject();
     cat.nicoAccount = {nico.value("mail").toString(), nico.value("password").toString()};
+    const QJsonObject generic = accounts.value("generic").toObject();
+    cat.genericAccount = {generic.value("user").toString(), generic.value("password").toString()};
 
-    const char* keys[4] = {"youtube", "google", "metacafe", "nicovideo"};
-    for (int site = 0; site < 4; ++site) {
+    const char* keys[5] = {"youtube", "google", "metacafe", "nicovideo", "generic"};
+    for (int site = 0; site < 5; ++site) {
         for (const QJsonValue& entry : root.value(keys[site]).toArray()) {
             SimVideo v = ReadVideo(entry.toObject());
             const QString problem = CheckVideo(v);

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-enum class SimSite { YouTube, Google, Metacafe, NicoVideo };
+enum class SimSite { YouTube, Google, Metacafe, NicoVideo, Generic };
 
 struct SimStream {
     int itag = 0;
@@ -18,7 +18,8 @@ struct SimStream {
 struct SimVideo {
     QString id;
     QString title;
-    QString media;            // media kind of the video's one file (every site but YouTube)
+    QString media;            // media kind of the video's one file (every site but YouTube): flv, mp4,
+                              // videoonly, swf, mp4b, mp4c
     QString fault;            // media fault: slow, cut, nolength, 404, redirect3, redirect10
     QList<SimStream> streams; // YouTube: one entry per itag offered
     QString map;              // YouTube: encoded (default), fmt_url_map, fmt_url_map_pipe
@@ -29,7 +30,9 @@ struct SimVideo {
     QString slug;             // Metacafe: path segment after the id
     QString param;            // Metacafe: spelling of the media parameter name
     bool twoParams = false;   // Metacafe: a second, different media parameter follows
-    bool needsLogin = false;  // NicoVideo: getflv hides the address without a session
+    bool needsLogin = false;  // NicoVideo: getflv hides the address without a session;
+                              // generic host: the page and media want the member cookie
+    bool three = false;       // generic host: one of the videos of the three-video page
     QString smile;            // NicoVideo: media number in "smile?m=..."
     QString page;             // YouTube, Metacafe: a spoilt watch page (HostileContent.h)
 };
@@ -50,7 +53,8 @@ class SimCatalogue {
 
     SimAccount youTubeAccount;
     SimAccount nicoAccount;
+    SimAccount genericAccount;
 
   private:
-    QList<SimVideo> videos_[4];
+    QList<SimVideo> videos_[5];
 };

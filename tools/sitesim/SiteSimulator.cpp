@@ -1,5 +1,6 @@
 #include "sitesim/SiteSimulator.h"
 
+#include "sitesim/GenericVideoSite.h"
 #include "sitesim/GoogleVideoSite.h"
 #include "sitesim/MediaLibrary.h"
 #include "sitesim/MetacafeSite.h"
@@ -22,13 +23,14 @@
 
 struct SiteSimulator::Sites {
     explicit Sites(const SimContext& ctx)
-        : youTube(ctx), gates(ctx), google(ctx), metacafe(ctx), nico(ctx), update(ctx) {}
+        : youTube(ctx), gates(ctx), google(ctx), metacafe(ctx), nico(ctx), update(ctx), generic(ctx) {}
     YouTubeSite youTube;
     YouTubeGates gates;
     GoogleVideoSite google;
     MetacafeSite metacafe;
     NicoVideoSite nico;
     UpdateHost update;
+    GenericVideoSite generic;
 };
 
 namespace {
@@ -97,7 +99,9 @@ bool SiteSimulator::Start(QString* error) {
         return Fail(error, problem);
 
     try {
-        certificate_ = std::make_unique<TestCertificate>(HostNames());
+        // The generic host is addressed by the loopback name and address.
+        certificate_ = std::make_unique<TestCertificate>(HostNames() << "localhost"
+                                                                     << "127.0.0.1");
     } catch (const std::exception& e) {
         return Fail(error, QString::fromUtf8(e.what()));
     }
@@ -211,6 +215,8 @@ void SiteSimulator::Dispatch(const httplib::Request& req, httplib::Response& res
         handled = sites_->nico.HandleMedia(req, res);
     else if (host == ZORV_UPDATE_HOST)
         handled = sites_->update.Handle(req, res);
+    else
+        handled = sites_->generic.Handle(req, res);
     if (!handled) {
         SimHttp::SendPage(
             res,
@@ -231,6 +237,32 @@ QString SiteSimulator::ConnectToValue() const {
 
 QString SiteSimulator::CaBundlePath() const {
     return QDir(stateDir_).filePath("ca.pem");
+}
+
+QString SiteSimulator::GenericBase() const {
+    return QString("http://127.0.0.1:%1").arg(httpPort_);
+}
+
+QString SiteSimulator::GenericTlsBase() const {
+    return QString("https://127.0.0.1:%1").arg(httpsPort_);
+}
+
+QString SiteSimulator::GenericMediaPath(const QString& id) const {
+    const SimVideo* video = catalogue_ ? catalogue_->Find(SimSite::Generic, id) : nullptr;
+    return video ? GenericVideoSite::MediaPath(*video) : QString();
+}
+
+QString SiteSimulator::GenericMediaFile(const QString& id) const {
+    const SimVideo* video = catalogue_ ? catalogue_->Find(SimSite::Generic, id) : nullptr;
+    return video ? MediaPath(video->media) : QString();
+}
+
+SimAccount SiteSimulator::GenericAccount() const {
+    return catalogue_ ? catalogue_->genericAccount : SimAccount();
+}
+
+QString SiteSimulator::GenericMemberCookie() const {
+    return sites_ ? sites_->generic.MemberCookie() : QString();
 }
 
 QString SiteSimulator::MediaPath(const QString& kind) const {

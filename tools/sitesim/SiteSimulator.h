@@ -2,12 +2,14 @@
 // A local stand-in for the four video sites and the update host: one plain
 // HTTP and one HTTPS server on 127.0.0.1 that answer by the Host header, so a
 // client routed here with ConnectToValue() keeps the real host names in its
-// addresses and cookies.
+// addresses and cookies. Any other host name (127.0.0.1:PORT, localhost:PORT)
+// reaches a generic HTML5 video host (GenericVideoSite.h).
 //
 // Threads: Start, Stop, the accessors and the Set* switches are called from
 // one controlling thread (the Set* switches may be called while the servers
 // run). The servers answer on their own worker threads, which Stop joins.
 
+#include "sitesim/SimCatalogue.h"
 #include "sitesim/SimContext.h"
 
 #include <httplib.h>
@@ -63,6 +65,19 @@ class SiteSimulator {
     // The generated file behind a media kind ("flv", "mp4", "videoonly", "swf").
     QString MediaPath(const QString& kind) const;
     const SimCatalogue& Catalogue() const { return *catalogue_; }
+
+    // The generic video host, which answers every host name HostNames()
+    // does not list: "http://127.0.0.1:PORT" and "https://127.0.0.1:TLSPORT"
+    // (the certificate names 127.0.0.1 and localhost too).
+    QString GenericBase() const;
+    QString GenericTlsBase() const;
+    // "/media/ID.mp4": where the host serves an entry's file; empty for an unknown id.
+    QString GenericMediaPath(const QString& id) const;
+    // The generated file behind that address.
+    QString GenericMediaFile(const QString& id) const;
+    // The account /signin takes, and the cookie it sets ("zorv_member=VALUE").
+    SimAccount GenericAccount() const;
+    QString GenericMemberCookie() const;
 
     // Connections requests have come on so far, on both servers (each has
     // its own client port): shows whether a client reused its connections.

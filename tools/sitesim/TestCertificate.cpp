@@ -8,6 +8,8 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
+#include <QRegularExpression>
+
 #include <stdexcept>
 
 void TestCertificate::X509Free::operator()(X509* x) const {
@@ -74,8 +76,9 @@ X509* MakeCertificate(EVP_PKEY* key, X509* issuer, EVP_PKEY* issuerKey, const ch
         AddExtension(cert, &ctx, NID_key_usage, "critical,digitalSignature,keyEncipherment");
         AddExtension(cert, &ctx, NID_ext_key_usage, "serverAuth");
         QStringList names;
+        static const QRegularExpression ipv4("^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$");
         for (const QString& host : hostNames)
-            names << "DNS:" + host;
+            names << (ipv4.match(host).hasMatch() ? "IP:" : "DNS:") + host;
         AddExtension(cert, &ctx, NID_subject_alt_name, names.join(',').toLatin1());
     }
     AddExtension(cert, &ctx, NID_subject_key_identifier, "hash");
