@@ -91,8 +91,9 @@ void GenericVideoSite::Index(const httplib::Request&, httplib::Response& res) co
                      .arg(v.needsLogin ? "members" : "watch", HtmlEscape(Pct(v.id)), HtmlEscape(v.title));
     }
     items += "<li><a href=\"/three\">Three clips</a></li>\n";
-    SendPage(res, Page("Zorv video host", QString(),
-                       "<h1>Videos</h1>\n<ul>\n" + items + "</ul>\n<p><a href=\"/signin\">Sign in</a></p>\n"));
+    SendPage(res,
+             Page("Zorv video host", QString(),
+                  "<h1>Videos</h1>\n<ul>\n" + items + "</ul>\n<p><a href=\"/signin\">Sign in</a></p>\n"));
 }
 
 void GenericVideoSite::Watch(const httplib::Request& req, httplib::Response& res, const SimVideo& video,
@@ -127,10 +128,11 @@ void GenericVideoSite::Three(const httplib::Request&, httplib::Response& res) co
 void GenericVideoSite::Forbidden(httplib::Response& res) const {
     AddCookie(res, QString(kVisitorCookie) + "=" + QUuid::createUuid().toString(QUuid::Id128).left(16) +
                        "; Path=/; HttpOnly");
-    SendPage(res,
-             Page("Members only", QString(),
-                  "<h1>403 Forbidden</h1>\n<p>This video is for members. <a href=\"/signin\">Sign in</a>.</p>\n"),
-             403);
+    SendPage(
+        res,
+        Page("Members only", QString(),
+             "<h1>403 Forbidden</h1>\n<p>This video is for members. <a href=\"/signin\">Sign in</a>.</p>\n"),
+        403);
 }
 
 void GenericVideoSite::SignIn(const httplib::Request& req, httplib::Response& res) const {

@@ -32,8 +32,8 @@ QStringList Sources(const QString& kind) {
         picture = "testsrc2";
         pitch = 880;
     }
-    QStringList args{"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
-                     "-i",           picture + "=duration=2:size=320x240:rate=15"};
+    QStringList args{"-hide_banner", "-loglevel", "error", "-y",
+                     "-f",           "lavfi",     "-i",    picture + "=duration=2:size=320x240:rate=15"};
     if (kind != "videoonly")
         args << "-f"
              << "lavfi"
