@@ -84,24 +84,21 @@ class GenericSimTest : public SimFixture {
 };
 
 TEST_F(GenericSimTest, PagesAnswerOnBothServersUnderTheLoopbackNames) {
-    struct Case {
-        QString base;
-    } cases[] = {{Sim().GenericBase()},
-                 {Sim().GenericTlsBase()},
-                 {QString("http://localhost:%1").arg(Sim().HttpPort())},
-                 {QString("https://localhost:%1").arg(Sim().HttpsPort())}};
+    const QString bases[] = {Sim().GenericBase(), Sim().GenericTlsBase(),
+                             QString("http://localhost:%1").arg(Sim().HttpPort()),
+                             QString("https://localhost:%1").arg(Sim().HttpsPort())};
     const QString media = Sim().GenericMediaPath("clip-one");
-    for (const Case& c : cases) {
-        const SimReply index = client_->Get(c.base + "/");
-        EXPECT_EQ(index.status, 200) << c.base.toStdString() << " " << index.code;
+    for (const QString& base : bases) {
+        const SimReply index = client_->Get(base + "/");
+        EXPECT_EQ(index.status, 200) << base.toStdString() << " " << index.code;
         for (const char* link : {"/watch/clip-one", "/watch/clip-two", "/members/members-clip", "/three"})
             EXPECT_TRUE(index.body.contains(QByteArray("href=\"") + link + "\"")) << link;
-        const SimReply watch = client_->Get(c.base + "/watch/clip-one");
+        const SimReply watch = client_->Get(base + "/watch/clip-one");
         EXPECT_TRUE(
-            watch.body.contains(("<meta property=\"og:video\" content=\"" + c.base + media + "\"").toUtf8()))
-            << c.base.toStdString();
+            watch.body.contains(("<meta property=\"og:video\" content=\"" + base + media + "\"").toUtf8()))
+            << base.toStdString();
         EXPECT_TRUE(watch.body.contains(("<source src=\"" + media + "\" type=\"video/mp4\">").toUtf8()));
-        EXPECT_EQ(client_->Get(c.base + media).body, ReadFile(Sim().GenericMediaFile("clip-one")));
+        EXPECT_EQ(client_->Get(base + media).body, ReadFile(Sim().GenericMediaFile("clip-one")));
     }
     EXPECT_EQ(client_->Get(Sim().GenericBase() + "/watch/no-such-clip").status, 404);
     EXPECT_EQ(client_->Get(Sim().GenericBase() + "/media/clip-one.flv").status, 404);
