@@ -27,7 +27,7 @@ bool WaitForGui(Predicate&& predicate, std::chrono::milliseconds timeout = std::
     return WaitProcessingEvents(std::forward<Predicate>(predicate), timeout);
 }
 
-class FakePrompts : public UserPrompts {
+class WindowPrompts : public UserPrompts {
   public:
     void ShowMessage(const QString& text, Icon icon) override { messages.append(text); }
     bool AskYesNo(const QString& text) override {
