@@ -9,8 +9,11 @@
 #include "support/WaitFor.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include <deque>
@@ -25,6 +28,25 @@ QApplication& TestApp();
 template <typename Predicate>
 bool WaitForGui(Predicate&& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     return WaitProcessingEvents(std::forward<Predicate>(predicate), timeout);
+}
+
+// Runs `checks` on the modal dialog about to open (from the event loop of its
+// exec, as the user would). A dialog that is still open afterwards, because
+// an ASSERT returned early or the checks forgot to close it, is rejected, so
+// a failed check fails the test instead of leaving it hanging in the dialog.
+template <typename Checks> void WhenModalOpens(QObject* context, Checks checks) {
+    QTimer::singleShot(0, context, [checks]() mutable {
+        const QPointer<QWidget> modal = QApplication::activeModalWidget();
+        checks();
+        if (!modal || !modal->isVisible())
+            return;
+        if (!::testing::Test::HasFailure())
+            ADD_FAILURE() << "the checks left the dialog open";
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data()))
+            dialog->reject();
+        else
+            modal->close();
+    });
 }
 
 class WindowPrompts : public UserPrompts {
