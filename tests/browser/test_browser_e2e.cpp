@@ -10,6 +10,7 @@
 #include "app/MainWindowFixture.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -32,6 +33,29 @@ void SolveCaptcha(QWebEngineView& view) {
     view.page()->runJavaScript(QStringLiteral("document.querySelector('input[name=response]').value = '%1';"
                                               "document.forms[0].submit();")
                                    .arg(QLatin1String(YouTubeGates::kCaptchaWord)));
+}
+
+// How the page area of a saved picture looks: the simulator's pages are
+// black text on white, so a drawn page is mostly white with dark strokes.
+struct PageLook {
+    int pixels = 0;
+    int white = 0;
+    int dark = 0;
+};
+PageLook LookOfPage(const QString& picture, const QRect& page) {
+    const QImage image(qEnvironmentVariable("ZORV_TEST_BINARY_DIR") + QStringLiteral("/screenshots/") + picture);
+    PageLook look;
+    const QRect area = page.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            ++look.pixels;
+            if (c.rgb() == qRgb(255, 255, 255))
+                ++look.white;
+            else if (c.lightness() < 80)
+                ++look.dark;
+        }
+    return look;
 }
 
 } // namespace
@@ -208,9 +232,11 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
     CTrevaloDlg& window = Open(/*connected=*/true);
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvCaptcha01")));
     bool screenshot = false;
+    QRect page; // the browser's area in the picture
     ModalBrowserDriver driver([](const QUrl& url) { return url.toString() == kCaptchaPage; },
                               [&](QDialog& dialog, QWebEngineView& view) {
                                   screenshot = SaveScreenshot(dialog, QStringLiteral("captcha.png"), true);
+                                  page = QRect(view.mapTo(&dialog, QPoint(0, 0)), view.size());
                                   SolveCaptcha(view);
                               });
     ASSERT_TRUE(window.ExecuteCommand(32855));
@@ -218,6 +244,11 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
                                  std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted);
     EXPECT_TRUE(screenshot);
+    // The picture shows the CAPTCHA page drawn: white, with its text on it.
+    ASSERT_FALSE(page.isEmpty());
+    const PageLook look = LookOfPage(QStringLiteral("captcha.png"), page);
+    EXPECT_GT(look.white, look.pixels / 2) << look.white << " of " << look.pixels;
+    EXPECT_GT(look.dark, 100) << look.dark << " of " << look.pixels;
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
     EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
 }
