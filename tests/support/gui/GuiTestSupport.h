@@ -101,5 +101,7 @@ class XvfbTestEnvironment : public ::testing::Environment {
 // for windows with parts Qt does not paint itself (an embedded browser).
 bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen = false);
 
-// Labels and buttons of `page` narrower than their text needs.
+// Texts of `page` and its visible children not shown whole, each with what
+// is short: labels and buttons narrower or lower than their text, group box
+// titles, tab titles (elided or scrolled out of their bar).
 QStringList CutTexts(QWidget* page);
