@@ -194,7 +194,11 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
 class ModalBrowserDriver {
   public:
     using Act = std::function<void(QDialog&, QWebEngineView&)>;
-    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, Act act) : ready_(std::move(ready)), act_(std::move(act)) {
+    // Acts once the dialog shows a page that `ready` accepts and that holds
+    // an element matching `selector` (a page of the right address may still
+    // be the engine's error page, or not yet drawn).
+    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, QString selector, Act act)
+        : ready_(std::move(ready)), selector_(std::move(selector)), act_(std::move(act)) {
         watchdog_.start();
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
         timer_.start(50);
@@ -211,14 +215,23 @@ class ModalBrowserDriver {
             dialog->reject();
             return;
         }
-        if (acted || view->page()->isLoading() || !ready_(view->url()))
+        if (acted || probing_ || view->page()->isLoading() || !ready_(view->url()))
             return;
-        acted = true;
-        // Let the page paint before anything reads it from the screen.
-        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+        probing_ = true;
+        view->page()->runJavaScript(QStringLiteral("document.querySelector('%1') !== null").arg(selector_),
+                                    [this, view, dialog](const QVariant& found) {
+                                        probing_ = false;
+                                        if (acted || !found.toBool())
+                                            return;
+                                        acted = true;
+                                        // Let the page paint before anything reads it from the screen.
+                                        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+                                    });
     }
 
     std::function<bool(const QUrl&)> ready_;
+    QString selector_;
+    bool probing_ = false;
     Act act_;
     QTimer timer_;
     QElapsedTimer watchdog_;
@@ -234,6 +247,7 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
     bool screenshot = false;
     QRect page; // the browser's area in the picture
     ModalBrowserDriver driver([](const QUrl& url) { return url.toString() == kCaptchaPage; },
+                              QStringLiteral("input[name=response]"),
                               [&](QDialog& dialog, QWebEngineView& view) {
                                   screenshot = SaveScreenshot(dialog, QStringLiteral("captcha.png"), true);
                                   page = QRect(view.mapTo(&dialog, QPoint(0, 0)), view.size());
@@ -263,6 +277,7 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvAgeGate01")));
     ModalBrowserDriver driver(
         [](const QUrl& url) { return url.host() == QLatin1String("accounts.google.com"); },
+        QStringLiteral("#gaia_loginform"),
         [](QDialog&, QWebEngineView& view) {
             view.page()->runJavaScript(QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
                                                       "document.getElementById('Passwd').value = 'yt-secret-42';"
