@@ -82,7 +82,7 @@ class MainWindowFixture : public SimulatorSuite {
 
     ResourceBundle bundle_;
     std::unique_ptr<SqliteConnection> history_;
-    FakePrompts prompts_;
+    WindowPrompts prompts_;
     FakePower power_;
     FakeShell shell_;
     std::unique_ptr<CTrevaloDlg> window_;

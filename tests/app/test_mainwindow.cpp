@@ -21,7 +21,9 @@
 #include <QToolButton>
 
 namespace {
-// Triggers the item of command `id` in the menu bar the way a click does.
+// Triggers the item of command `id` in the menu bar the way a click does;
+// false when the item is disabled. A menu without the item fails the test:
+// a command that vanished from the menu must not pass as "disabled".
 bool TriggerMenuCommand(CTrevaloDlg& window, int id) {
     for (QAction* popup : window.Widgets().menuBar->actions()) {
         Q_EMIT popup->menu()->aboutToShow(); // refreshes the enabled states
@@ -33,6 +35,7 @@ bool TriggerMenuCommand(CTrevaloDlg& window, int id) {
                 return true;
             }
     }
+    ADD_FAILURE() << "no menu item for command " << id;
     return false;
 }
 } // namespace
@@ -58,7 +61,7 @@ TEST_F(MainWindowTest, StartUpLogsItsStepsInOrderAndEndsWithoutTheBundle) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bundle.toStdString());
         QFile::remove(LogPath());
-        FakePrompts prompts;
+        WindowPrompts prompts;
         ZorvApp app(prompts, power_, c.bundle);
         EXPECT_EQ(app.InitInstance(), c.starts);
         QStringList log = LogMessages();

@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 #include <QWindow>
 
+#include <vector>
+
 namespace {
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 
@@ -30,13 +32,69 @@ TEST_F(MainWindowE2E, ShowsOnTheXServerAndIsSaved) {
     window.OnStripButton(20); // the site panel, too
     ASSERT_TRUE(window.IsSiteTreeVisible());
     EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("main-window-frame.png")));
-    // The task menu as it opens: texts and enabled states of an empty list.
-    QMenu* tasks = window.Widgets().menuBar->actions().value(2)->menu();
-    ASSERT_NE(tasks, nullptr);
-    tasks->popup(window.mapToGlobal(QPoint(350, 38)));
-    ASSERT_TRUE(WaitForGui([&] { return tasks->isVisible(); }));
-    EXPECT_TRUE(SaveScreenshot(*tasks, QStringLiteral("menu-tasks.png")));
-    tasks->hide();
+    QStringList titles;
+    for (const QAction* popup : window.Widgets().menuBar->actions())
+        titles << popup->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "T&asks", "&Help"}));
+
+    // Each menu as it opens: texts and enabled states of an empty list, with
+    // no address on the clipboard.
+    QApplication::clipboard()->setText(QStringLiteral("not an address"));
+    struct Item {
+        QString text;
+        bool enabled;
+    };
+    const auto shownItems = [&](QMenu* menu) {
+        std::vector<Item> items;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                items.push_back({action->text(), action->isEnabled()});
+        return items;
+    };
+    const auto itemsText = [](const std::vector<Item>& items) {
+        QStringList out;
+        for (const Item& item : items)
+            out << item.text + (item.enabled ? QStringLiteral(" (enabled)") : QStringLiteral(" (disabled)"));
+        return out;
+    };
+    const struct {
+        int popup;
+        const char* picture; // saved when not null
+        std::vector<Item> items;
+    } menus[] = {
+        {0,
+         nullptr,
+         {{"&Add addresses...\tCtrl+N", true},
+          {"&Paste address\tCtrl+V", false},
+          {"&Import links...", true},
+          {"&Open output folder\tCtrl+O", true},
+          {"&Choose output folder...", true},
+          {"E&xit", true}}},
+        {2,
+         "menu-tasks.png",
+         {{"Start &all\tF5", false},
+          {"Start &selected\tCtrl+F5", false},
+          {"S&top\tShift+F8", false},
+          {"Stop, &asking first...\tF8", false},
+          {"&Remove selected\tDel", false},
+          {"Remove a&ll", false},
+          {"Select a&ll\tCtrl+A", false},
+          {"&Check selected", false},
+          {"&Uncheck selected", false},
+          {"Open containing &folder", false}}},
+    };
+    for (const auto& m : menus) {
+        SCOPED_TRACE(m.popup);
+        QMenu* menu = window.Widgets().menuBar->actions().value(m.popup)->menu();
+        ASSERT_NE(menu, nullptr);
+        menu->popup(window.mapToGlobal(QPoint(350, 38)));
+        ASSERT_TRUE(WaitForGui([&] { return menu->isVisible(); }));
+        EXPECT_EQ(itemsText(shownItems(menu)), itemsText(m.items));
+        if (m.picture) {
+            EXPECT_TRUE(SaveScreenshot(*menu, QLatin1String(m.picture)));
+        }
+        menu->hide();
+    }
 }
 
 TEST_F(MainWindowE2E, PastedAddressIsDownloadedIntoTheHistory) {

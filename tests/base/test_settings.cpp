@@ -4,6 +4,7 @@
 #include "base/WindowPlacement.h"
 
 #include "support/TempDirTest.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <atomic>
+#include <latch>
 #include <thread>
 
 class SettingsTest : public TempDirTest {
@@ -208,19 +210,37 @@ TEST_F(SettingsTest, OtherThreadsSeeThePublishedCopy) {
     s.YTUser = "changed in memory";
     EXPECT_EQ(s.Shared()->YTUser, "first");
 
+    // Both sides start together, and the writer waits half-way until the
+    // reader has read again, so reads really run among the publishes.
+    std::latch started(2);
     std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> torn{0};
     std::thread reader([&] {
+        started.arrive_and_wait();
         while (!stop) {
             const auto copy = s.Shared();
-            ASSERT_TRUE(copy->YTUser == "first" || copy->YTUser.startsWith("user"));
+            if (!(copy->YTUser == "first" || copy->YTUser.startsWith("user")))
+                ++torn;
+            ++reads;
         }
     });
+    started.arrive_and_wait();
+    int publishes = 0;
     for (int i = 0; i < 200; ++i) {
         s.YTUser = QStringLiteral("user%1").arg(i);
         s.Publish();
+        ++publishes;
+        if (i == 99) {
+            const int before = reads;
+            EXPECT_TRUE(WaitFor([&] { return reads > before; })) << "the reader never ran";
+        }
     }
     stop = true;
     reader.join();
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(publishes, 200);
+    EXPECT_EQ(torn, 0);
     EXPECT_EQ(s.Shared()->YTUser, "user199");
 }
 

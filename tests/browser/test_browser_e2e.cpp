@@ -10,6 +10,7 @@
 #include "app/MainWindowFixture.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -32,6 +33,29 @@ void SolveCaptcha(QWebEngineView& view) {
     view.page()->runJavaScript(QStringLiteral("document.querySelector('input[name=response]').value = '%1';"
                                               "document.forms[0].submit();")
                                    .arg(QLatin1String(YouTubeGates::kCaptchaWord)));
+}
+
+// How the page area of a saved picture looks: the simulator's pages are
+// black text on white, so a drawn page is mostly white with dark strokes.
+struct PageLook {
+    int pixels = 0;
+    int white = 0;
+    int dark = 0;
+};
+PageLook LookOfPage(const QString& picture, const QRect& page) {
+    const QImage image(qEnvironmentVariable("ZORV_TEST_BINARY_DIR") + QStringLiteral("/screenshots/") + picture);
+    PageLook look;
+    const QRect area = page.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            ++look.pixels;
+            if (c.rgb() == qRgb(255, 255, 255))
+                ++look.white;
+            else if (c.lightness() < 80)
+                ++look.dark;
+        }
+    return look;
 }
 
 } // namespace
@@ -170,7 +194,11 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
 class ModalBrowserDriver {
   public:
     using Act = std::function<void(QDialog&, QWebEngineView&)>;
-    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, Act act) : ready_(std::move(ready)), act_(std::move(act)) {
+    // Acts once the dialog shows a page that `ready` accepts and that holds
+    // an element matching `selector` (a page of the right address may still
+    // be the engine's error page, or not yet drawn).
+    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, QString selector, Act act)
+        : ready_(std::move(ready)), selector_(std::move(selector)), act_(std::move(act)) {
         watchdog_.start();
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
         timer_.start(50);
@@ -187,14 +215,23 @@ class ModalBrowserDriver {
             dialog->reject();
             return;
         }
-        if (acted || view->page()->isLoading() || !ready_(view->url()))
+        if (acted || probing_ || view->page()->isLoading() || !ready_(view->url()))
             return;
-        acted = true;
-        // Let the page paint before anything reads it from the screen.
-        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+        probing_ = true;
+        view->page()->runJavaScript(QStringLiteral("document.querySelector('%1') !== null").arg(selector_),
+                                    [this, view, dialog](const QVariant& found) {
+                                        probing_ = false;
+                                        if (acted || !found.toBool())
+                                            return;
+                                        acted = true;
+                                        // Let the page paint before anything reads it from the screen.
+                                        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+                                    });
     }
 
     std::function<bool(const QUrl&)> ready_;
+    QString selector_;
+    bool probing_ = false;
     Act act_;
     QTimer timer_;
     QElapsedTimer watchdog_;
@@ -208,9 +245,12 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
     CTrevaloDlg& window = Open(/*connected=*/true);
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvCaptcha01")));
     bool screenshot = false;
+    QRect page; // the browser's area in the picture
     ModalBrowserDriver driver([](const QUrl& url) { return url.toString() == kCaptchaPage; },
+                              QStringLiteral("input[name=response]"),
                               [&](QDialog& dialog, QWebEngineView& view) {
                                   screenshot = SaveScreenshot(dialog, QStringLiteral("captcha.png"), true);
+                                  page = QRect(view.mapTo(&dialog, QPoint(0, 0)), view.size());
                                   SolveCaptcha(view);
                               });
     ASSERT_TRUE(window.ExecuteCommand(32855));
@@ -218,6 +258,11 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
                                  std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted);
     EXPECT_TRUE(screenshot);
+    // The picture shows the CAPTCHA page drawn: white, with its text on it.
+    ASSERT_FALSE(page.isEmpty());
+    const PageLook look = LookOfPage(QStringLiteral("captcha.png"), page);
+    EXPECT_GT(look.white, look.pixels / 2) << look.white << " of " << look.pixels;
+    EXPECT_GT(look.dark, 100) << look.dark << " of " << look.pixels;
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
     EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
 }
@@ -232,6 +277,7 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvAgeGate01")));
     ModalBrowserDriver driver(
         [](const QUrl& url) { return url.host() == QLatin1String("accounts.google.com"); },
+        QStringLiteral("#gaia_loginform"),
         [](QDialog&, QWebEngineView& view) {
             view.page()->runJavaScript(QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
                                                       "document.getElementById('Passwd').value = 'yt-secret-42';"

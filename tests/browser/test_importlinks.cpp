@@ -45,7 +45,7 @@ TEST_F(ImportLinksTest, OkAddsEveryLinkInOrderAndCancelAddsNothing) {
         SCOPED_TRACE(c.ok);
         QString filter;
         QString shown;
-        QTimer::singleShot(0, &window, [&] {
+        WhenModalOpens(&window, [&] {
             auto* dialog = qobject_cast<CImportLinksDlg*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             dialog->pickFiles = [&](QWidget*, const QString& f) {

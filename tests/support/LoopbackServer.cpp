@@ -41,6 +41,7 @@ LoopbackServer::~LoopbackServer() {
     // keep-alive time-out); the transport keeps its idle ones per thread,
     // so close those of the thread ending the server first.
     ConnectionPool::CloseIdleConnections();
+    ReleaseHeld();
     server_->stop();
     thread_.join();
 }
@@ -117,6 +118,21 @@ void LoopbackServer::ServeGenerated(const std::string& path, qint64 total) {
                                      const size_t n = static_cast<size_t>(std::min<qint64>(
                                          static_cast<qint64>(block.size()), total - qint64(offset)));
                                      return sink.write(block.data(), n);
+                                 });
+    });
+}
+
+void LoopbackServer::ServeHeld(const std::string& path, qint64 total, qint64 before) {
+    server_->Get(path, [this, total, before](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(static_cast<size_t>(total), "video/x-flv",
+                                 [this, total, before](size_t offset, size_t, httplib::DataSink& sink) {
+                                     const qint64 at = static_cast<qint64>(offset);
+                                     if (at >= before)
+                                         held_.Wait(-1);
+                                     const qint64 end = at < before ? before : total;
+                                     const std::string zeros(
+                                         static_cast<size_t>(std::min<qint64>(64 * 1024, end - at)), '\0');
+                                     return sink.write(zeros.data(), zeros.size());
                                  });
     });
 }

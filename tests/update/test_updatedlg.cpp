@@ -7,6 +7,7 @@
 #include "base/TextFill.h"
 #include "support/SimulatorSuite.h"
 #include "support/gui/GuiTestSupport.h"
+#include "ui/GuiMessageTarget.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
 #include <QDir>
@@ -17,6 +18,19 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace {
+// Counts the result messages that reach the object it filters.
+class PostCounter : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == PostedMessageEvent::EventType())
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+    int count = 0;
+};
+} // namespace
 
 class UpdateDialogTest : public SimulatorSuite {
   protected:
@@ -102,11 +116,22 @@ TEST_F(UpdateDialogTest, ClosingWhileTheCheckRunsDropsItsResult) {
                                    QByteArray::number(ntohs(address.sin_port)));
 
     auto dialog = std::make_unique<CCheckUpdateDlg>(true, VersionTriple{1, 0, 8});
+    PostCounter posts;
+    dialog->installEventFilter(&posts);
     dialog->show();
     EXPECT_TRUE(WaitFor([&] { return LogText().contains(QStringLiteral("Downloading file from url")); }));
     dialog->reject();
-    dialog.reset();
     ::close(listener); // the check now fails, with nobody to tell
-    EXPECT_TRUE(WaitForGui([&] { return LogText().contains(QStringLiteral("Check new version failed.")); },
+    ASSERT_TRUE(WaitForGui([&] { return LogText().contains(QStringLiteral("Check new version failed.")); },
                            std::chrono::seconds(30)));
+    // The check posts before it logs: a result it still posted is queued now.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(posts.count, 0);
+    EXPECT_EQ(Line(*dialog, CCheckUpdateDlg::kHeadingId)->text(),
+              QStringLiteral("Checking for a new version of %1...").arg(Product()));
+    EXPECT_FALSE(Line(*dialog, CCheckUpdateDlg::kStatusId)->isVisibleTo(dialog.get()));
+    EXPECT_FALSE(Line(*dialog, CCheckUpdateDlg::kLatestId)->isVisibleTo(dialog.get()));
+    dialog.reset();
+    QCoreApplication::processEvents();
 }

@@ -43,7 +43,7 @@ class OptionsSheetTest : public TempDirTest {
     }
 
     AppSettings settings_;
-    FakePrompts prompts_;
+    WindowPrompts prompts_;
     int saves_ = 0;
 };
 

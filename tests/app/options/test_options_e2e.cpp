@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QWindow>
 
 namespace {
@@ -32,7 +34,8 @@ class OptionsE2E : public LanguageSwitchingFixture {
         for (int i = 0; i < 4; ++i) {
             sheet.Tabs()->setCurrentIndex(i);
             QApplication::processEvents();
-            EXPECT_EQ(CutTexts(sheet.Tabs()->widget(i)), QStringList()) << kNames[i];
+            // The page shown, the tab titles above it and the sheet's buttons.
+            EXPECT_EQ(CutTexts(&sheet), QStringList()) << kNames[i];
             if (!prefix.isEmpty()) {
                 EXPECT_TRUE(
                     SaveScreenshot(sheet, prefix + QLatin1String(kNames[i]) + QStringLiteral(".png")));
@@ -65,5 +68,39 @@ TEST_F(OptionsE2E, MainWindowInGerman) {
     window.TaskList()->AddUrlTask(Address(QStringLiteral("jNQXAC9IVRw")));
     window.OnStripButton(20); // the site panel, too
     EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("german.png")));
+
+    // What the picture shows: the menu bar, the list's column heads, the
+    // site panel and the output folder line, all in German.
+    QStringList titles;
+    for (const QAction* popup : window.Widgets().menuBar->actions())
+        titles << popup->text();
+    EXPECT_EQ(titles, (QStringList{"&Datei", "E&xtras", "&Aufgaben", "&Hilfe"}));
+    QStringList heads;
+    for (int column = 1; column < Rows()->columnCount(); ++column)
+        heads << Rows()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(heads, (QStringList{"Titel", "Dauer", "Format", "Bildgröße", "FPS", "Status"}));
+    QStringList roots;
+    for (QTreeWidget* tree : window.findChildren<QTreeWidget*>())
+        if (tree->isVisible())
+            for (int i = 0; i < tree->topLevelItemCount(); ++i)
+                roots << tree->topLevelItem(i)->text(0);
+    EXPECT_TRUE(roots.contains(QStringLiteral("Download-Aufträge"))) << roots.join(", ").toStdString();
+    EXPECT_TRUE(roots.contains(QStringLiteral("Verlauf"))) << roots.join(", ").toStdString();
+    EXPECT_EQ(window.Widgets().outputFolderLabel->text(), QStringLiteral("Ausgabeordner:"));
+    EXPECT_EQ(window.Widgets().chooseFolder->text(), QStringLiteral("Durchsuchen..."));
+    EXPECT_EQ(window.Widgets().openFolder->text(), QStringLiteral("Öffnen"));
+    // The task menu as it opens on the one pending row.
+    QMenu* tasks = window.Widgets().menuBar->actions().value(2)->menu();
+    ASSERT_NE(tasks, nullptr);
+    tasks->popup(window.mapToGlobal(QPoint(350, 38)));
+    ASSERT_TRUE(WaitForGui([&] { return tasks->isVisible(); }));
+    QStringList items;
+    for (const QAction* action : tasks->actions())
+        if (!action->isSeparator())
+            items << action->text();
+    tasks->hide();
+    EXPECT_EQ(items, (QStringList{"Alle starten", "Auswahl starten", "Anhalten", "Anhalten...",
+                                  "Auswahl entfernen", "Alle entfernen", "Alles auswählen", "Auswahl ankreuzen",
+                                  "Kreuz bei Auswahl entfernen", "Enthaltenden Ordner öffnen"}));
     ShowPages(window, QStringLiteral("options-de-"));
 }

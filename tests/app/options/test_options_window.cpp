@@ -43,7 +43,7 @@ TEST_F(OptionsWindowTest, OptionsHandTheWorkerTheFolderAndRetriesAndReportOnlyAC
     };
     for (const Case& c : {Case{start, "3", false}, Case{Path("elsewhere"), "7", true}}) {
         window.SetStatusText(QStringLiteral("before"));
-        QTimer::singleShot(0, &window, [&] {
+        WhenModalOpens(&window, [&] {
             auto* sheet = qobject_cast<COptionsSheet*>(QApplication::activeModalWidget());
             ASSERT_NE(sheet, nullptr);
             sheet->General()->Folder()->setText(c.folder);

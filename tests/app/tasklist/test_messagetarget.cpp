@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QWidget>
 
+#include <atomic>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -44,16 +46,33 @@ TEST(GuiMessageTarget, DeliversPostsInOrderOnTheReceiversThreadAndDropsThemOnceI
     }
     EXPECT_EQ(recorder->seen[200].text, QString("200"));
 
-    // Posts racing the receiver's deletion, then posts after it.
+    // Posts racing the receiver's deletion, then posts after it. The receiver
+    // is deleted only once the poster runs, and the poster stops only once it
+    // has posted to the deleted receiver too.
+    std::latch posting(1);
     std::atomic<bool> go{true};
+    std::atomic<bool> deleted{false};
+    std::atomic<int> postsBefore{0};
+    std::atomic<int> postsAfter{0};
     std::thread late([&] {
-        while (go)
+        while (go) {
+            const bool gone = deleted;
             target.Post(5126, 0, 0);
+            if (gone)
+                ++postsAfter;
+            else if (++postsBefore == 1)
+                posting.count_down();
+        }
     });
+    posting.wait();
     delete recorder;
+    deleted = true;
     target.Post(5124, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return postsAfter > 0; }));
     go = false;
     late.join();
+    EXPECT_GT(postsBefore, 0);
+    EXPECT_GT(postsAfter, 0);
     QCoreApplication::processEvents(); // nothing is delivered to a deleted object
 }
 

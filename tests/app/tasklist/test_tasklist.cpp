@@ -66,7 +66,7 @@ TEST_F(TaskListTest, OnlyAPlainHttpAddressOnOneLineIsAccepted) {
                                 Model().CellText(row, 4), Model().CellText(row, 5), Model().CellText(row, 6)};
         EXPECT_EQ(cells, (QStringList{c.candidate, "N/A", "Online", "N/A", "N/A", "Ready for download..."}));
         for (int column = 0; column < TaskListModel::kColumnCount; ++column)
-            EXPECT_EQ(Model().CellColour(row, column), TaskListModel::AlertColour()) << column;
+            EXPECT_EQ(Model().CellColour(row, column), QColor(192, 0, 0)) << column;
         EXPECT_EQ(Model().index(row, 1).data(Qt::ToolTipRole).toString(), c.candidate);
     }
 }
@@ -102,7 +102,7 @@ TEST_F(TaskListTest, AFinishedDownloadFillsItsRowUnchecksItAndIsRecordedOnce) {
     const QStringList cells{Model().CellText(0, 1), Model().CellText(0, 2), Model().CellText(0, 3),
                             Model().CellText(0, 4), Model().CellText(0, 5), Model().CellText(0, 6)};
     EXPECT_EQ(cells, (QStringList{"Tom & Jerry's \"big\" day", "00:00:02", "FLV1", "320x240", "15 fps",
-                                  DownloadWorker::StatusText(110)}));
+                                  "Download completed"}));
     // Filled from the file: normal colours from the title on.
     for (int column = 1; column < TaskListModel::kColumnCount; ++column)
         EXPECT_FALSE(Model().CellColour(0, column).has_value()) << column;
@@ -132,16 +132,30 @@ TEST_F(TaskListTest, StartAllWithOnlyUncheckedRowsRunsAnEmptyBatch) {
         EXPECT_EQ(h_->beeps, 1);
         EXPECT_EQ(h_->power.calls, shutdownFlag);
         EXPECT_EQ(h_->quits, shutdownFlag);
-        EXPECT_EQ(h_->StatusCell(0), TaskListText::kReady);
-        EXPECT_EQ(h_->StatusCell(1), TaskListText::kReady);
+        EXPECT_EQ(h_->StatusCell(0), QStringLiteral("Ready for download..."));
+        EXPECT_EQ(h_->StatusCell(1), QStringLiteral("Ready for download..."));
         EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
     }
+}
+
+TEST_F(TaskListTest, ARefusedPowerOffIsShownAndTheWindowStillAsksToQuit) {
+    h_->settings.ShutdownFlag = 1;
+    h_->power.refusal = QStringLiteral("Interactive authentication required.");
+    List().AddUrlTask(Metacafe());
+    Model().setData(Model().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    EXPECT_EQ(h_->power.calls, 1);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, QStringLiteral("Interactive authentication required."));
+    EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Error);
+    EXPECT_EQ(h_->quits, 1);
 }
 
 TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
     List().AddUrlTask(Metacafe());
     h_->Post(UM_DOWNLOAD_PROGRESS, 453, 0); // no batch yet: ignored
-    EXPECT_EQ(h_->StatusCell(0), TaskListText::kReady);
+    EXPECT_EQ(h_->StatusCell(0), QStringLiteral("Ready for download..."));
     EXPECT_FALSE(Model().IsProgressOn(0));
 
     h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadBegins, 0));
@@ -190,8 +204,8 @@ TEST_F(TaskListTest, AnItemThatKeepsFailingIsRetriedAndStaysPendingWithItsErrorI
 
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
     EXPECT_TRUE(Model().IsChecked(0));
-    EXPECT_EQ(h_->StatusCell(0), DownloadWorker::StatusText(DownloadStatus::Failed));
-    EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
+    EXPECT_EQ(h_->StatusCell(0), QStringLiteral("Download failed"));
+    EXPECT_EQ(Model().CellColour(0, 6), QColor(192, 0, 0));
     const QString lastError = List().Worker()->Snapshot().lastError;
     EXPECT_FALSE(lastError.isEmpty());
     EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32831), {lastError}));
@@ -213,7 +227,7 @@ TEST_F(TaskListTest, StopAskedFirstEndsTheItemWithStatus111AndLeavesNothingBehin
     List().StopAskingFirst();
     EXPECT_FALSE(List().IsDownloading());
     ASSERT_TRUE(WaitOnWindow([&] {
-        return h_->StatusCell(0) == DownloadWorker::StatusText(DownloadStatus::Stopped) &&
+        return h_->StatusCell(0) == QStringLiteral("Download stopped") &&
                !List().IsDownloading();
     }));
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
@@ -269,8 +283,8 @@ TEST_F(TaskListTest, RemovingRowsKeepsEveryOtherRowWithItsOwnTask) {
 
     // A notification for row 1 now reaches the task that moved there.
     h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadBegins, 1));
-    EXPECT_EQ(h_->StatusCell(1), DownloadWorker::StatusText(DownloadStatus::DownloadBegins));
-    EXPECT_EQ(h_->StatusCell(2), TaskListText::kReady);
+    EXPECT_EQ(h_->StatusCell(1), QStringLiteral("Downloading video..."));
+    EXPECT_EQ(h_->StatusCell(2), QStringLiteral("Ready for download..."));
     // While a batch runs the worker addresses rows by index: no removal.
     EXPECT_FALSE(List().RemoveRows({0}));
     EXPECT_FALSE(List().RemoveAll());
@@ -291,7 +305,7 @@ TEST_F(TaskListTest, SelectedRowsAreCheckedAndUncheckedTogether) {
     EXPECT_EQ((QList<bool>{Model().IsChecked(0), Model().IsChecked(1), Model().IsChecked(2)}),
               (QList<bool>{false, true, false}));
     EXPECT_EQ(h_->StatusCell(0), QString());
-    EXPECT_EQ(h_->StatusCell(1), TaskListText::kReady);
+    EXPECT_EQ(h_->StatusCell(1), QStringLiteral("Ready for download..."));
     List().CheckSelected(true);
     EXPECT_TRUE(Model().IsChecked(0) && Model().IsChecked(2));
 }
@@ -308,7 +322,7 @@ TEST_F(TaskListTest, AnAddressAddedWhileStartAllRunsJoinsTheBatchAndCheckBoxesOn
     Model().setData(box, Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_EQ(h_->StatusCell(1), QString());
     Model().setData(box, Qt::Checked, Qt::CheckStateRole);
-    EXPECT_EQ(h_->StatusCell(1), TaskListText::kWaiting);
+    EXPECT_EQ(h_->StatusCell(1), QStringLiteral("Waiting"));
 
     ASSERT_TRUE(h_->WaitIdle());
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
@@ -337,7 +351,7 @@ TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
     EXPECT_TRUE(h_->prompts.shown[0].text.contains("das_captcha"));
     EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Information);
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
-    EXPECT_EQ(Model().CellColour(0, 6), TaskListModel::AlertColour());
+    EXPECT_EQ(Model().CellColour(0, 6), QColor(192, 0, 0));
 
     // The hook replaces the message; the worker waits for it to return.
     std::vector<std::pair<int, QString>> opened;

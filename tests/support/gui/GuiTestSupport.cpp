@@ -3,6 +3,14 @@
 #include "support/XvfbDisplay.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTabBar>
 #include <QDir>
 #include <QPixmap>
 #include <QScreen>
@@ -44,19 +52,120 @@ bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen) {
     return picture.save(path) && QFileInfo(path).size() > 0;
 }
 
-// Labels and buttons of `page` narrower than their text needs.
+namespace {
+// Gives the test the tab size the bar itself would ask for, unelided.
+struct TabBarAccess : QTabBar {
+    using QTabBar::tabSizeHint;
+};
+
+int Lines(const QString& text) {
+    return static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+}
+
+// The height `lines` lines of text take in `font`.
+int TextHeight(const QFont& font, int lines) {
+    const QFontMetrics metrics(font);
+    return lines * metrics.height() + (lines - 1) * metrics.leading();
+}
+
+QString Describe(const QString& text, const char* what, int has, int needs) {
+    return QStringLiteral("%1 [%2 %3 < %4]").arg(text, QLatin1String(what)).arg(has).arg(needs);
+}
+
+// Where a button of the given kind draws its text.
+QRect ButtonTextArea(QAbstractButton* button) {
+    QStyle* style = button->style();
+    if (auto* push = qobject_cast<QPushButton*>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(push);
+        option.text = push->text();
+        option.icon = push->icon();
+        option.iconSize = push->iconSize();
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, push);
+    }
+    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
+        return style->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents,
+                                     &option, button);
+    }
+    return button->contentsRect();
+}
+} // namespace
+
+// Texts of `page` that its widgets do not show whole: labels and buttons
+// (push buttons, check boxes, radio and tool buttons) narrower than their
+// text or lower than its lines, group boxes whose title does not fit, and
+// tabs narrower than their title or scrolled out of their bar.
 QStringList CutTexts(QWidget* page) {
     QStringList cut;
-    for (QWidget* w : page->findChildren<QWidget*>()) {
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(w))
-            text = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(w))
-            text = button->text();
-        else
+    QList<QWidget*> widgets = page->findChildren<QWidget*>();
+    widgets.prepend(page);
+    for (QWidget* w : widgets) {
+        if (!w->isVisibleTo(page) && w != page)
             continue;
-        if (w->isVisibleTo(page) && w->width() < w->sizeHint().width())
-            cut << text;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            const QString text = label->text();
+            if (text.isEmpty())
+                continue;
+            if (w->width() < w->sizeHint().width())
+                cut << Describe(text, "width", w->width(), w->sizeHint().width());
+            else if (label->wordWrap() || label->textFormat() == Qt::RichText || Qt::mightBeRichText(text)) {
+                const int needs = label->heightForWidth(label->width());
+                if (needs > 0 && label->height() < needs)
+                    cut << Describe(text, "height", label->height(), needs);
+            } else if (label->contentsRect().height() < TextHeight(label->font(), Lines(text))) {
+                cut << Describe(text, "height", label->contentsRect().height(),
+                                TextHeight(label->font(), Lines(text)));
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            const QString text = button->text();
+            if (text.isEmpty())
+                continue;
+            if (w->width() < w->sizeHint().width()) {
+                cut << Describe(text, "width", w->width(), w->sizeHint().width());
+                continue;
+            }
+            const int area = ButtonTextArea(button).height();
+            if (area < TextHeight(button->font(), Lines(text)))
+                cut << Describe(text, "height", area, TextHeight(button->font(), Lines(text)));
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            const QString title = box->title();
+            if (title.isEmpty())
+                continue;
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = title;
+            option.lineWidth = 1;
+            option.textAlignment = box->alignment();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            if (box->isCheckable())
+                option.subControls |= QStyle::SC_GroupBoxCheckBox;
+            const QRect label =
+                box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+            const QSize needs = QFontMetrics(box->font()).size(Qt::TextShowMnemonic, title);
+            if (label.right() > box->rect().right() || label.width() < needs.width())
+                cut << Describe(title, "title width", box->width() - label.left(), needs.width());
+            else if (label.top() < 0 || label.height() < needs.height())
+                cut << Describe(title, "title height", label.height(), needs.height());
+            else if (box->width() < box->minimumSizeHint().width())
+                cut << Describe(title, "box width", box->width(), box->minimumSizeHint().width());
+        } else if (auto* bar = qobject_cast<QTabBar*>(w)) {
+            const auto tabSizeHint = &TabBarAccess::tabSizeHint;
+            for (int i = 0; i < bar->count(); ++i) {
+                const QString text = bar->tabText(i);
+                const QRect tab = bar->tabRect(i);
+                const QSize needs = (bar->*tabSizeHint)(i);
+                if (!bar->rect().contains(tab))
+                    cut << Describe(text, "tab outside its bar", bar->width(), tab.right() + 1);
+                else if (tab.width() < needs.width())
+                    cut << Describe(text, "tab width", tab.width(), needs.width());
+                else if (tab.height() < needs.height())
+                    cut << Describe(text, "tab height", tab.height(), needs.height());
+            }
+        }
     }
     return cut;
 }

@@ -9,8 +9,11 @@
 #include "support/WaitFor.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include <deque>
@@ -27,7 +30,26 @@ bool WaitForGui(Predicate&& predicate, std::chrono::milliseconds timeout = std::
     return WaitProcessingEvents(std::forward<Predicate>(predicate), timeout);
 }
 
-class FakePrompts : public UserPrompts {
+// Runs `checks` on the modal dialog about to open (from the event loop of its
+// exec, as the user would). A dialog that is still open afterwards, because
+// an ASSERT returned early or the checks forgot to close it, is rejected, so
+// a failed check fails the test instead of leaving it hanging in the dialog.
+template <typename Checks> void WhenModalOpens(QObject* context, Checks checks) {
+    QTimer::singleShot(0, context, [checks]() mutable {
+        const QPointer<QWidget> modal = QApplication::activeModalWidget();
+        checks();
+        if (!modal || !modal->isVisible())
+            return;
+        if (!::testing::Test::HasFailure())
+            ADD_FAILURE() << "the checks left the dialog open";
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data()))
+            dialog->reject();
+        else
+            modal->close();
+    });
+}
+
+class WindowPrompts : public UserPrompts {
   public:
     void ShowMessage(const QString& text, Icon icon) override { messages.append(text); }
     bool AskYesNo(const QString& text) override {
@@ -79,5 +101,7 @@ class XvfbTestEnvironment : public ::testing::Environment {
 // for windows with parts Qt does not paint itself (an embedded browser).
 bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen = false);
 
-// Labels and buttons of `page` narrower than their text needs.
+// Texts of `page` and its visible children not shown whole, each with what
+// is short: labels and buttons narrower or lower than their text, group box
+// titles, tab titles (elided or scrolled out of their bar).
 QStringList CutTexts(QWidget* page);
