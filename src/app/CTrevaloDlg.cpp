@@ -5,6 +5,7 @@
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/Localization.h"
 #include "base/OutputFolder.h"
 #include "base/TextFill.h"
@@ -61,14 +62,6 @@ const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::regist
 QString ProductName() {
     return TranslateText(QLatin1String(kProductName));
 }
-
-// Commands of the main window other than the task list's.
-constexpr int kCmdCheckUpdates = 32771;
-constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
-constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
-constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
-constexpr int kCmdOptions = 32791;
-constexpr int kCmdImportLinks = 32854;
 } // namespace
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
@@ -159,8 +152,8 @@ void CTrevaloDlg::OnInitDialog() {
     connect(widgets_->strip, &TitleButtonStrip::buttonPressed, this, &CTrevaloDlg::OnStripButton);
     connect(widgets_->siteTreeHandle, &QToolButton::clicked, this, [this] { SetSiteTreeVisible(true); });
     connect(widgets_->chooseFolder, &QToolButton::clicked, this,
-            [this] { ExecuteCommand(kCmdChooseOutput); });
-    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(kCmdOpenOutput); });
+            [this] { ExecuteCommand(CommandId::ChooseOutputFolder); });
+    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(CommandId::OpenOutputFolder); });
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
@@ -229,23 +222,23 @@ void CTrevaloDlg::RegisterCommands() {
                                 [this] { return IsTaskListInFront(); }, shell});
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     CommandTable& c = *commands_;
-    c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
-    c.Add(kCmdImportLinks, nullptr, [this] {
+    c.Add(CommandId::AddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
+    c.Add(CommandId::ImportLinks, nullptr, [this] {
         CImportLinksDlg dialog(this);
         if (dialog.exec() == QDialog::Accepted)
             taskList_->AddUrls(dialog.Links()); // each link in the order found
     });
-    c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
-    c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
-    c.Add(kCmdOptions, nullptr, [this] { ShowOptions(); });
-    c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
-    c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
-    c.Add(kCmdCheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
-    c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
-    c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
-    c.Add(kCmdHomePage, nullptr,
+    c.Add(CommandId::OpenOutputFolder, nullptr, [this] { OpenOutputFolder(); });
+    c.Add(CommandId::ChooseOutputFolder, nullptr, [this] { ChooseOutputFolder(); });
+    c.Add(CommandId::Options, nullptr, [this] { ShowOptions(); });
+    c.Add(CommandId::Exit, nullptr, [this] { CloseWindow(); });
+    c.Add(CommandId::Help, nullptr, [this] { OpenHelp(); });
+    c.Add(CommandId::CheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
+    c.Add(CommandId::About, nullptr, [this] { ShowAbout(); });
+    c.Add(CommandId::SystemAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(CommandId::HomePage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
-    c.Add(kCmdProductPage, nullptr,
+    c.Add(CommandId::ProductPage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
 }
 
@@ -297,15 +290,15 @@ void CTrevaloDlg::OnStripButton(int number) {
         CloseWindow();
         break;
     case StripButton::AddAddresses:
-        ExecuteCommand(kCmdAddAddresses);
+        ExecuteCommand(CommandId::AddAddresses);
         break;
     case StripButton::StartAll:
         if (widgets_->strip->IsButtonEnabled(StripButton::StartAll))
-            ExecuteCommand(TaskListCommands::StartAll);
+            ExecuteCommand(CommandId::StartAll);
         break;
     case StripButton::StopAsking:
         if (widgets_->strip->IsButtonEnabled(StripButton::StopAsking))
-            ExecuteCommand(TaskListCommands::StopAsking);
+            ExecuteCommand(CommandId::StopAsking);
         break;
     case StripButton::SiteTree:
         SetSiteTreeVisible(!IsSiteTreeVisible());

@@ -1,6 +1,7 @@
 #include "app/MainWindowMenus.h"
 
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/Localization.h"
 #include "ui/CommandTable.h"
 #include "ui/MenuBuilder.h"
@@ -20,7 +21,7 @@ bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productN
     const QString about = FillFormat(LoadText(101), {productName});
     if (!about.isEmpty()) {
         system_->addSeparator();
-        MenuBuilder::InsertItem(system_, 1, kSystemAboutCommand, about, commands_);
+        MenuBuilder::InsertItem(system_, 1, CommandId::SystemAbout, about, commands_);
     }
     taskContext_ = new QMenu(window_);
     historyContext_ = new QMenu(window_);
@@ -58,8 +59,8 @@ void MainWindowMenus::RegisterLanguageCommands(std::function<void()> changed) {
             }
         };
     };
-    commands_.Add(LanguageMenu::kAutoCommand, nullptr, command(LanguageMenu::kAutoCommand));
-    for (int id = LanguageMenu::kFirstCommand; id <= LanguageMenu::kLastCommand; ++id)
+    commands_.Add(CommandId::LanguageAuto, nullptr, command(CommandId::LanguageAuto));
+    for (int id = CommandId::FirstLanguage; id <= CommandId::LastLanguage; ++id)
         commands_.Add(id, nullptr, command(id));
 }
 

@@ -20,7 +20,6 @@ class MainWindowMenus {
   public:
     static constexpr int kMainMenu = 243;
     static constexpr int kContextMenus = 184;
-    static constexpr int kSystemAboutCommand = 16;
 
     MainWindowMenus(QWidget* window, QMenuBar* bar, CommandTable& commands, AppSettings& settings);
 

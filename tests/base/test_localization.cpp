@@ -1,4 +1,5 @@
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/IniFile.h"
 #include "base/InterfaceFonts.h"
 #include "base/LanguageMenu.h"
@@ -115,7 +116,7 @@ TEST_F(LanguageMenuTest, FilesWithoutANameAreNotOfferedButStillUsed) {
     SelectLanguage(settings.LangID);
     EXPECT_EQ(LoadText(32877), "hidden but used");
     // No item is checked for a language the menu does not offer.
-    for (int command : {LanguageMenu::kAutoCommand, 40000})
+    for (int command : {CommandId::LanguageAuto, 40000})
         EXPECT_FALSE(menu.IsChecked(command, settings.LangID));
 }
 
@@ -156,17 +157,17 @@ TEST_F(LanguageMenuTest, ChoosingALanguageChangesItOnlyWhenItDiffers) {
     EXPECT_EQ(CurrentLanguage(), "de");
     EXPECT_EQ(LoadText(32877), "Anmeldung");
     EXPECT_TRUE(menu.IsChecked(40000, settings.LangID));
-    EXPECT_FALSE(menu.IsChecked(LanguageMenu::kAutoCommand, settings.LangID));
+    EXPECT_FALSE(menu.IsChecked(CommandId::LanguageAuto, settings.LangID));
 
     // The current language again: nothing happens, not even a re-selection.
     SelectLanguage("en");
     EXPECT_FALSE(menu.OnLanguageCommand(40000, settings));
     EXPECT_EQ(CurrentLanguage(), "en");
 
-    EXPECT_TRUE(menu.OnLanguageCommand(LanguageMenu::kAutoCommand, settings));
+    EXPECT_TRUE(menu.OnLanguageCommand(CommandId::LanguageAuto, settings));
     EXPECT_EQ(settings.LangID, "auto");
     EXPECT_EQ(CurrentLanguage(), "en"); // auto resolved through the lookup file
-    EXPECT_TRUE(menu.IsChecked(LanguageMenu::kAutoCommand, settings.LangID));
+    EXPECT_TRUE(menu.IsChecked(CommandId::LanguageAuto, settings.LangID));
     EXPECT_FALSE(menu.IsChecked(40000, settings.LangID));
 
     // Commands without a language do nothing.

@@ -1,5 +1,6 @@
 #include "app/history/SiteTreePanel.h"
 
+#include "base/CommandIds.h"
 #include "base/Localization.h"
 #include "app/history/HistoryList.h"
 #include "history/HistoryDb.h"
@@ -189,10 +190,10 @@ void SiteTreePanel::OnButton(int number) {
         Q_EMIT toggleRequested();
         break;
     case kOutputFolderButton:
-        Q_EMIT commandRequested(32779);
+        Q_EMIT commandRequested(CommandId::OpenOutputFolder);
         break;
     case kOptionsButton:
-        Q_EMIT commandRequested(32791);
+        Q_EMIT commandRequested(CommandId::Options);
         break;
     default:
         break;

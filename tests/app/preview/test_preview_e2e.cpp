@@ -3,7 +3,7 @@
 // commands recorded as they are written, and the main window playing a file
 // in its preview saved as a picture.
 #include "mediatools/ScriptTool.h"
-#include "app/tasklist/TaskListCommands.h"
+#include "base/CommandIds.h"
 #include "app/tasklist/TaskListText.h"
 #include "app/preview/CPreviewButtonBar.h"
 #include "app/preview/CPreviewPanel.h"
@@ -305,7 +305,7 @@ TEST_F(PreviewMainWindowE2E, BatchDisablesThePreviewAndRemovalClearsIt) {
     const qint64 pid = preview.PlayerProcessId();
 
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvNormal001")));
-    ASSERT_TRUE(window.ExecuteCommand(TaskListCommands::StartAll));
+    ASSERT_TRUE(window.ExecuteCommand(CommandId::StartAll));
     EXPECT_EQ(preview.State(), CPreviewPanel::Stopped);
     EXPECT_FALSE(ProcessExists(pid));
     EXPECT_EQ(EnabledButtons(preview), QString());
@@ -314,7 +314,7 @@ TEST_F(PreviewMainWindowE2E, BatchDisablesThePreviewAndRemovalClearsIt) {
 
     SelectRow(0);
     ASSERT_EQ(preview.Task(), window.TaskList()->Model()->Task(0));
-    ASSERT_TRUE(window.ExecuteCommand(TaskListCommands::RemoveSelected));
+    ASSERT_TRUE(window.ExecuteCommand(CommandId::RemoveSelected));
     EXPECT_EQ(preview.Task(), nullptr);
     EXPECT_EQ(EnabledButtons(preview), QString());
 }
