@@ -250,6 +250,10 @@ bool CTrevaloDlg::IsCommandEnabled(int id) const {
     return commands_->IsEnabled(id);
 }
 
+bool CTrevaloDlg::HasCommand(int id) const {
+    return commands_->Has(id);
+}
+
 void CTrevaloDlg::LoadAccelerators() {
     for (const Accelerator& a : bundle_.Accelerators(kAccelerators))
         commands_->InstallAccelerator(this, a.keys, a.command);
