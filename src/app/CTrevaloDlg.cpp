@@ -9,6 +9,7 @@
 #include "base/Localization.h"
 #include "base/OutputFolder.h"
 #include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "base/WindowPlacement.h"
 #include "app/CAboutDlg.h"
 #include "app/ConnectionState.h"
@@ -168,7 +169,7 @@ void CTrevaloDlg::OnDeferredInit() {
     LogInfo("CTrevaloDlg", "Creating events for pipe read/write...");
     NormalizeOutputBox();
     if (!QFileInfo(settings_.OutputFolder).isDir()) {
-        prompts_.ShowMessage(LoadText(32798));
+        prompts_.ShowMessage(LoadText(TextId::OutputFolderMissing));
         ChooseOutputFolder();
     }
     LogInfo("CTrevaloDlg", "Creating online video downloader...");
@@ -407,7 +408,7 @@ void CTrevaloDlg::OpenOutputFolder() {
 void CTrevaloDlg::ChooseOutputFolder() {
     NormalizeOutputBox();
     const QString before = widgets_->outputFolder->text();
-    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(32813), before);
+    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), before);
     if (!chosen)
         return;
     widgets_->outputFolder->setText(*chosen);
@@ -418,7 +419,7 @@ void CTrevaloDlg::ChooseOutputFolder() {
     settings_.OutputFolder = folder;
     taskList_->SetOutputFolder(folder);
     if (folder != before)
-        SetStatusText(FillFormat(LoadText(32814), {folder}));
+        SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }
 
 void CTrevaloDlg::ShowOptions() {
@@ -435,7 +436,7 @@ void CTrevaloDlg::ShowOptions() {
     settings_.OutputFolder = folder;
     taskList_->ApplyWorkerSettings(); // folder, use-title flag, retry count
     if (folder != before)
-        SetStatusText(FillFormat(LoadText(32814), {folder}));
+        SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }
 
 void CTrevaloDlg::NormalizeOutputBox() {
@@ -461,7 +462,7 @@ void CTrevaloDlg::SavePlacement() {
 bool CTrevaloDlg::CloseWindow() {
     if (ending_)
         return true;
-    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(32805)))
+    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
         return false;
     settings_.Save();
     SavePlacement();

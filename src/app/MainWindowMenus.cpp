@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/CommandIds.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "ui/CommandTable.h"
 #include "ui/MenuBuilder.h"
 #include "ui/ResourceBundle.h"
@@ -18,7 +19,7 @@ MainWindowMenus::MainWindowMenus(QWidget* window, QMenuBar* bar, CommandTable& c
 
 bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productName) {
     system_ = new QMenu(window_);
-    const QString about = FillFormat(LoadText(101), {productName});
+    const QString about = FillFormat(LoadText(TextId::AboutItem), {productName});
     if (!about.isEmpty()) {
         system_->addSeparator();
         MenuBuilder::InsertItem(system_, 1, CommandId::SystemAbout, about, commands_);

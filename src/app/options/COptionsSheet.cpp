@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "app/options/CPageAudio.h"
 #include "app/options/CPageGeneral.h"
 #include "app/options/CPageOnline.h"
@@ -23,7 +24,7 @@ COptionsSheet::COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidge
       tabs_(new QTabWidget(this)), general_(new CPageGeneral(settings, prompts)),
       online_(new CPageOnline(settings, prompts)), audio_(new CPageAudio(settings, prompts)),
       video_(new CPageVideo(settings, prompts)) {
-    setWindowTitle(LoadText(kCaptionId));
+    setWindowTitle(LoadText(TextId::OptionsCaption));
     for (COptionsPage* page : {static_cast<COptionsPage*>(general_), static_cast<COptionsPage*>(online_),
                                static_cast<COptionsPage*>(audio_), static_cast<COptionsPage*>(video_)}) {
         // Each page's texts in the current language; its title names the tab.

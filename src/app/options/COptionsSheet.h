@@ -23,7 +23,6 @@ class UserPrompts;
 class COptionsSheet : public QDialog {
     Q_OBJECT
   public:
-    static constexpr int kCaptionId = 32806;
 
     COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "base/AppSettings.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "base/TextFill.h"
 
 #include <QButtonGroup>
@@ -18,7 +19,6 @@
 namespace {
 constexpr int kYtGroupId = 1301, kNicoGroupId = 1302, kUserLabelId = 1303, kPasswdLabelId = 1304;
 constexpr int kDownloadGroupId = 1305, kRetryLabelId = 1306, kFormatGroupId = 1307;
-constexpr int kIntegerRange = 61715; // "Please enter an integer between %d and %d."
 
 QGroupBox* AccountGroup(const QString& title, int groupId, QLineEdit* user, QLineEdit* passwd) {
     auto* group = Numbered(new QGroupBox(title), groupId);
@@ -105,7 +105,7 @@ bool CPageOnline::Validate() {
     const uint retry = retry_->text().trimmed().toUInt(&ok);
     if (ok && retry <= kMaxRetry)
         return true;
-    Refuse(retry_, FillFormat(LoadText(kIntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
+    Refuse(retry_, FillFormat(LoadText(TextId::IntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include "base/AppSettings.h"
 #include "history/DownloadTask.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "app/preview/CPreviewButtonBar.h"
 #include "app/preview/CPreviewSlider.h"
 #include "app/preview/VideoRendererWindow.h"
@@ -20,7 +21,6 @@
 namespace {
 constexpr int kPanelBitmap = 170, kVideoAreaBitmap = 171;
 // Tool tips of the seven buttons, in button order.
-constexpr int kFirstToolTip = 32970;
 constexpr const char* kCategory = "CPreviewPanel";
 
 // "seek <seconds with two decimals> 2": an absolute jump. Formatted without
@@ -56,7 +56,7 @@ qint64 CPreviewPanel::PlayerProcessId() const {
 
 void CPreviewPanel::Retranslate() {
     for (int i = 0; i < CPreviewButtonBar::kButtonCount; ++i)
-        buttons_->Button(i)->setToolTip(LoadText(kFirstToolTip + i));
+        buttons_->Button(i)->setToolTip(LoadText(TextId::FirstPreviewToolTip + i));
 }
 
 // ---- layout and painting ----
