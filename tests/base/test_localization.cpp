@@ -364,8 +364,9 @@ TEST_F(ShippedLanguagesTest, EveryLanguageTranslatesEveryStringWithTheSameConver
             const QString text = LoadText(id);
             EXPECT_FALSE(text.isEmpty()) << id;
             EXPECT_EQ(Conversions(text), Conversions(BuiltinString(id))) << id;
-            if (QLatin1String(code) == "en")
+            if (QLatin1String(code) == "en") {
                 EXPECT_EQ(text, BuiltinString(id)) << id;
+            }
         }
     }
 }
