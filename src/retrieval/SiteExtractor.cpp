@@ -5,6 +5,7 @@
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
+#include "retrieval/FilePlacement.h"
 #include "retrieval/TextUtil.h"
 
 #include <QRegularExpression>
