@@ -1,4 +1,5 @@
 #include "mediatools/CCmdOpts.h"
+#include "mediatools/CmdOptsFactory.h"
 #include "mediatools/CFFMpegOpts.h"
 #include "mediatools/CMEncoderOpts.h"
 #include "mediatools/CMPlayerOpts.h"
