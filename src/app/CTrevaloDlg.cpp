@@ -11,7 +11,7 @@
 #include "base/TextFill.h"
 #include "base/TextIds.h"
 #include "base/WindowPlacement.h"
-#include "app/CAboutDlg.h"
+#include "app/AboutDlg.h"
 #include "app/ConnectionState.h"
 #include "app/tasklist/DownloadTaskList.h"
 #include "app/MainWindowMenus.h"
@@ -392,7 +392,7 @@ void CTrevaloDlg::ShowHistoryContextMenu(const QPoint& globalPos) {
 }
 
 void CTrevaloDlg::ShowAbout() {
-    CAboutDlg about(bundle_, this);
+    AboutDlg about(bundle_, this);
     about.exec();
 }
 

@@ -1,7 +1,7 @@
 // The CAPTCHA and sign-in dialogs in a real browser on a real X display, with
 // the site simulator's pages: when each closes itself, and that what the
 // browser receives reaches the downloader's own requests.
-#include "browser/webgui/CBrowserDlg.h"
+#include "browser/webgui/BrowserDlg.h"
 #include "browser/webgui/CookieBridge.h"
 #include "browser/webgui/WebEngineSetup.h"
 #include "retrieval/DownloadMessages.h"
@@ -117,7 +117,7 @@ class BrowserDialogs : public MainWindowFixture {
         return request;
     }
     // Runs `dialog` without blocking; every finished page load is counted.
-    void OpenDialog(CBrowserDlg& dialog) {
+    void OpenDialog(BrowserDlg& dialog) {
         QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [this](bool) { ++loads_; });
         dialog.open();
         dialog.Navigate();

@@ -16,7 +16,7 @@ class CPageAudio;
 class CPageGeneral;
 class CPageOnline;
 class CPageVideo;
-class COptionsPage;
+class OptionsPage;
 class QTabWidget;
 class UserPrompts;
 
@@ -40,7 +40,7 @@ class COptionsSheet : public QDialog {
 
   private:
     void OnPageChanged(int index);
-    COptionsPage* Page(int index) const;
+    OptionsPage* Page(int index) const;
 
     AppSettings& settings_;
     QTabWidget* tabs_;

@@ -25,7 +25,7 @@ constexpr int kAfterGroupId = 1303;
 } // namespace
 
 CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
       showFolder([](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }),
       folder_(Numbered(new QLineEdit, kFolderId)),
       shutdown_(

@@ -31,7 +31,7 @@ QGroupBox* AccountGroup(const QString& title, int groupId, QLineEdit* user, QLin
 } // namespace
 
 CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("Online"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("Online"), settings, prompts, parent),
       ytUser_(Numbered(new QLineEdit, kYtUserId)), ytPasswd_(Numbered(new QLineEdit, kYtPasswdId)),
       nicoUser_(Numbered(new QLineEdit, kNicoUserId)), nicoPasswd_(Numbered(new QLineEdit, kNicoPasswdId)),
       useTitle_(Numbered(new QCheckBox(QStringLiteral("Name files after the video title")), kUseTitleId)),

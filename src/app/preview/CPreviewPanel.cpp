@@ -5,7 +5,7 @@
 #include "history/DownloadTask.h"
 #include "base/Localization.h"
 #include "base/TextIds.h"
-#include "app/preview/CPreviewButtonBar.h"
+#include "app/preview/PreviewButtonBar.h"
 #include "app/preview/CPreviewSlider.h"
 #include "app/preview/VideoRendererWindow.h"
 #include "mediatools/CMPlayerOpts.h"
@@ -31,12 +31,12 @@ QByteArray SeekCommand(qint64 ms) {
 } // namespace
 
 CPreviewPanel::CPreviewPanel(ResourceBundle& bundle, const AppSettings& settings, QWidget* parent)
-    : QWidget(parent), bundle_(bundle), settings_(settings), buttons_(new CPreviewButtonBar(bundle, this)),
+    : QWidget(parent), bundle_(bundle), settings_(settings), buttons_(new PreviewButtonBar(bundle, this)),
       videoArea_(new QWidget(this)), slider_(new CPreviewSlider(bundle, this)) {
     setObjectName(QStringLiteral("previewPanel"));
     WidgetTranslation::SetCtrlId(videoArea_, kVideoAreaId);
     videoArea_->installEventFilter(this);
-    connect(buttons_, &CPreviewButtonBar::buttonClicked, this, &CPreviewPanel::OnButton);
+    connect(buttons_, &PreviewButtonBar::buttonClicked, this, &CPreviewPanel::OnButton);
     connect(slider_, &CPreviewSlider::positionClicked, this, [this] { Seek(); });
     setMinimumSize(kPreferredWidth, kPreferredHeight);
     LayoutChildren();
@@ -55,7 +55,7 @@ qint64 CPreviewPanel::PlayerProcessId() const {
 }
 
 void CPreviewPanel::Retranslate() {
-    for (int i = 0; i < CPreviewButtonBar::kButtonCount; ++i)
+    for (int i = 0; i < PreviewButtonBar::kButtonCount; ++i)
         buttons_->Button(i)->setToolTip(LoadText(TextId::FirstPreviewToolTip + i));
 }
 

@@ -5,7 +5,7 @@
 #include "mediatools/ScriptTool.h"
 #include "base/CommandIds.h"
 #include "app/tasklist/TaskListText.h"
-#include "app/preview/CPreviewButtonBar.h"
+#include "app/preview/PreviewButtonBar.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/CPreviewSlider.h"
 #include "app/preview/VideoRendererWindow.h"
@@ -51,7 +51,7 @@ DownloadTask LocalTask(int markIn, int markOut) {
 // The buttons 0 to 6 that are enabled, as a string of indexes ("0123").
 QString EnabledButtons(const CPreviewPanel& panel) {
     QString out;
-    for (int i = 0; i < CPreviewButtonBar::kButtonCount; ++i)
+    for (int i = 0; i < PreviewButtonBar::kButtonCount; ++i)
         if (panel.Buttons()->IsButtonEnabled(i))
             out += QString::number(i);
     return out;

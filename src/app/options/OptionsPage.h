@@ -12,10 +12,10 @@
 class AppSettings;
 class UserPrompts;
 
-class COptionsPage : public QWidget {
+class OptionsPage : public QWidget {
     Q_OBJECT
   public:
-    COptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
+    OptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
                  QWidget* parent = nullptr);
 
     int TemplateId() const { return templateId_; }
