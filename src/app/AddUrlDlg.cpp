@@ -92,4 +92,3 @@ void AddUrlDlg::keyPressEvent(QKeyEvent* event) {
         QDialog::keyPressEvent(event);
     }
 }
-

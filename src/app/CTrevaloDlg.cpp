@@ -2,6 +2,19 @@
 
 #include "browser/gui/BrowserDialogs.h"
 
+#include "app/AboutDlg.h"
+#include "app/ConnectionState.h"
+#include "app/MainWindowMenus.h"
+#include "app/MainWindowWidgets.h"
+#include "app/history/HistoryCommands.h"
+#include "app/history/HistoryList.h"
+#include "app/history/SiteTreePanel.h"
+#include "app/options/COptionsSheet.h"
+#include "app/preview/CPreviewPanel.h"
+#include "app/preview/PreviewWiring.h"
+#include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListCommands.h"
+#include "app/tasklist/TaskListView.h"
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
@@ -11,18 +24,6 @@
 #include "base/TextFill.h"
 #include "base/TextIds.h"
 #include "base/WindowPlacement.h"
-#include "app/AboutDlg.h"
-#include "app/ConnectionState.h"
-#include "app/tasklist/DownloadTaskList.h"
-#include "app/MainWindowMenus.h"
-#include "app/MainWindowWidgets.h"
-#include "app/history/HistoryCommands.h"
-#include "app/history/HistoryList.h"
-#include "app/history/SiteTreePanel.h"
-#include "app/tasklist/TaskListCommands.h"
-#include "app/options/COptionsSheet.h"
-#include "app/preview/CPreviewPanel.h"
-#include "app/preview/PreviewWiring.h"
 #include "browser/gui/CImportLinksDlg.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
@@ -34,7 +35,6 @@
 #include "ui/ResourceBundle.h"
 #include "ui/SystemShell.h"
 #include "ui/TipsPanel.h"
-#include "app/tasklist/TaskListView.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"
 #include "ui/WidgetTranslation.h"
@@ -154,7 +154,8 @@ void CTrevaloDlg::OnInitDialog() {
     connect(widgets_->siteTreeHandle, &QToolButton::clicked, this, [this] { SetSiteTreeVisible(true); });
     connect(widgets_->chooseFolder, &QToolButton::clicked, this,
             [this] { ExecuteCommand(CommandId::ChooseOutputFolder); });
-    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(CommandId::OpenOutputFolder); });
+    connect(widgets_->openFolder, &QToolButton::clicked, this,
+            [this] { ExecuteCommand(CommandId::OpenOutputFolder); });
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
@@ -237,8 +238,7 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(CommandId::CheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
     c.Add(CommandId::About, nullptr, [this] { ShowAbout(); });
     c.Add(CommandId::SystemAbout, nullptr, [this] { ShowAbout(); });
-    c.Add(CommandId::HomePage, nullptr,
-          [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
+    c.Add(CommandId::HomePage, nullptr, [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
     c.Add(CommandId::ProductPage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
 }
@@ -408,7 +408,8 @@ void CTrevaloDlg::OpenOutputFolder() {
 void CTrevaloDlg::ChooseOutputFolder() {
     NormalizeOutputBox();
     const QString before = widgets_->outputFolder->text();
-    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), before);
+    const std::optional<QString> chosen =
+        prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), before);
     if (!chosen)
         return;
     widgets_->outputFolder->setText(*chosen);

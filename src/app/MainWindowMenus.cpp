@@ -3,11 +3,11 @@
 #include "base/AppSettings.h"
 #include "base/CommandIds.h"
 #include "base/Localization.h"
+#include "base/TextFill.h"
 #include "base/TextIds.h"
 #include "ui/CommandTable.h"
 #include "ui/MenuBuilder.h"
 #include "ui/ResourceBundle.h"
-#include "base/TextFill.h"
 
 #include <QAction>
 #include <QMenu>

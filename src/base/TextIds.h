@@ -22,11 +22,11 @@ inline constexpr int StatusHeader = 283;
 
 // The task list: questions, messages and status lines.
 inline constexpr int StopDownloadsQuestion = 309;
-inline constexpr int OnlyHttp = 32782;       // "Please enter a web address that starts with http://."
+inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
 inline constexpr int NoSoundTrack = 32788;
-inline constexpr int NotAVideo = 32804;      // "The file %s could not be read as a video. ..."
+inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."
 inline constexpr int DownloadingBytes = 32827; // "Downloading %s: %s of %s bytes"
-inline constexpr int DownloadError = 32831;  // "Download error: %s"
+inline constexpr int DownloadError = 32831;    // "Download error: %s"
 inline constexpr int RetryingDownload = 32832; // "Retrying download (%d)..."
 
 // The history list's column headers, besides the task list's.
@@ -43,7 +43,7 @@ inline constexpr int OptionsButton = 32812; // "Options": caption and tool tip
 
 // The options window: its caption and the refusals of its pages.
 inline constexpr int OptionsCaption = 32806;
-inline constexpr int IntegerRange = 61715; // "Please enter an integer between %d and %d."
+inline constexpr int IntegerRange = 61715;  // "Please enter an integer between %d and %d."
 inline constexpr int StringTooLong = 61720; // "Enter no more than %d characters."
 
 // The preview panel's button tool tips, one per button in order, from

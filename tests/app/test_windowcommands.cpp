@@ -1,13 +1,13 @@
 // The task list's commands as the main window runs them: removal with the
 // announcement a preview relies on, checking, the containing folder, and
 // the output-folder picker's status line.
-#include "base/Localization.h"
-#include "base/TextFill.h"
+#include "app/MainWindowFixture.h"
 #include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
 #include "app/history/SiteTreePanel.h"
-#include "app/MainWindowFixture.h"
 #include "app/tasklist/TaskListView.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
 #include <QLineEdit>

@@ -1,13 +1,13 @@
 // The CAPTCHA and sign-in dialogs in a real browser on a real X display, with
 // the site simulator's pages: when each closes itself, and that what the
 // browser receives reaches the downloader's own requests.
+#include "app/MainWindowFixture.h"
 #include "browser/webgui/BrowserDlg.h"
 #include "browser/webgui/CookieBridge.h"
 #include "browser/webgui/WebEngineSetup.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/HttpSession.h"
 #include "sitesim/YouTubeGates.h"
-#include "app/MainWindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -16,16 +16,18 @@
 
 #include <functional>
 
-
 namespace {
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 // The web engine shares its drawing contexts with the application's.
 const bool g_sharedContexts = (QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts), true);
 
-const QString kCaptchaPage = QStringLiteral("http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
+const QString kCaptchaPage =
+    QStringLiteral("http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
 
-void ImportJarCookie(const QString& line) { ImportCookie(line); }
+void ImportJarCookie(const QString& line) {
+    ImportCookie(line);
+}
 
 // Types the simulator's word into its CAPTCHA form and sends it.
 void SolveCaptcha(QWebEngineView& view) {
@@ -59,11 +61,13 @@ TEST(BrowserRules, CompletionAddresses) {
 }
 
 TEST(BrowserRules, HostRoutingFollowsTheDownloadersRouting) {
-    EXPECT_EQ(HostResolverRules(QStringLiteral("www.youtube.com:80:127.0.0.1:4100,"
-                                               "accounts.google.com:443:127.0.0.1:4101")),
-              QStringLiteral("MAP www.youtube.com:80 127.0.0.1:4100, MAP accounts.google.com:443 127.0.0.1:4101"));
+    EXPECT_EQ(
+        HostResolverRules(QStringLiteral("www.youtube.com:80:127.0.0.1:4100,"
+                                         "accounts.google.com:443:127.0.0.1:4101")),
+        QStringLiteral("MAP www.youtube.com:80 127.0.0.1:4100, MAP accounts.google.com:443 127.0.0.1:4101"));
     // Entries for any host, or of another shape, are not routes the browser can take.
-    EXPECT_EQ(HostResolverRules(QStringLiteral("::127.0.0.1:4100,a.example:80:b.example,x:y:z:1")), QString());
+    EXPECT_EQ(HostResolverRules(QStringLiteral("::127.0.0.1:4100,a.example:80:b.example,x:y:z:1")),
+              QString());
 }
 
 TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
@@ -74,7 +78,8 @@ TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
         bool httpOnly, secure;
         qint64 expiry;
     } cases[] = {
-        {".youtube.com\tTRUE\t/\tFALSE\t0\tcaptcha_ok\tt0k", ".youtube.com", "http://youtube.com/", false, false, 0},
+        {".youtube.com\tTRUE\t/\tFALSE\t0\tcaptcha_ok\tt0k", ".youtube.com", "http://youtube.com/", false,
+         false, 0},
         {"#HttpOnly_www.youtube.com\tFALSE\t/watch\tTRUE\t2000000000\tLOGIN_INFO\tv=1", "",
          "https://www.youtube.com/", true, true, 2000000000},
     };
@@ -93,7 +98,8 @@ TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
             reported.setDomain(cookie->origin.host());
         EXPECT_EQ(JarLineFromCookie(reported), QString::fromUtf8(c.line));
     }
-    for (const char* bad : {"# Netscape HTTP Cookie File", "", "a\tb\tc", ".x.com\tTRUE\t/\tFALSE\tsoon\tn\tv"})
+    for (const char* bad :
+         {"# Netscape HTTP Cookie File", "", "a\tb\tc", ".x.com\tTRUE\t/\tFALSE\tsoon\tn\tv"})
         EXPECT_FALSE(CookieFromJarLine(QString::fromUtf8(bad)).has_value()) << bad;
     QNetworkCookie smuggled("n", "v\tw");
     smuggled.setDomain(QStringLiteral(".x.com"));
@@ -118,11 +124,14 @@ class BrowserDialogs : public MainWindowFixture {
     }
     // Runs `dialog` without blocking; every finished page load is counted.
     void OpenDialog(BrowserDlg& dialog) {
-        QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [this](bool) { ++loads_; });
+        QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog,
+                         [this](bool) { ++loads_; });
         dialog.open();
         dialog.Navigate();
     }
-    bool WaitForLoads(int count) { return WaitForGui([&] { return loads_ >= count; }, std::chrono::seconds(30)); }
+    bool WaitForLoads(int count) {
+        return WaitForGui([&] { return loads_ >= count; }, std::chrono::seconds(30));
+    }
 
     int loads_ = 0;
 };
@@ -142,8 +151,10 @@ TEST_F(BrowserDialogs, CaptchaDialogStaysOnTheCaptchaPageAndItsCookieReachesTheJ
     SolveCaptcha(*dialog.Browser());
     ASSERT_TRUE(WaitForGui([&] { return !dialog.isVisible(); }, std::chrono::seconds(30)));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Browser()->url().toString(), QStringLiteral("http://www.youtube.com/watch?v=zvCaptcha01"));
-    EXPECT_TRUE(WaitForGui([] { return ExportCookies().join('\n').contains(QLatin1String("\tcaptcha_ok\t")); }));
+    EXPECT_EQ(dialog.Browser()->url().toString(),
+              QStringLiteral("http://www.youtube.com/watch?v=zvCaptcha01"));
+    EXPECT_TRUE(
+        WaitForGui([] { return ExportCookies().join('\n').contains(QLatin1String("\tcaptcha_ok\t")); }));
 }
 
 TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
@@ -155,7 +166,8 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
     // Had the first page started the close, it would come sooner than a
     // second after the right page.
     QElapsedTimer sinceHome;
-    QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [&](bool) { sinceHome.start(); });
+    QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog,
+                     [&](bool) { sinceHome.start(); });
     dialog.Browser()->setUrl(QUrl(QStringLiteral("http://www.youtube.com/index?gl=US&hl=ja")));
     ASSERT_TRUE(WaitForLoads(2));
     EXPECT_TRUE(dialog.isVisible());
@@ -170,7 +182,8 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
 class ModalBrowserDriver {
   public:
     using Act = std::function<void(QDialog&, QWebEngineView&)>;
-    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, Act act) : ready_(std::move(ready)), act_(std::move(act)) {
+    ModalBrowserDriver(std::function<bool(const QUrl&)> ready, Act act)
+        : ready_(std::move(ready)), act_(std::move(act)) {
         watchdog_.start();
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
         timer_.start(50);
@@ -214,12 +227,14 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
                                   SolveCaptcha(view);
                               });
     ASSERT_TRUE(window.ExecuteCommand(32855));
-    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
-                                 std::chrono::seconds(120));
+    const bool done =
+        WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                   std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted);
     EXPECT_TRUE(screenshot);
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
-    EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
+    EXPECT_TRUE(
+        LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
 }
 
 // The age gate (208): the sign-in page on the accounts host (TLS, signed by
@@ -233,13 +248,15 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
     ModalBrowserDriver driver(
         [](const QUrl& url) { return url.host() == QLatin1String("accounts.google.com"); },
         [](QDialog&, QWebEngineView& view) {
-            view.page()->runJavaScript(QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
-                                                      "document.getElementById('Passwd').value = 'yt-secret-42';"
-                                                      "document.getElementById('gaia_loginform').submit();"));
+            view.page()->runJavaScript(
+                QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
+                               "document.getElementById('Passwd').value = 'yt-secret-42';"
+                               "document.getElementById('gaia_loginform').submit();"));
         });
     ASSERT_TRUE(window.ExecuteCommand(32855));
-    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
-                                 std::chrono::seconds(120));
+    const bool done =
+        WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                   std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted) << "the sign-in page never showed";
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
     EXPECT_TRUE(ExportCookies().join('\n').contains(QLatin1String("\tLOGIN_INFO\t")));

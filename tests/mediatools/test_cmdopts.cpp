@@ -1,8 +1,8 @@
 #include "mediatools/CCmdOpts.h"
-#include "mediatools/CmdOptsFactory.h"
 #include "mediatools/CFFMpegOpts.h"
 #include "mediatools/CMEncoderOpts.h"
 #include "mediatools/CMPlayerOpts.h"
+#include "mediatools/CmdOptsFactory.h"
 #include "mediatools/ToolFolders.h"
 
 #include "support/TempDirTest.h"

@@ -2,8 +2,8 @@
 
 #include "app/history/HistoryList.h"
 #include "app/history/SiteTreePanel.h"
-#include "base/CommandIds.h"
 #include "app/tasklist/TaskListCommands.h"
+#include "base/CommandIds.h"
 #include "platform/DesktopShell.h"
 #include "platform/ParseUrl.h"
 #include "ui/CommandTable.h"

@@ -4,8 +4,9 @@
 #include "base/TextIds.h"
 
 namespace {
-constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {TextId::FileHeader, TextId::DurationHeader, TextId::FormatHeader,
-                                                             TextId::FrameSizeHeader, TextId::DownloadedOnHeader};
+constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {TextId::FileHeader, TextId::DurationHeader,
+                                                            TextId::FormatHeader, TextId::FrameSizeHeader,
+                                                            TextId::DownloadedOnHeader};
 
 Qt::Alignment ColumnAlignment(int column) {
     return column <= HistoryListModel::DurationColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;

@@ -1,9 +1,9 @@
 #include "app/history/SiteTreePanel.h"
 
+#include "app/history/HistoryList.h"
 #include "base/CommandIds.h"
 #include "base/Localization.h"
 #include "base/TextIds.h"
-#include "app/history/HistoryList.h"
 #include "history/HistoryDb.h"
 #include "ui/ImageButtonStrip.h"
 #include "ui/ResourceBundle.h"

@@ -1,12 +1,12 @@
 #include "app/options/COptionsSheet.h"
 
-#include "base/AppSettings.h"
-#include "base/Localization.h"
-#include "base/TextIds.h"
 #include "app/options/CPageAudio.h"
 #include "app/options/CPageGeneral.h"
 #include "app/options/CPageOnline.h"
 #include "app/options/CPageVideo.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "ui/WidgetTranslation.h"
 
 #include <QDialogButtonBox>
@@ -26,7 +26,7 @@ COptionsSheet::COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidge
       video_(new CPageVideo(settings, prompts)) {
     setWindowTitle(LoadText(TextId::OptionsCaption));
     for (OptionsPage* page : {static_cast<OptionsPage*>(general_), static_cast<OptionsPage*>(online_),
-                               static_cast<OptionsPage*>(audio_), static_cast<OptionsPage*>(video_)}) {
+                              static_cast<OptionsPage*>(audio_), static_cast<OptionsPage*>(video_)}) {
         // Each page's texts in the current language; its title names the tab.
         WidgetTranslation::TranslateDialog(page, page->TemplateId());
         tabs_->addTab(page, page->windowTitle());

@@ -23,7 +23,6 @@ class UserPrompts;
 class COptionsSheet : public QDialog {
     Q_OBJECT
   public:
-
     COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     QTabWidget* Tabs() const { return tabs_; }

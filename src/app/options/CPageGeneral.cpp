@@ -83,7 +83,8 @@ void CPageGeneral::NormalizeFolder() {
 
 void CPageGeneral::Browse() {
     NormalizeFolder();
-    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), folder_->text());
+    const std::optional<QString> chosen =
+        prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), folder_->text());
     if (!chosen)
         return;
     folder_->setText(*chosen);

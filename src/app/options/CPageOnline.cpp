@@ -2,8 +2,8 @@
 
 #include "base/AppSettings.h"
 #include "base/Localization.h"
-#include "base/TextIds.h"
 #include "base/TextFill.h"
+#include "base/TextIds.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -105,7 +105,8 @@ bool CPageOnline::Validate() {
     const uint retry = retry_->text().trimmed().toUInt(&ok);
     if (ok && retry <= kMaxRetry)
         return true;
-    Refuse(retry_, FillFormat(LoadText(TextId::IntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
+    Refuse(retry_,
+           FillFormat(LoadText(TextId::IntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
     return false;
 }
 

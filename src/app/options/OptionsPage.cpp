@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 OptionsPage::OptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
-                           QWidget* parent)
+                         QWidget* parent)
     : QWidget(parent), settings_(settings), prompts_(prompts), templateId_(templateId) {
     setWindowTitle(title);
 }

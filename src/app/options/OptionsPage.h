@@ -16,7 +16,7 @@ class OptionsPage : public QWidget {
     Q_OBJECT
   public:
     OptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
-                 QWidget* parent = nullptr);
+                QWidget* parent = nullptr);
 
     int TemplateId() const { return templateId_; }
     bool IsInitialized() const { return initialized_; }

@@ -1,10 +1,10 @@
 #include "app/tasklist/TaskListCommands.h"
 
 #include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListView.h"
 #include "base/CommandIds.h"
 #include "platform/DesktopShell.h"
 #include "ui/CommandTable.h"
-#include "app/tasklist/TaskListView.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -63,9 +63,11 @@ void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
         CommandId::SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },
         [l] { l->ListView()->selectAll(); });
     c.Add(
-        CommandId::CheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(true); });
+        CommandId::CheckSelected, [l] { return !l->SelectedRows().isEmpty(); },
+        [l] { l->CheckSelected(true); });
     c.Add(
-        CommandId::UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(false); });
+        CommandId::UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); },
+        [l] { l->CheckSelected(false); });
     c.Add(
         CommandId::OpenContainingFolder, [l] { return SelectedLocalFile(*l) != nullptr; },
         [l, hooks] {

@@ -9,8 +9,13 @@
 
 namespace {
 // Header strings of columns 1 to 6; column 0 (the check box) has none.
-constexpr int kHeaderIds[TaskListModel::kColumnCount] = {0, TextId::TitleHeader, TextId::DurationHeader, TextId::FormatHeader,
-    TextId::FrameSizeHeader, TextId::FpsHeader, TextId::StatusHeader};
+constexpr int kHeaderIds[TaskListModel::kColumnCount] = {0,
+                                                         TextId::TitleHeader,
+                                                         TextId::DurationHeader,
+                                                         TextId::FormatHeader,
+                                                         TextId::FrameSizeHeader,
+                                                         TextId::FpsHeader,
+                                                         TextId::StatusHeader};
 } // namespace
 
 TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {}

@@ -64,11 +64,12 @@ void BrowserDlg::Navigate() {
     browser_->setUrl(QUrl(startAddress_));
 }
 
-CCaptchaDlg::CCaptchaDlg(const WebDialogRequest& request, QWidget* parent) : BrowserDlg(request, 1110, parent) {}
+CCaptchaDlg::CCaptchaDlg(const WebDialogRequest& request, QWidget* parent)
+    : BrowserDlg(request, 1110, parent) {}
 
 bool CCaptchaDlg::LeavesCaptcha(const QString& address) {
-    return !address.contains(QLatin1String("das_captcha")) && !address.contains(QLatin1String("about:blank")) &&
-           !address.contains(QLatin1String("javascript:"));
+    return !address.contains(QLatin1String("das_captcha")) &&
+           !address.contains(QLatin1String("about:blank")) && !address.contains(QLatin1String("javascript:"));
 }
 
 void CCaptchaDlg::OnDocumentComplete(const QString& address) {
@@ -76,7 +77,8 @@ void CCaptchaDlg::OnDocumentComplete(const QString& address) {
         accept();
 }
 
-CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent) : BrowserDlg(request, 1115, parent) {}
+CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent)
+    : BrowserDlg(request, 1115, parent) {}
 
 bool CSignInDlg::IsHomeAfterSignIn(const QString& address) {
     return address == kYouTubeHome || address == kYouTubeHome + QLatin1String("index?gl=US&hl=ja");

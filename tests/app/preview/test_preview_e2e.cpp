@@ -2,16 +2,16 @@
 // Xvfb, xcb platform): a 60-second test picture made by ffmpeg, the slave
 // commands recorded as they are written, and the main window playing a file
 // in its preview saved as a picture.
-#include "mediatools/ScriptTool.h"
-#include "base/CommandIds.h"
-#include "app/tasklist/TaskListText.h"
-#include "app/preview/PreviewButtonBar.h"
+#include "app/MainWindowFixture.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/CPreviewSlider.h"
+#include "app/preview/PreviewButtonBar.h"
 #include "app/preview/VideoRendererWindow.h"
+#include "app/tasklist/TaskListText.h"
+#include "base/CommandIds.h"
+#include "mediatools/ScriptTool.h"
 #include "mediatools/ToolFolders.h"
 #include "support/XvfbDisplay.h"
-#include "app/MainWindowFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
