@@ -4,6 +4,7 @@
 // every parsed page must pass when its file is named.
 
 #include "FuzzInput.h"
+#include "retrieval/FilePlacement.h"
 #include "retrieval/SiteExtractor.h"
 #include "retrieval/TextUtil.h"
 #include "retrieval/TransferContext.h"

@@ -2,25 +2,28 @@
 
 #include "browser/gui/BrowserDialogs.h"
 
-#include "base/AppFolders.h"
-#include "base/AppLog.h"
-#include "base/AppSettings.h"
-#include "base/Localization.h"
-#include "base/OutputFolder.h"
-#include "base/TextFill.h"
-#include "base/WindowPlacement.h"
-#include "app/CAboutDlg.h"
+#include "app/AboutDlg.h"
 #include "app/ConnectionState.h"
-#include "app/tasklist/DownloadTaskList.h"
 #include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
 #include "app/history/HistoryCommands.h"
 #include "app/history/HistoryList.h"
 #include "app/history/SiteTreePanel.h"
-#include "app/tasklist/TaskListCommands.h"
 #include "app/options/COptionsSheet.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/PreviewWiring.h"
+#include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListCommands.h"
+#include "app/tasklist/TaskListView.h"
+#include "base/AppFolders.h"
+#include "base/AppLog.h"
+#include "base/AppSettings.h"
+#include "base/CommandIds.h"
+#include "base/Localization.h"
+#include "base/OutputFolder.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
+#include "base/WindowPlacement.h"
 #include "browser/gui/CImportLinksDlg.h"
 #include "history/HistoryDb.h"
 #include "platform/MessageTarget.h"
@@ -32,7 +35,6 @@
 #include "ui/ResourceBundle.h"
 #include "ui/SystemShell.h"
 #include "ui/TipsPanel.h"
-#include "app/tasklist/TaskListView.h"
 #include "ui/TitleButtonStrip.h"
 #include "ui/WidgetPlacement.h"
 #include "ui/WidgetTranslation.h"
@@ -61,14 +63,6 @@ const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::regist
 QString ProductName() {
     return TranslateText(QLatin1String(kProductName));
 }
-
-// Commands of the main window other than the task list's.
-constexpr int kCmdCheckUpdates = 32771;
-constexpr int kCmdAbout = 32837, kCmdExit = 32772, kCmdHelp = 32778;
-constexpr int kCmdHomePage = 32839, kCmdProductPage = 32853;
-constexpr int kCmdAddAddresses = 32783, kCmdOpenOutput = 32779, kCmdChooseOutput = 32780;
-constexpr int kCmdOptions = 32791;
-constexpr int kCmdImportLinks = 32854;
 } // namespace
 
 CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerControl& power,
@@ -159,8 +153,9 @@ void CTrevaloDlg::OnInitDialog() {
     connect(widgets_->strip, &TitleButtonStrip::buttonPressed, this, &CTrevaloDlg::OnStripButton);
     connect(widgets_->siteTreeHandle, &QToolButton::clicked, this, [this] { SetSiteTreeVisible(true); });
     connect(widgets_->chooseFolder, &QToolButton::clicked, this,
-            [this] { ExecuteCommand(kCmdChooseOutput); });
-    connect(widgets_->openFolder, &QToolButton::clicked, this, [this] { ExecuteCommand(kCmdOpenOutput); });
+            [this] { ExecuteCommand(CommandId::ChooseOutputFolder); });
+    connect(widgets_->openFolder, &QToolButton::clicked, this,
+            [this] { ExecuteCommand(CommandId::OpenOutputFolder); });
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
@@ -175,7 +170,7 @@ void CTrevaloDlg::OnDeferredInit() {
     LogInfo("CTrevaloDlg", "Creating events for pipe read/write...");
     NormalizeOutputBox();
     if (!QFileInfo(settings_.OutputFolder).isDir()) {
-        prompts_.ShowMessage(LoadText(32798));
+        prompts_.ShowMessage(LoadText(TextId::OutputFolderMissing));
         ChooseOutputFolder();
     }
     LogInfo("CTrevaloDlg", "Creating online video downloader...");
@@ -229,23 +224,22 @@ void CTrevaloDlg::RegisterCommands() {
                                 [this] { return IsTaskListInFront(); }, shell});
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     CommandTable& c = *commands_;
-    c.Add(kCmdAddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
-    c.Add(kCmdImportLinks, nullptr, [this] {
+    c.Add(CommandId::AddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
+    c.Add(CommandId::ImportLinks, nullptr, [this] {
         CImportLinksDlg dialog(this);
         if (dialog.exec() == QDialog::Accepted)
             taskList_->AddUrls(dialog.Links()); // each link in the order found
     });
-    c.Add(kCmdOpenOutput, nullptr, [this] { OpenOutputFolder(); });
-    c.Add(kCmdChooseOutput, nullptr, [this] { ChooseOutputFolder(); });
-    c.Add(kCmdOptions, nullptr, [this] { ShowOptions(); });
-    c.Add(kCmdExit, nullptr, [this] { CloseWindow(); });
-    c.Add(kCmdHelp, nullptr, [this] { OpenHelp(); });
-    c.Add(kCmdCheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
-    c.Add(kCmdAbout, nullptr, [this] { ShowAbout(); });
-    c.Add(MainWindowMenus::kSystemAboutCommand, nullptr, [this] { ShowAbout(); });
-    c.Add(kCmdHomePage, nullptr,
-          [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
-    c.Add(kCmdProductPage, nullptr,
+    c.Add(CommandId::OpenOutputFolder, nullptr, [this] { OpenOutputFolder(); });
+    c.Add(CommandId::ChooseOutputFolder, nullptr, [this] { ChooseOutputFolder(); });
+    c.Add(CommandId::Options, nullptr, [this] { ShowOptions(); });
+    c.Add(CommandId::Exit, nullptr, [this] { CloseWindow(); });
+    c.Add(CommandId::Help, nullptr, [this] { OpenHelp(); });
+    c.Add(CommandId::CheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
+    c.Add(CommandId::About, nullptr, [this] { ShowAbout(); });
+    c.Add(CommandId::SystemAbout, nullptr, [this] { ShowAbout(); });
+    c.Add(CommandId::HomePage, nullptr, [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
+    c.Add(CommandId::ProductPage, nullptr,
           [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
 }
 
@@ -255,6 +249,10 @@ bool CTrevaloDlg::ExecuteCommand(int id) {
 
 bool CTrevaloDlg::IsCommandEnabled(int id) const {
     return commands_->IsEnabled(id);
+}
+
+bool CTrevaloDlg::HasCommand(int id) const {
+    return commands_->Has(id);
 }
 
 void CTrevaloDlg::LoadAccelerators() {
@@ -297,15 +295,15 @@ void CTrevaloDlg::OnStripButton(int number) {
         CloseWindow();
         break;
     case StripButton::AddAddresses:
-        ExecuteCommand(kCmdAddAddresses);
+        ExecuteCommand(CommandId::AddAddresses);
         break;
     case StripButton::StartAll:
         if (widgets_->strip->IsButtonEnabled(StripButton::StartAll))
-            ExecuteCommand(TaskListCommands::StartAll);
+            ExecuteCommand(CommandId::StartAll);
         break;
     case StripButton::StopAsking:
         if (widgets_->strip->IsButtonEnabled(StripButton::StopAsking))
-            ExecuteCommand(TaskListCommands::StopAsking);
+            ExecuteCommand(CommandId::StopAsking);
         break;
     case StripButton::SiteTree:
         SetSiteTreeVisible(!IsSiteTreeVisible());
@@ -394,7 +392,7 @@ void CTrevaloDlg::ShowHistoryContextMenu(const QPoint& globalPos) {
 }
 
 void CTrevaloDlg::ShowAbout() {
-    CAboutDlg about(bundle_, this);
+    AboutDlg about(bundle_, this);
     about.exec();
 }
 
@@ -410,7 +408,8 @@ void CTrevaloDlg::OpenOutputFolder() {
 void CTrevaloDlg::ChooseOutputFolder() {
     NormalizeOutputBox();
     const QString before = widgets_->outputFolder->text();
-    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(32813), before);
+    const std::optional<QString> chosen =
+        prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), before);
     if (!chosen)
         return;
     widgets_->outputFolder->setText(*chosen);
@@ -421,7 +420,7 @@ void CTrevaloDlg::ChooseOutputFolder() {
     settings_.OutputFolder = folder;
     taskList_->SetOutputFolder(folder);
     if (folder != before)
-        SetStatusText(FillFormat(LoadText(32814), {folder}));
+        SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }
 
 void CTrevaloDlg::ShowOptions() {
@@ -438,7 +437,7 @@ void CTrevaloDlg::ShowOptions() {
     settings_.OutputFolder = folder;
     taskList_->ApplyWorkerSettings(); // folder, use-title flag, retry count
     if (folder != before)
-        SetStatusText(FillFormat(LoadText(32814), {folder}));
+        SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }
 
 void CTrevaloDlg::NormalizeOutputBox() {
@@ -464,7 +463,7 @@ void CTrevaloDlg::SavePlacement() {
 bool CTrevaloDlg::CloseWindow() {
     if (ending_)
         return true;
-    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(32805)))
+    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
         return false;
     settings_.Save();
     SavePlacement();

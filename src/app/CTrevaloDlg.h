@@ -58,6 +58,8 @@ class CTrevaloDlg : public QDialog {
     // A numbered command from any source; false when its test failed.
     bool ExecuteCommand(int id);
     bool IsCommandEnabled(int id) const;
+    // Whether command `id` is registered, enabled or not.
+    bool HasCommand(int id) const;
     // Recomputes the strip's start and stop buttons.
     void RefreshToolbar();
     void SetStatusText(const QString& text);

@@ -1,11 +1,13 @@
 #include "app/MainWindowMenus.h"
 
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "ui/CommandTable.h"
 #include "ui/MenuBuilder.h"
 #include "ui/ResourceBundle.h"
-#include "base/TextFill.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,10 +19,10 @@ MainWindowMenus::MainWindowMenus(QWidget* window, QMenuBar* bar, CommandTable& c
 
 bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productName) {
     system_ = new QMenu(window_);
-    const QString about = FillFormat(LoadText(101), {productName});
+    const QString about = FillFormat(LoadText(TextId::AboutItem), {productName});
     if (!about.isEmpty()) {
         system_->addSeparator();
-        MenuBuilder::InsertItem(system_, 1, kSystemAboutCommand, about, commands_);
+        MenuBuilder::InsertItem(system_, 1, CommandId::SystemAbout, about, commands_);
     }
     taskContext_ = new QMenu(window_);
     historyContext_ = new QMenu(window_);
@@ -58,8 +60,8 @@ void MainWindowMenus::RegisterLanguageCommands(std::function<void()> changed) {
             }
         };
     };
-    commands_.Add(LanguageMenu::kAutoCommand, nullptr, command(LanguageMenu::kAutoCommand));
-    for (int id = LanguageMenu::kFirstCommand; id <= LanguageMenu::kLastCommand; ++id)
+    commands_.Add(CommandId::LanguageAuto, nullptr, command(CommandId::LanguageAuto));
+    for (int id = CommandId::FirstLanguage; id <= CommandId::LastLanguage; ++id)
         commands_.Add(id, nullptr, command(id));
 }
 

@@ -3,7 +3,7 @@
 // language submenu filled from the language files and marked with the
 // current language, the context menus of the task list and of the history
 // list (first and second popup of menu 184) and the title area's menu with
-// the about item (string 101).
+// the about item (text TextId::AboutItem).
 //
 // Threads: main thread only.
 
@@ -20,7 +20,6 @@ class MainWindowMenus {
   public:
     static constexpr int kMainMenu = 243;
     static constexpr int kContextMenus = 184;
-    static constexpr int kSystemAboutCommand = 16;
 
     MainWindowMenus(QWidget* window, QMenuBar* bar, CommandTable& commands, AppSettings& settings);
 

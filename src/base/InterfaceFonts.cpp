@@ -1,6 +1,7 @@
 #include "base/InterfaceFonts.h"
 
 #include "base/Localization.h"
+#include "base/TextIds.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -33,8 +34,8 @@ double LeadingDouble(const QString& text) {
 
 InterfaceFonts ChooseInterfaceFonts(const FontAvailable& isInstalled) {
     InterfaceFonts fonts;
-    fonts.uiFontName = ChooseFont(32902, isInstalled);
-    fonts.uiFontNameAlt = ChooseFont(32900, isInstalled);
-    fonts.uiFontScale = LeadingDouble(LoadText(32901));
+    fonts.uiFontName = ChooseFont(TextId::UiFont, isInstalled);
+    fonts.uiFontNameAlt = ChooseFont(TextId::UiFontAlt, isInstalled);
+    fonts.uiFontScale = LeadingDouble(LoadText(TextId::UiFontScale));
     return fonts;
 }

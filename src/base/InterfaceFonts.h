@@ -1,6 +1,7 @@
 #pragma once
 // The fonts of the interface, chosen once at start-up from the language's
-// texts 32902 (main font), 32900 (second font) and 32901 (scale).
+// texts TextId::UiFont (main font), TextId::UiFontAlt (second font) and
+// TextId::UiFontScale (scale).
 //
 // Threads: main thread only.
 
@@ -21,7 +22,7 @@ using FontAvailable = std::function<bool(const QString& family)>;
 // Each name text is a comma-separated list of candidates (trimmed); the font
 // is the first installed one, "Arial" when none is or the text is empty or
 // no check is given. The scale is the decimal number at the start of text
-// 32901, 0 when there is none.
+// TextId::UiFontScale, 0 when there is none.
 InterfaceFonts ChooseInterfaceFonts(const FontAvailable& isInstalled);
 
 // The decimal number at the start of `text` (after white space), 0 when

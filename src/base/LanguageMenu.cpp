@@ -1,6 +1,7 @@
 #include "base/LanguageMenu.h"
 
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/IniFile.h"
 #include "base/Localization.h"
 
@@ -22,25 +23,25 @@ void LanguageMenu::Build(const QString& folder) {
         if (name.isEmpty())
             continue;
         const QString code = QFileInfo(path).completeBaseName().mid(5);
-        items_.push_back({kFirstCommand + int(items_.size()), name});
+        items_.push_back({CommandId::FirstLanguage + int(items_.size()), name});
         codes_.append(code);
     }
 }
 
 bool LanguageMenu::IsChecked(int command, const QString& langId) const {
-    if (command == kAutoCommand)
+    if (command == CommandId::LanguageAuto)
         return langId == QLatin1String("auto");
-    const int index = command - kFirstCommand;
+    const int index = command - CommandId::FirstLanguage;
     return index >= 0 && index < codes_.size() && codes_[index] == langId;
 }
 
 bool LanguageMenu::OnLanguageCommand(int command, AppSettings& settings) const {
     QString code;
-    if (command == kAutoCommand) {
+    if (command == CommandId::LanguageAuto) {
         code = QStringLiteral("auto");
-    } else if (command >= kFirstCommand && command <= kLastCommand &&
-               command - kFirstCommand < codes_.size()) {
-        code = codes_[command - kFirstCommand];
+    } else if (command >= CommandId::FirstLanguage && command <= CommandId::LastLanguage &&
+               command - CommandId::FirstLanguage < codes_.size()) {
+        code = codes_[command - CommandId::FirstLanguage];
     } else {
         return false;
     }

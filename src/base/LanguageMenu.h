@@ -1,8 +1,9 @@
 #pragma once
 // The language menu of the main window: one item per offered language file,
-// plus the "auto" item the menu resource already holds. The GUI inserts
-// Items() into the submenu whose text is "Language", checks the items
-// IsChecked() names, and hands chosen commands to OnLanguageCommand.
+// plus the "auto" item the menu resource already holds (their command
+// numbers are in base/CommandIds.h). The GUI inserts Items() into the submenu
+// whose text is "Language", checks the items IsChecked() names, and hands
+// chosen commands to OnLanguageCommand.
 //
 // Threads: main thread only.
 
@@ -15,10 +16,6 @@ class AppSettings;
 
 class LanguageMenu {
   public:
-    static constexpr int kAutoCommand = 32858;
-    static constexpr int kFirstCommand = 40000;
-    // Commands past this one are not handled: at most 21 languages can be chosen.
-    static constexpr int kLastCommand = 40020;
     // Sent to the main window and all its descendants after the language changed.
     static constexpr int kLanguageChangedMessage = 5031;
     // Position of the first language item in the language submenu.
@@ -31,7 +28,8 @@ class LanguageMenu {
 
     // Lists "lang_*.ini" of the language folder in the order the file system
     // returns them; a file without "language" in section "General" is not
-    // offered. Item k gets command 40000 + k and belongs to Codes()[k].
+    // offered. Item k gets command CommandId::FirstLanguage + k and belongs to
+    // Codes()[k].
     void Build();
     void Build(const QString& folder);
 

@@ -4,9 +4,9 @@
 #include "base/AppLog.h"
 #include "history/CppSQLite3Exception.h"
 #include "history/SqliteStatementText.h"
-#include "retrieval/TextUtil.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QLocale>
 
 #include <sqlite3.h>
@@ -58,7 +58,7 @@ void UseHistoryFromOneThread() {
 }
 
 int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection) {
-    return OpenHistoryDB(connection, JoinPath(GetDataFolder(), QStringLiteral("history.db")));
+    return OpenHistoryDB(connection, QDir(GetDataFolder()).filePath(QStringLiteral("history.db")));
 }
 
 int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path) {

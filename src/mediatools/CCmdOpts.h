@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <vector>
 
 struct CmdOption {
@@ -27,7 +26,7 @@ class CCmdOpts {
     CCmdOpts(const CCmdOpts&) = default;
     CCmdOpts& operator=(const CCmdOpts&) = default;
 
-    // The class name, for dynamic creation with CreateCmdOpts.
+    // The class name, for dynamic creation with CreateCmdOpts (CmdOptsFactory.h).
     virtual const char* ClassName() const { return "CCmdOpts"; }
 
     // Stored with surrounding double quotes unless it already has them.
@@ -78,7 +77,3 @@ class CCmdOpts {
     QString inputFile_;
     QString program_;
 };
-
-// Creates a builder from its class name ("CMPlayerOpts", ...) with default
-// tool locations; null for an unknown name.
-std::unique_ptr<CCmdOpts> CreateCmdOpts(const QString& className);

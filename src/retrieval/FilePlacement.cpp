@@ -1,7 +1,6 @@
 #include "retrieval/FilePlacement.h"
 
-#include "retrieval/TextUtil.h"
-
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -129,6 +128,26 @@ void RemoveTemporaryFilesInUse() {
         ::close(it.value());
     }
     files.paths.clear();
+}
+
+QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension) {
+    if (!folder.isEmpty())
+        QDir().mkpath(folder); // a failure shows when the file is created
+    for (int i = 0; i <= 999; ++i) {
+        // Joined, not arg()-filled: a "%1" in a title must stay text.
+        const QString base =
+            i == 0 ? name : name + QLatin1Char('_') + QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString candidate = folder + QLatin1Char('/') + base + QLatin1Char('.') + extension;
+        // A name whose temporary file exists belongs to a download still
+        // running (maybe in another program run), unless nobody holds it.
+        const QFileInfo info(candidate);
+        const QFileInfo temporary(candidate + QLatin1String(kTemporarySuffix));
+        const bool temporaryFree =
+            (!temporary.exists() && !temporary.isSymLink()) || TemporaryFileAbandoned(temporary.filePath());
+        if (!info.exists() && !info.isSymLink() && temporaryFree)
+            return candidate;
+    }
+    return QString();
 }
 
 bool MoveWithoutReplacing(const QString& from, QString& to, MoveMethod method) {

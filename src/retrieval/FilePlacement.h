@@ -8,6 +8,16 @@
 
 #include <QString>
 
+// What a download is written to before it is moved to its final name.
+inline constexpr const char* kTemporarySuffix = ".qxt";
+
+// The first of "folder/name.ext", "folder/name_001.ext" ... "_999" that does
+// not exist and whose temporary file (".qxt" appended) does not exist either,
+// or is one a killed program left (TemporaryFileAbandoned); the folder is
+// created first. Empty when all 1000 are taken: handing back an existing file
+// would let the caller overwrite it.
+QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension);
+
 // Creates `path` exclusively and records it as in use, holding a lock on it
 // (flock) until it is released, so other programs see it is in use. A file
 // of that name that nobody holds (its download's program was killed) is

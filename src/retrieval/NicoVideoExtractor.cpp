@@ -3,6 +3,7 @@
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "platform/ParseUrl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
@@ -44,7 +45,7 @@ int NicoVideoExtractor::PrepareSession() {
     SetPassword(settings->NicoPasswd);
 
     if (settings->NicoUser.isEmpty() && !g_accountNoticeShown.exchange(true))
-        Prompts().ShowMessage(LoadText(kAccountNoticeTextId), UserPrompts::Icon::Information);
+        Prompts().ShowMessage(LoadText(TextId::NicoVideoAccountNotice), UserPrompts::Icon::Information);
 
     if (user.isEmpty())
         return 0; // tried without signing in

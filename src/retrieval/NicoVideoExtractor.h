@@ -15,8 +15,6 @@ class NicoVideoExtractor : public SiteExtractor {
     static constexpr const char* kDomain = "nicovideo.jp";
     static constexpr const char* kWebHost = "www.nicovideo.jp";
     static constexpr const char* kSecureHost = "secure.nicovideo.jp";
-    // "No NicoVideo account is set ...", shown once per program run.
-    static constexpr int kAccountNoticeTextId = 32876;
 
     NicoVideoExtractor();
 

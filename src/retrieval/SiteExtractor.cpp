@@ -1,9 +1,11 @@
 #include "retrieval/SiteExtractor.h"
 
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
+#include "retrieval/FilePlacement.h"
 #include "retrieval/TextUtil.h"
 
 #include <QRegularExpression>
@@ -12,11 +14,6 @@ namespace {
 // One file-name component, and a whole path, in bytes of UTF-8.
 constexpr int kMaxNameBytes = 255;
 constexpr int kMaxPathBytes = 4096;
-constexpr int kNoMediaTextId = 32891;
-// The page step posts the download statuses with its own wording: only a
-// page has been read, no video yet.
-constexpr int kReadingPageTextId = 32907;
-constexpr int kPageReadTextId = 32908;
 } // namespace
 
 SiteExtractor::SiteExtractor(VideoSite site, const QString& siteName) : site(site), siteName(siteName) {}
@@ -60,7 +57,7 @@ int SiteExtractor::Resolve() {
     }
     r = ParsePage(text);
     if (r == -2) {
-        owner->SetError(LoadText(kNoMediaTextId));
+        owner->SetError(LoadText(TextId::NoMediaOnPage));
         owner->PostStatus(DownloadStatus::Failed);
     }
     return r;
@@ -68,12 +65,12 @@ int SiteExtractor::Resolve() {
 
 int SiteExtractor::FetchPage(const QString& address, QString& text) {
     // The codes' own texts speak of the video; this step only reads its page.
-    owner->PostStatus(DownloadStatus::DownloadBegins, LoadText(kReadingPageTextId));
+    owner->PostStatus(DownloadStatus::DownloadBegins, LoadText(TextId::ReadingVideoPage));
     CVideoDownloader downloader(owner);
     const PageResult page = downloader.GetHTMLPage(address);
     text += page.text;
     if (page.code == 0)
-        owner->PostStatus(DownloadStatus::DownloadEnded, LoadText(kPageReadTextId));
+        owner->PostStatus(DownloadStatus::DownloadEnded, LoadText(TextId::VideoPageRead));
     else if (page.code == DownloadStatus::Stopped)
         owner->SetError(QStringLiteral("Aborted"));
     else if (page.code == -1 && !page.errorText.isEmpty())

@@ -1,10 +1,7 @@
 #include "retrieval/TextUtil.h"
 
 #include "platform/ParseUrl.h"
-#include "retrieval/FilePlacement.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -200,31 +197,6 @@ QString JoinPath(const QString& folder, const QString& name) {
     while (end > 0 && (folder.at(end - 1) == QLatin1Char('/') || folder.at(end - 1) == QLatin1Char('\\')))
         --end;
     return folder.left(end) + QLatin1Char('/') + name;
-}
-
-void EnsureFolder(const QString& path) {
-    if (path.isEmpty())
-        return;
-    QDir().mkpath(path);
-}
-
-QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension) {
-    EnsureFolder(folder);
-    for (int i = 0; i <= 999; ++i) {
-        // Joined, not arg()-filled: a "%1" in a title must stay text.
-        const QString base =
-            i == 0 ? name : name + QLatin1Char('_') + QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
-        const QString candidate = folder + QLatin1Char('/') + base + QLatin1Char('.') + extension;
-        // A name whose temporary file exists belongs to a download still
-        // running (maybe in another program run), unless nobody holds it.
-        const QFileInfo info(candidate);
-        const QFileInfo temporary(candidate + QLatin1String(kTemporarySuffix));
-        const bool temporaryFree =
-            (!temporary.exists() && !temporary.isSymLink()) || TemporaryFileAbandoned(temporary.filePath());
-        if (!info.exists() && !info.isSymLink() && temporaryFree)
-            return candidate;
-    }
-    return QString();
 }
 
 QString CutToUtf8Bytes(const QString& text, int maxBytes) {

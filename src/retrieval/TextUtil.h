@@ -39,19 +39,6 @@ void SanitizeFileName(QString& text, QChar replacement);
 // folder without trailing white space and separators, "/", name.
 QString JoinPath(const QString& folder, const QString& name);
 
-// Creates the folder and its parents; failures are ignored.
-void EnsureFolder(const QString& path);
-
-// What a download is written to before it is moved to its final name.
-inline constexpr const char* kTemporarySuffix = ".qxt";
-
-// The first of "folder/name.ext", "folder/name_001.ext" ... "_999" that does
-// not exist and whose temporary file (".qxt" appended) does not exist either,
-// or is one a killed program left (FilePlacement.h); the folder is created
-// first. Empty when all 1000 are taken:
-// handing back an existing file would let the caller overwrite it.
-QString MakeUniquePath(const QString& folder, const QString& name, const QString& extension);
-
 // The longest prefix of `text` whose UTF-8 form fits in `maxBytes`, cut on a
 // character boundary.
 QString CutToUtf8Bytes(const QString& text, int maxBytes);

@@ -3,7 +3,7 @@
 
 #include "app/tasklist/TaskListHarness.h"
 
-#include "app/CAddUrlDlg.h"
+#include "app/AddUrlDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 
 TEST(AddUrlDialog, OnlyItsButtonsCloseItAndOkHandsBackEveryLine) {
     EnsureApplication();
-    CAddUrlDlg dialog;
+    AddUrlDlg dialog;
     dialog.show();
     QPlainTextEdit* text = dialog.TextArea();
     text->setFocus();

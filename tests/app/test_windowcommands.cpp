@@ -1,16 +1,27 @@
 // The task list's commands as the main window runs them: removal with the
 // announcement a preview relies on, checking, the containing folder, and
 // the output-folder picker's status line.
-#include "base/Localization.h"
-#include "base/TextFill.h"
+#include "app/MainWindowFixture.h"
+#include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
 #include "app/history/SiteTreePanel.h"
-#include "app/MainWindowFixture.h"
 #include "app/tasklist/TaskListView.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>
+
+namespace {
+void CollectCommands(const std::vector<MenuEntry>& entries, QList<int>& ids) {
+    for (const MenuEntry& entry : entries) {
+        if (entry.kind == MenuEntry::Command)
+            ids << entry.id;
+        CollectCommands(entry.submenu, ids);
+    }
+}
+} // namespace
 
 class WindowCommandsTest : public MainWindowFixture {
   protected:
@@ -127,4 +138,22 @@ TEST_F(WindowCommandsTest, ChoosingTheOutputFolderReportsOnlyAChange) {
     }
     EXPECT_EQ(window.TaskList()->OutputFolder(), Path("elsewhere"));
     EXPECT_TRUE(QFileInfo(Path("elsewhere")).isDir());
+}
+
+TEST_F(WindowCommandsTest, EveryMenuItemAndKeyOfTheBundleRunsARegisteredCommand) {
+    CTrevaloDlg& window = Open();
+    QList<int> ids;
+    for (int menu : {MainWindowMenus::kMainMenu, MainWindowMenus::kContextMenus}) {
+        const auto entries = bundle_.Menu(menu);
+        ASSERT_TRUE(entries) << menu;
+        CollectCommands(*entries, ids);
+    }
+    const std::vector<Accelerator> keys = bundle_.Accelerators(CTrevaloDlg::kAccelerators);
+    ASSERT_FALSE(keys.empty());
+    for (const Accelerator& key : keys)
+        ids << key.command;
+    ASSERT_GT(ids.size(), 40);
+    for (int id : ids)
+        EXPECT_TRUE(window.HasCommand(id)) << id;
+    EXPECT_FALSE(window.HasCommand(0));
 }

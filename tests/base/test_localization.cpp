@@ -1,8 +1,10 @@
 #include "base/AppSettings.h"
+#include "base/CommandIds.h"
 #include "base/IniFile.h"
 #include "base/InterfaceFonts.h"
 #include "base/LanguageMenu.h"
 #include "base/StringTable.h"
+#include "base/TextIds.h"
 
 #include "LocalizationFixture.h"
 
@@ -42,6 +44,86 @@ TEST_F(LocalizationTest, LoadTextFallsBackToTheBuiltInTable) {
     SelectLanguage("xx");
     WriteLanguage("xx", "[STRING]\n32877=edited\n");
     EXPECT_EQ(LoadText(32877), "edited");
+}
+
+TEST(TextIdTest, EveryNamedTextIsTheBuiltInTextItsNameSays) {
+    const struct {
+        int id;
+        const char* text;
+    } cases[] = {
+        {TextId::AboutItem, "About %s..."},
+        {TextId::OutputFolderMissing,
+         "The output folder does not exist. Please choose a folder for the downloaded videos."},
+        {TextId::StopAndExitQuestion, "Downloads are still running. Stop them and exit?"},
+        {TextId::ChooseOutputFolderTitle, "Choose the folder for downloaded videos"},
+        {TextId::OutputFolderChanged, "Output folder changed to %s"},
+        {TextId::TitleHeader, "Title"},
+        {TextId::DurationHeader, "Duration"},
+        {TextId::FormatHeader, "Format"},
+        {TextId::FrameSizeHeader, "Frame size"},
+        {TextId::FpsHeader, "FPS"},
+        {TextId::StatusHeader, "Status"},
+        {TextId::StopDownloadsQuestion, "Stop the running downloads?"},
+        {TextId::OnlyHttp, "Please enter a web address that starts with http://."},
+        {TextId::NoSoundTrack, "This file has no sound track."},
+        {TextId::NotAVideo,
+         "The file %s could not be read as a video. It may be damaged or of an unknown type."},
+        {TextId::DownloadingBytes, "Downloading %s: %s of %s bytes"},
+        {TextId::DownloadError, "Download error: %s"},
+        {TextId::RetryingDownload, "Retrying download (%d)..."},
+        {TextId::FileHeader, "File"},
+        {TextId::DownloadedOnHeader, "Downloaded on"},
+        {TextId::TasksRoot, "Download tasks"},
+        {TextId::HistoryRoot, "History"},
+        {TextId::NicoVideoSite, "NicoVideo"},
+        {TextId::OpenOutputFolderTip, "Open the output folder"},
+        {TextId::FolderButton, "Folder"},
+        {TextId::OptionsButton, "Options"},
+        {TextId::OptionsCaption, "Options"},
+        {TextId::IntegerRange, "Please enter an integer between %d and %d."},
+        {TextId::StringTooLong, "Enter no more than %d characters."},
+        {TextId::FirstPreviewToolTip, "Start the range here"},
+        {TextId::FirstPreviewToolTip + 6, "Go to the end of the range"},
+        {TextId::UpdateChecking, "Checking for a new version of %s..."},
+        {TextId::UpdateDialogTitle, "%s - Check for updates"},
+        {TextId::UpdateCheckFailed,
+         "The version check of %s failed. Please check your Internet connection and try again later."},
+        {TextId::UpdateLatestVersion, "Latest version: %s"},
+        {TextId::UpdateUpToDate, "You are using the latest version."},
+        {TextId::UpdateYourVersion, "Your version: %s"},
+        {TextId::UpdateNewVersion, "A new version is available. Download it from the home page:"},
+        {TextId::UiFont, "Noto Sans, DejaVu Sans, Liberation Sans, Tahoma"},
+        {TextId::UiFontAlt, "DejaVu Sans, Liberation Sans, Noto Sans, Verdana"},
+        {TextId::UiFontScale, "1.0"},
+        {TextId::DownloadCompleted, "Download completed"},
+        {TextId::DownloadStopped, "Download stopped"},
+        {TextId::SigningIn, "Signing in..."},
+        {TextId::SignedIn, "Signed in"},
+        {TextId::ConfirmingAge, "Confirming age..."},
+        {TextId::AgeConfirmed, "Age confirmed"},
+        {TextId::DownloadingVideo, "Downloading video..."},
+        {TextId::VideoDownloaded, "Video downloaded"},
+        {TextId::ReadingVideoInfo, "Reading video information..."},
+        {TextId::SettingSiteLanguage, "Setting site language..."},
+        {TextId::ReadingVideoPage, "Reading the video page..."},
+        {TextId::VideoPageRead, "Video page read"},
+        {TextId::NoMediaAddress, "Error: cannot find the video file address"},
+        {TextId::DownloadFailed, "Download failed"},
+        {TextId::SignInFailed, "Sign-in failed"},
+        {TextId::AgeConfirmationFailed, "Age confirmation failed"},
+        {TextId::NetworkError, "Network error while downloading the video"},
+        {TextId::HostedElsewhere, "The video is hosted on another site"},
+        {TextId::CannotSetSiteLanguage, "Cannot set the site language"},
+        {TextId::VerificationCodeRequired, "Verification code required: solve it in the browser window"},
+        {TextId::NoMediaOnPage, "No video file was found on this page."},
+        // The ranges the status codes count through, to their ends.
+        {TextId::StatusTextsFrom100 + 3, "Age confirmed"},
+        {TextId::StatusTextsFrom200 + 4, "Network error while downloading the video"},
+        {TextId::StatusTextsFrom205 + 2, "Verification code required: solve it in the browser window"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BuiltinString(c.id), QString::fromUtf8(c.text)) << c.id;
+    EXPECT_TRUE(BuiltinString(TextId::NicoVideoAccountNotice).startsWith("No NicoVideo account is set."));
 }
 
 TEST_F(LocalizationTest, CodesThatLeaveTheFolderNameNoFile) {
@@ -115,7 +197,7 @@ TEST_F(LanguageMenuTest, FilesWithoutANameAreNotOfferedButStillUsed) {
     SelectLanguage(settings.LangID);
     EXPECT_EQ(LoadText(32877), "hidden but used");
     // No item is checked for a language the menu does not offer.
-    for (int command : {LanguageMenu::kAutoCommand, 40000})
+    for (int command : {CommandId::LanguageAuto, 40000})
         EXPECT_FALSE(menu.IsChecked(command, settings.LangID));
 }
 
@@ -156,17 +238,17 @@ TEST_F(LanguageMenuTest, ChoosingALanguageChangesItOnlyWhenItDiffers) {
     EXPECT_EQ(CurrentLanguage(), "de");
     EXPECT_EQ(LoadText(32877), "Anmeldung");
     EXPECT_TRUE(menu.IsChecked(40000, settings.LangID));
-    EXPECT_FALSE(menu.IsChecked(LanguageMenu::kAutoCommand, settings.LangID));
+    EXPECT_FALSE(menu.IsChecked(CommandId::LanguageAuto, settings.LangID));
 
     // The current language again: nothing happens, not even a re-selection.
     SelectLanguage("en");
     EXPECT_FALSE(menu.OnLanguageCommand(40000, settings));
     EXPECT_EQ(CurrentLanguage(), "en");
 
-    EXPECT_TRUE(menu.OnLanguageCommand(LanguageMenu::kAutoCommand, settings));
+    EXPECT_TRUE(menu.OnLanguageCommand(CommandId::LanguageAuto, settings));
     EXPECT_EQ(settings.LangID, "auto");
     EXPECT_EQ(CurrentLanguage(), "en"); // auto resolved through the lookup file
-    EXPECT_TRUE(menu.IsChecked(LanguageMenu::kAutoCommand, settings.LangID));
+    EXPECT_TRUE(menu.IsChecked(CommandId::LanguageAuto, settings.LangID));
     EXPECT_FALSE(menu.IsChecked(40000, settings.LangID));
 
     // Commands without a language do nothing.
@@ -282,8 +364,9 @@ TEST_F(ShippedLanguagesTest, EveryLanguageTranslatesEveryStringWithTheSameConver
             const QString text = LoadText(id);
             EXPECT_FALSE(text.isEmpty()) << id;
             EXPECT_EQ(Conversions(text), Conversions(BuiltinString(id))) << id;
-            if (QLatin1String(code) == "en")
+            if (QLatin1String(code) == "en") {
                 EXPECT_EQ(text, BuiltinString(id)) << id;
+            }
         }
     }
 }

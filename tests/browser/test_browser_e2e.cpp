@@ -1,13 +1,13 @@
 // The CAPTCHA and sign-in dialogs in a real browser on a real X display, with
 // the site simulator's pages: when each closes itself, and that what the
 // browser receives reaches the downloader's own requests.
-#include "browser/webgui/CBrowserDlg.h"
+#include "app/MainWindowFixture.h"
+#include "browser/webgui/BrowserDlg.h"
 #include "browser/webgui/CookieBridge.h"
 #include "browser/webgui/WebEngineSetup.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/HttpSession.h"
 #include "sitesim/YouTubeGates.h"
-#include "app/MainWindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -17,16 +17,18 @@
 
 #include <functional>
 
-
 namespace {
 
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new XvfbTestEnvironment);
 // The web engine shares its drawing contexts with the application's.
 const bool g_sharedContexts = (QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts), true);
 
-const QString kCaptchaPage = QStringLiteral("http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
+const QString kCaptchaPage =
+    QStringLiteral("http://www.youtube.com/das_captcha?next=%2Fwatch%3Fv%3DzvCaptcha01");
 
-void ImportJarCookie(const QString& line) { ImportCookie(line); }
+void ImportJarCookie(const QString& line) {
+    ImportCookie(line);
+}
 
 // Types the simulator's word into its CAPTCHA form and sends it.
 void SolveCaptcha(QWebEngineView& view) {
@@ -83,11 +85,13 @@ TEST(BrowserRules, CompletionAddresses) {
 }
 
 TEST(BrowserRules, HostRoutingFollowsTheDownloadersRouting) {
-    EXPECT_EQ(HostResolverRules(QStringLiteral("www.youtube.com:80:127.0.0.1:4100,"
-                                               "accounts.google.com:443:127.0.0.1:4101")),
-              QStringLiteral("MAP www.youtube.com:80 127.0.0.1:4100, MAP accounts.google.com:443 127.0.0.1:4101"));
+    EXPECT_EQ(
+        HostResolverRules(QStringLiteral("www.youtube.com:80:127.0.0.1:4100,"
+                                         "accounts.google.com:443:127.0.0.1:4101")),
+        QStringLiteral("MAP www.youtube.com:80 127.0.0.1:4100, MAP accounts.google.com:443 127.0.0.1:4101"));
     // Entries for any host, or of another shape, are not routes the browser can take.
-    EXPECT_EQ(HostResolverRules(QStringLiteral("::127.0.0.1:4100,a.example:80:b.example,x:y:z:1")), QString());
+    EXPECT_EQ(HostResolverRules(QStringLiteral("::127.0.0.1:4100,a.example:80:b.example,x:y:z:1")),
+              QString());
 }
 
 TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
@@ -98,7 +102,8 @@ TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
         bool httpOnly, secure;
         qint64 expiry;
     } cases[] = {
-        {".youtube.com\tTRUE\t/\tFALSE\t0\tcaptcha_ok\tt0k", ".youtube.com", "http://youtube.com/", false, false, 0},
+        {".youtube.com\tTRUE\t/\tFALSE\t0\tcaptcha_ok\tt0k", ".youtube.com", "http://youtube.com/", false,
+         false, 0},
         {"#HttpOnly_www.youtube.com\tFALSE\t/watch\tTRUE\t2000000000\tLOGIN_INFO\tv=1", "",
          "https://www.youtube.com/", true, true, 2000000000},
     };
@@ -117,7 +122,8 @@ TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
             reported.setDomain(cookie->origin.host());
         EXPECT_EQ(JarLineFromCookie(reported), QString::fromUtf8(c.line));
     }
-    for (const char* bad : {"# Netscape HTTP Cookie File", "", "a\tb\tc", ".x.com\tTRUE\t/\tFALSE\tsoon\tn\tv"})
+    for (const char* bad :
+         {"# Netscape HTTP Cookie File", "", "a\tb\tc", ".x.com\tTRUE\t/\tFALSE\tsoon\tn\tv"})
         EXPECT_FALSE(CookieFromJarLine(QString::fromUtf8(bad)).has_value()) << bad;
     QNetworkCookie smuggled("n", "v\tw");
     smuggled.setDomain(QStringLiteral(".x.com"));
@@ -141,12 +147,15 @@ class BrowserDialogs : public MainWindowFixture {
         return request;
     }
     // Runs `dialog` without blocking; every finished page load is counted.
-    void OpenDialog(CBrowserDlg& dialog) {
-        QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [this](bool) { ++loads_; });
+    void OpenDialog(BrowserDlg& dialog) {
+        QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog,
+                         [this](bool) { ++loads_; });
         dialog.open();
         dialog.Navigate();
     }
-    bool WaitForLoads(int count) { return WaitForGui([&] { return loads_ >= count; }, std::chrono::seconds(30)); }
+    bool WaitForLoads(int count) {
+        return WaitForGui([&] { return loads_ >= count; }, std::chrono::seconds(30));
+    }
 
     int loads_ = 0;
 };
@@ -166,8 +175,10 @@ TEST_F(BrowserDialogs, CaptchaDialogStaysOnTheCaptchaPageAndItsCookieReachesTheJ
     SolveCaptcha(*dialog.Browser());
     ASSERT_TRUE(WaitForGui([&] { return !dialog.isVisible(); }, std::chrono::seconds(30)));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Browser()->url().toString(), QStringLiteral("http://www.youtube.com/watch?v=zvCaptcha01"));
-    EXPECT_TRUE(WaitForGui([] { return ExportCookies().join('\n').contains(QLatin1String("\tcaptcha_ok\t")); }));
+    EXPECT_EQ(dialog.Browser()->url().toString(),
+              QStringLiteral("http://www.youtube.com/watch?v=zvCaptcha01"));
+    EXPECT_TRUE(
+        WaitForGui([] { return ExportCookies().join('\n').contains(QLatin1String("\tcaptcha_ok\t")); }));
 }
 
 TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
@@ -179,7 +190,8 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
     // Had the first page started the close, it would come sooner than a
     // second after the right page.
     QElapsedTimer sinceHome;
-    QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog, [&](bool) { sinceHome.start(); });
+    QObject::connect(dialog.Browser(), &QWebEngineView::loadFinished, &dialog,
+                     [&](bool) { sinceHome.start(); });
     dialog.Browser()->setUrl(QUrl(QStringLiteral("http://www.youtube.com/index?gl=US&hl=ja")));
     ASSERT_TRUE(WaitForLoads(2));
     EXPECT_TRUE(dialog.isVisible());
@@ -254,8 +266,9 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
                                   SolveCaptcha(view);
                               });
     ASSERT_TRUE(window.ExecuteCommand(32855));
-    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
-                                 std::chrono::seconds(120));
+    const bool done =
+        WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                   std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted);
     EXPECT_TRUE(screenshot);
     // The picture shows the CAPTCHA page drawn: white, with its text on it.
@@ -264,7 +277,8 @@ TEST_F(BrowserDialogs, CaptchaSolvedInTheWindowLetsTheDownloadFinish) {
     EXPECT_GT(look.white, look.pixels / 2) << look.white << " of " << look.pixels;
     EXPECT_GT(look.dark, 100) << look.dark << " of " << look.pixels;
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
-    EXPECT_TRUE(LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
+    EXPECT_TRUE(
+        LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
 }
 
 // The age gate (208): the sign-in page on the accounts host (TLS, signed by
@@ -279,13 +293,15 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
         [](const QUrl& url) { return url.host() == QLatin1String("accounts.google.com"); },
         QStringLiteral("#gaia_loginform"),
         [](QDialog&, QWebEngineView& view) {
-            view.page()->runJavaScript(QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
-                                                      "document.getElementById('Passwd').value = 'yt-secret-42';"
-                                                      "document.getElementById('gaia_loginform').submit();"));
+            view.page()->runJavaScript(
+                QStringLiteral("document.getElementById('Email').value = 'zorv.tester@example.com';"
+                               "document.getElementById('Passwd').value = 'yt-secret-42';"
+                               "document.getElementById('gaia_loginform').submit();"));
         });
     ASSERT_TRUE(window.ExecuteCommand(32855));
-    const bool done = WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
-                                 std::chrono::seconds(120));
+    const bool done =
+        WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                   std::chrono::seconds(120));
     EXPECT_TRUE(driver.acted) << "the sign-in page never showed";
     ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
     EXPECT_TRUE(ExportCookies().join('\n').contains(QLatin1String("\tLOGIN_INFO\t")));

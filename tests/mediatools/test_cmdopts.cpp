@@ -2,6 +2,7 @@
 #include "mediatools/CFFMpegOpts.h"
 #include "mediatools/CMEncoderOpts.h"
 #include "mediatools/CMPlayerOpts.h"
+#include "mediatools/CmdOptsFactory.h"
 #include "mediatools/ToolFolders.h"
 
 #include "support/TempDirTest.h"

@@ -3,7 +3,6 @@
 // never replaces a file on either of its paths. Names keep page text as text.
 
 #include "retrieval/FilePlacement.h"
-#include "retrieval/TextUtil.h"
 
 #include "support/TempDirTest.h"
 
@@ -77,4 +76,23 @@ TEST_F(FilePlacementTest, PlaceholdersInATitleStayText) {
     WriteFile("out/50%1 off_001.flv", "b");
     EXPECT_EQ(MakeUniquePath(Path("out"), "50%1 off", "flv"), Path("out/50%1 off_002.flv"));
     EXPECT_EQ(MakeUniquePath(Path("out"), "%2%1", "%3"), Path("out/%2%1.%3"));
+}
+
+class UniquePathTest : public TempDirTest {};
+
+TEST_F(UniquePathTest, SkipsTakenNamesAndCreatesTheFolder) {
+    const QString folder = Path("out/YouTube");
+    EXPECT_EQ(MakeUniquePath(folder, "x", "flv"), folder + "/x.flv");
+    WriteFile("out/YouTube/x.flv", "1");
+    WriteFile("out/YouTube/x_001.flv", "2");
+    EXPECT_EQ(MakeUniquePath(folder, "x", "flv"), folder + "/x_002.flv");
+}
+
+TEST_F(UniquePathTest, AllNamesTakenGivesNothingAndKeepsTheFiles) {
+    const QString folder = Path("full");
+    WriteFile("full/v.flv", "keep");
+    for (int i = 1; i <= 999; ++i)
+        WriteFile(QString("full/v_%1.flv").arg(i, 3, 10, QChar('0')), "keep");
+    EXPECT_TRUE(MakeUniquePath(folder, "v", "flv").isEmpty());
+    EXPECT_EQ(ReadFile(folder + "/v_999.flv"), QByteArray("keep"));
 }

@@ -7,6 +7,7 @@
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
 #include "retrieval/HttpSession.h"
 #include "retrieval/NicoVideoExtractor.h"
 
@@ -39,7 +40,7 @@ TEST_F(NicoBatch, EachMediaKindGetsItsExtensionAndTheNoticeShowsOnce) {
 
     const std::vector<RecordingPrompts::Shown> shown = prompts_.Messages();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, LoadText(NicoVideoExtractor::kAccountNoticeTextId));
+    EXPECT_EQ(shown[0].text, LoadText(TextId::NicoVideoAccountNotice));
     EXPECT_FALSE(shown[0].text.isEmpty());
     EXPECT_EQ(shown[0].icon, UserPrompts::Icon::Information);
 

@@ -1,8 +1,8 @@
 #include "retrieval/TextUtil.h"
 
-#include "support/TempDirTest.h"
-
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 TEST(DecodeEntities, DecodesOnePassAndDropsUnknownEntities) {
     EXPECT_EQ(DecodeEntities("&amp;lt;"), "&lt;");
@@ -73,23 +73,4 @@ TEST(FileNames, SanitizeJoinAndCut) {
     EXPECT_EQ(CutToUtf8Bytes("ab", 5), "ab");
     const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80");
     EXPECT_EQ(CutToUtf8Bytes(emoji, 4), "a"); // never half a surrogate pair
-}
-
-class UniquePathTest : public TempDirTest {};
-
-TEST_F(UniquePathTest, SkipsTakenNamesAndCreatesTheFolder) {
-    const QString folder = Path("out/YouTube");
-    EXPECT_EQ(MakeUniquePath(folder, "x", "flv"), folder + "/x.flv");
-    WriteFile("out/YouTube/x.flv", "1");
-    WriteFile("out/YouTube/x_001.flv", "2");
-    EXPECT_EQ(MakeUniquePath(folder, "x", "flv"), folder + "/x_002.flv");
-}
-
-TEST_F(UniquePathTest, AllNamesTakenGivesNothingAndKeepsTheFiles) {
-    const QString folder = Path("full");
-    WriteFile("full/v.flv", "keep");
-    for (int i = 1; i <= 999; ++i)
-        WriteFile(QString("full/v_%1.flv").arg(i, 3, 10, QChar('0')), "keep");
-    EXPECT_TRUE(MakeUniquePath(folder, "v", "flv").isEmpty());
-    EXPECT_EQ(ReadFile(folder + "/v_999.flv"), QByteArray("keep"));
 }

@@ -3,6 +3,7 @@
 #include "app/history/HistoryList.h"
 #include "app/history/SiteTreePanel.h"
 #include "app/tasklist/TaskListCommands.h"
+#include "base/CommandIds.h"
 #include "platform/DesktopShell.h"
 #include "platform/ParseUrl.h"
 #include "ui/CommandTable.h"
@@ -32,16 +33,16 @@ void Register(CommandTable& c, HistoryList& list, SiteTreePanel& siteTree,
     HistoryList* l = &list;
     SiteTreePanel* tree = &siteTree;
     c.Add(
-        OpenContainingFolder, [l] { return SelectedFile(*l) != nullptr; },
+        CommandId::HistoryOpenContainingFolder, [l] { return SelectedFile(*l) != nullptr; },
         [l, shell] {
             if (const DownloadTask* task = SelectedFile(*l))
                 shell().ShowFileInFolder(task->location);
         });
     c.Add(
-        RemoveSelected, [l] { return !l->SelectedRows().isEmpty(); },
+        CommandId::HistoryRemoveSelected, [l] { return !l->SelectedRows().isEmpty(); },
         [l, tree] { l->RemoveSelected([tree](DownloadTask& task) { tree->DeleteHistoryEntry(task); }); });
     c.Add(
-        OpenVideoPage, [l] { return SelectedPage(*l) != nullptr; },
+        CommandId::HistoryOpenVideoPage, [l] { return SelectedPage(*l) != nullptr; },
         [l, shell] {
             if (const DownloadTask* task = SelectedPage(*l))
                 shell().Open(QUrl(task->siteUrl));

@@ -13,8 +13,6 @@ class HistoryList;
 class SiteTreePanel;
 
 namespace HistoryCommands {
-inline constexpr int OpenContainingFolder = 32774, RemoveSelected = 32776, OpenVideoPage = 32857;
-
 void Register(CommandTable& commands, HistoryList& list, SiteTreePanel& siteTree,
               std::function<DesktopShell&()> shell);
 } // namespace HistoryCommands

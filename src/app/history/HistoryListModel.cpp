@@ -1,9 +1,12 @@
 #include "app/history/HistoryListModel.h"
 
 #include "base/Localization.h"
+#include "base/TextIds.h"
 
 namespace {
-constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {32803, 261, 280, 267, 32802};
+constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {TextId::FileHeader, TextId::DurationHeader,
+                                                            TextId::FormatHeader, TextId::FrameSizeHeader,
+                                                            TextId::DownloadedOnHeader};
 
 Qt::Alignment ColumnAlignment(int column) {
     return column <= HistoryListModel::DurationColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;

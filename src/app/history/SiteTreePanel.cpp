@@ -1,7 +1,9 @@
 #include "app/history/SiteTreePanel.h"
 
-#include "base/Localization.h"
 #include "app/history/HistoryList.h"
+#include "base/CommandIds.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "history/HistoryDb.h"
 #include "ui/ImageButtonStrip.h"
 #include "ui/ResourceBundle.h"
@@ -21,7 +23,7 @@ const QColor kPanelColour(153, 153, 153);
 
 struct Site {
     int data;
-    const char* name; // null: string 32892
+    const char* name; // null: text TextId::NicoVideoSite
     const char* folder;
 };
 constexpr Site kSites[] = {{SiteTreePanel::kYouTube, "YouTube", "YouTube"},
@@ -37,7 +39,7 @@ const Site* FindSite(int data) {
 }
 
 QString DisplayName(const Site& site) {
-    return site.name ? QString::fromLatin1(site.name) : LoadText(32892);
+    return site.name ? QString::fromLatin1(site.name) : LoadText(TextId::NicoVideoSite);
 }
 } // namespace
 
@@ -162,12 +164,12 @@ void SiteTreePanel::Recount() {
 }
 
 void SiteTreePanel::Retranslate() {
-    tasksRoot_->setText(0, LoadText(32823));
-    historyRoot_->setText(0, LoadText(32825));
-    footer_->Button(kOutputFolderButton)->setToolTip(LoadText(32811));
-    footer_->Button(kOptionsButton)->setToolTip(LoadText(32812));
-    footer_->Button(kOutputFolderButton)->setText(LoadText(32960));
-    footer_->Button(kOptionsButton)->setText(LoadText(32812));
+    tasksRoot_->setText(0, LoadText(TextId::TasksRoot));
+    historyRoot_->setText(0, LoadText(TextId::HistoryRoot));
+    footer_->Button(kOutputFolderButton)->setToolTip(LoadText(TextId::OpenOutputFolderTip));
+    footer_->Button(kOptionsButton)->setToolTip(LoadText(TextId::OptionsButton));
+    footer_->Button(kOutputFolderButton)->setText(LoadText(TextId::FolderButton));
+    footer_->Button(kOptionsButton)->setText(LoadText(TextId::OptionsButton));
     if (historyList_)
         historyList_->RetitleColumns();
     Recount();
@@ -189,10 +191,10 @@ void SiteTreePanel::OnButton(int number) {
         Q_EMIT toggleRequested();
         break;
     case kOutputFolderButton:
-        Q_EMIT commandRequested(32779);
+        Q_EMIT commandRequested(CommandId::OpenOutputFolder);
         break;
     case kOptionsButton:
-        Q_EMIT commandRequested(32791);
+        Q_EMIT commandRequested(CommandId::Options);
         break;
     default:
         break;

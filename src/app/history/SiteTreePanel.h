@@ -8,7 +8,7 @@
 //
 // What it asks of the window goes out as signals: toggleRequested (5024),
 // taskListRequested (5027), historyRequested with the node's data (5028)
-// and commandRequested (32779, 32791).
+// and commandRequested (CommandId::OpenOutputFolder, CommandId::Options).
 //
 // Threads: main thread only.
 

@@ -1,11 +1,12 @@
 #include "app/options/COptionsSheet.h"
 
-#include "base/AppSettings.h"
-#include "base/Localization.h"
 #include "app/options/CPageAudio.h"
 #include "app/options/CPageGeneral.h"
 #include "app/options/CPageOnline.h"
 #include "app/options/CPageVideo.h"
+#include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "ui/WidgetTranslation.h"
 
 #include <QDialogButtonBox>
@@ -23,9 +24,9 @@ COptionsSheet::COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidge
       tabs_(new QTabWidget(this)), general_(new CPageGeneral(settings, prompts)),
       online_(new CPageOnline(settings, prompts)), audio_(new CPageAudio(settings, prompts)),
       video_(new CPageVideo(settings, prompts)) {
-    setWindowTitle(LoadText(kCaptionId));
-    for (COptionsPage* page : {static_cast<COptionsPage*>(general_), static_cast<COptionsPage*>(online_),
-                               static_cast<COptionsPage*>(audio_), static_cast<COptionsPage*>(video_)}) {
+    setWindowTitle(LoadText(TextId::OptionsCaption));
+    for (OptionsPage* page : {static_cast<OptionsPage*>(general_), static_cast<OptionsPage*>(online_),
+                              static_cast<OptionsPage*>(audio_), static_cast<OptionsPage*>(video_)}) {
         // Each page's texts in the current language; its title names the tab.
         WidgetTranslation::TranslateDialog(page, page->TemplateId());
         tabs_->addTab(page, page->windowTitle());
@@ -47,15 +48,15 @@ COptionsSheet::COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidge
     connect(tabs_, &QTabWidget::currentChanged, this, &COptionsSheet::OnPageChanged);
 }
 
-COptionsPage* COptionsSheet::Page(int index) const {
-    return qobject_cast<COptionsPage*>(tabs_->widget(index));
+OptionsPage* COptionsSheet::Page(int index) const {
+    return qobject_cast<OptionsPage*>(tabs_->widget(index));
 }
 
 void COptionsSheet::OnPageChanged(int index) {
     if (switchingBack_)
         return;
     // A page with a refused value keeps the user until it is mended.
-    if (COptionsPage* left = Page(current_); left && left->IsInitialized() && !left->Validate()) {
+    if (OptionsPage* left = Page(current_); left && left->IsInitialized() && !left->Validate()) {
         switchingBack_ = true;
         tabs_->setCurrentIndex(current_);
         switchingBack_ = false;
@@ -64,15 +65,15 @@ void COptionsSheet::OnPageChanged(int index) {
         return;
     }
     current_ = index;
-    if (COptionsPage* page = Page(index))
+    if (OptionsPage* page = Page(index))
         page->InitPage();
 }
 
 void COptionsSheet::accept() {
-    if (COptionsPage* page = Page(tabs_->currentIndex()); page && !page->Validate())
+    if (OptionsPage* page = Page(tabs_->currentIndex()); page && !page->Validate())
         return;
     for (int i = 0; i < tabs_->count(); ++i) {
-        COptionsPage* page = Page(i);
+        OptionsPage* page = Page(i);
         if (!page->IsInitialized())
             continue;
         page->StoreSettings();

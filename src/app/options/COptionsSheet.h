@@ -16,15 +16,13 @@ class CPageAudio;
 class CPageGeneral;
 class CPageOnline;
 class CPageVideo;
-class COptionsPage;
+class OptionsPage;
 class QTabWidget;
 class UserPrompts;
 
 class COptionsSheet : public QDialog {
     Q_OBJECT
   public:
-    static constexpr int kCaptionId = 32806;
-
     COptionsSheet(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
     QTabWidget* Tabs() const { return tabs_; }
@@ -41,7 +39,7 @@ class COptionsSheet : public QDialog {
 
   private:
     void OnPageChanged(int index);
-    COptionsPage* Page(int index) const;
+    OptionsPage* Page(int index) const;
 
     AppSettings& settings_;
     QTabWidget* tabs_;

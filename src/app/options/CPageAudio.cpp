@@ -14,7 +14,7 @@ constexpr int kVolumeGroupId = 1301, kVolumeTextId = 1302;
 }
 
 CPageAudio::CPageAudio(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("Audio"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("Audio"), settings, prompts, parent),
       volume_(Numbered(new QSlider(Qt::Horizontal), kVolumeId)),
       volumeLabel_(Numbered(new QLabel, kVolumeLabelId)),
       normalize_(Numbered(new QCheckBox(QStringLiteral("Normalize the volume")), kNormalizeId)) {

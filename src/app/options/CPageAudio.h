@@ -4,13 +4,13 @@
 //
 // Threads: main thread only.
 
-#include "app/options/COptionsPage.h"
+#include "app/options/OptionsPage.h"
 
 class QCheckBox;
 class QLabel;
 class QSlider;
 
-class CPageAudio : public COptionsPage {
+class CPageAudio : public OptionsPage {
     Q_OBJECT
   public:
     static constexpr int IDD = 256;

@@ -4,6 +4,7 @@
 #include "base/Localization.h"
 #include "base/OutputFolder.h"
 #include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "platform/UserPrompts.h"
 
 #include <QCheckBox>
@@ -21,11 +22,10 @@ namespace {
 constexpr int kFolderGroupId = 1301;
 constexpr int kFolderLabelId = 1302;
 constexpr int kAfterGroupId = 1303;
-constexpr int kStringTooLong = 61720; // "Enter no more than %d characters."
 } // namespace
 
 CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
       showFolder([](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }),
       folder_(Numbered(new QLineEdit, kFolderId)),
       shutdown_(
@@ -65,7 +65,7 @@ void CPageGeneral::LoadSettings() {
 bool CPageGeneral::Validate() {
     if (folder_->text().size() <= kMaxFolderLength)
         return true;
-    Refuse(folder_, FillFormat(LoadText(kStringTooLong), {QString::number(kMaxFolderLength)}));
+    Refuse(folder_, FillFormat(LoadText(TextId::StringTooLong), {QString::number(kMaxFolderLength)}));
     return false;
 }
 
@@ -83,7 +83,8 @@ void CPageGeneral::NormalizeFolder() {
 
 void CPageGeneral::Browse() {
     NormalizeFolder();
-    const std::optional<QString> chosen = prompts_.PickFolder(LoadText(32813), folder_->text());
+    const std::optional<QString> chosen =
+        prompts_.PickFolder(LoadText(TextId::ChooseOutputFolderTitle), folder_->text());
     if (!chosen)
         return;
     folder_->setText(*chosen);

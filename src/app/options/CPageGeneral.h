@@ -5,7 +5,7 @@
 //
 // Threads: main thread only.
 
-#include "app/options/COptionsPage.h"
+#include "app/options/OptionsPage.h"
 
 #include <functional>
 
@@ -13,7 +13,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-class CPageGeneral : public COptionsPage {
+class CPageGeneral : public OptionsPage {
     Q_OBJECT
   public:
     static constexpr int IDD = 154;

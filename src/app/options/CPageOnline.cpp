@@ -3,6 +3,7 @@
 #include "base/AppSettings.h"
 #include "base/Localization.h"
 #include "base/TextFill.h"
+#include "base/TextIds.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,7 +19,6 @@
 namespace {
 constexpr int kYtGroupId = 1301, kNicoGroupId = 1302, kUserLabelId = 1303, kPasswdLabelId = 1304;
 constexpr int kDownloadGroupId = 1305, kRetryLabelId = 1306, kFormatGroupId = 1307;
-constexpr int kIntegerRange = 61715; // "Please enter an integer between %d and %d."
 
 QGroupBox* AccountGroup(const QString& title, int groupId, QLineEdit* user, QLineEdit* passwd) {
     auto* group = Numbered(new QGroupBox(title), groupId);
@@ -31,7 +31,7 @@ QGroupBox* AccountGroup(const QString& title, int groupId, QLineEdit* user, QLin
 } // namespace
 
 CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("Online"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("Online"), settings, prompts, parent),
       ytUser_(Numbered(new QLineEdit, kYtUserId)), ytPasswd_(Numbered(new QLineEdit, kYtPasswdId)),
       nicoUser_(Numbered(new QLineEdit, kNicoUserId)), nicoPasswd_(Numbered(new QLineEdit, kNicoPasswdId)),
       useTitle_(Numbered(new QCheckBox(QStringLiteral("Name files after the video title")), kUseTitleId)),
@@ -105,7 +105,8 @@ bool CPageOnline::Validate() {
     const uint retry = retry_->text().trimmed().toUInt(&ok);
     if (ok && retry <= kMaxRetry)
         return true;
-    Refuse(retry_, FillFormat(LoadText(kIntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
+    Refuse(retry_,
+           FillFormat(LoadText(TextId::IntegerRange), {QStringLiteral("0"), QString::number(kMaxRetry)}));
     return false;
 }
 

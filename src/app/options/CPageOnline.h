@@ -4,7 +4,7 @@
 //
 // Threads: main thread only.
 
-#include "app/options/COptionsPage.h"
+#include "app/options/OptionsPage.h"
 
 #include <array>
 
@@ -12,7 +12,7 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
-class CPageOnline : public COptionsPage {
+class CPageOnline : public OptionsPage {
     Q_OBJECT
   public:
     static constexpr int IDD = 185;

@@ -15,7 +15,7 @@ constexpr int kOutputGroupId = 1301, kFilterGroupId = 1302, kFrameGroupId = 1303
 }
 
 CPageVideo::CPageVideo(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : COptionsPage(IDD, QStringLiteral("Video"), settings, prompts, parent),
+    : OptionsPage(IDD, QStringLiteral("Video"), settings, prompts, parent),
       deint_(Numbered(new QCheckBox(QStringLiteral("Deinterlace")), kDeintId)),
       ivtc_(Numbered(new QCheckBox(QStringLiteral("Inverse telecine")), kIvtcId)),
       fitWidth_(Numbered(new QCheckBox(QStringLiteral("Fit to width")), kFitWidthId)),

@@ -6,14 +6,14 @@
 //
 // Threads: main thread only.
 
-#include "app/options/COptionsPage.h"
+#include "app/options/OptionsPage.h"
 
 #include <array>
 
 class QCheckBox;
 class QRadioButton;
 
-class CPageVideo : public COptionsPage {
+class CPageVideo : public OptionsPage {
     Q_OBJECT
   public:
     static constexpr int IDD = 255;

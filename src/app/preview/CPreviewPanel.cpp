@@ -1,12 +1,13 @@
 #include "app/preview/CPreviewPanel.h"
 
+#include "app/preview/CPreviewSlider.h"
+#include "app/preview/PreviewButtonBar.h"
+#include "app/preview/VideoRendererWindow.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
-#include "history/DownloadTask.h"
 #include "base/Localization.h"
-#include "app/preview/CPreviewButtonBar.h"
-#include "app/preview/CPreviewSlider.h"
-#include "app/preview/VideoRendererWindow.h"
+#include "base/TextIds.h"
+#include "history/DownloadTask.h"
 #include "mediatools/CMPlayerOpts.h"
 #include "mediatools/CMPlayerProcess.h"
 #include "ui/ResourceBundle.h"
@@ -20,7 +21,6 @@
 namespace {
 constexpr int kPanelBitmap = 170, kVideoAreaBitmap = 171;
 // Tool tips of the seven buttons, in button order.
-constexpr int kFirstToolTip = 32970;
 constexpr const char* kCategory = "CPreviewPanel";
 
 // "seek <seconds with two decimals> 2": an absolute jump. Formatted without
@@ -31,12 +31,12 @@ QByteArray SeekCommand(qint64 ms) {
 } // namespace
 
 CPreviewPanel::CPreviewPanel(ResourceBundle& bundle, const AppSettings& settings, QWidget* parent)
-    : QWidget(parent), bundle_(bundle), settings_(settings), buttons_(new CPreviewButtonBar(bundle, this)),
+    : QWidget(parent), bundle_(bundle), settings_(settings), buttons_(new PreviewButtonBar(bundle, this)),
       videoArea_(new QWidget(this)), slider_(new CPreviewSlider(bundle, this)) {
     setObjectName(QStringLiteral("previewPanel"));
     WidgetTranslation::SetCtrlId(videoArea_, kVideoAreaId);
     videoArea_->installEventFilter(this);
-    connect(buttons_, &CPreviewButtonBar::buttonClicked, this, &CPreviewPanel::OnButton);
+    connect(buttons_, &PreviewButtonBar::buttonClicked, this, &CPreviewPanel::OnButton);
     connect(slider_, &CPreviewSlider::positionClicked, this, [this] { Seek(); });
     setMinimumSize(kPreferredWidth, kPreferredHeight);
     LayoutChildren();
@@ -55,8 +55,8 @@ qint64 CPreviewPanel::PlayerProcessId() const {
 }
 
 void CPreviewPanel::Retranslate() {
-    for (int i = 0; i < CPreviewButtonBar::kButtonCount; ++i)
-        buttons_->Button(i)->setToolTip(LoadText(kFirstToolTip + i));
+    for (int i = 0; i < PreviewButtonBar::kButtonCount; ++i)
+        buttons_->Button(i)->setToolTip(LoadText(TextId::FirstPreviewToolTip + i));
 }
 
 // ---- layout and painting ----

@@ -23,7 +23,7 @@
 
 class AppSettings;
 class CMPlayerProcess;
-class CPreviewButtonBar;
+class PreviewButtonBar;
 class CPreviewSlider;
 class ResourceBundle;
 class VideoRendererWindow;
@@ -65,7 +65,7 @@ class CPreviewPanel : public QWidget {
     int State() const { return state_; }
     DownloadTask* Task() const { return task_; }
     CPreviewSlider* Slider() const { return slider_; }
-    CPreviewButtonBar* Buttons() const { return buttons_; }
+    PreviewButtonBar* Buttons() const { return buttons_; }
     QWidget* VideoArea() const { return videoArea_; }
     VideoRendererWindow* VideoWindow() const { return video_; }
     // The running mplayer's process id, 0 without one.
@@ -104,7 +104,7 @@ class CPreviewPanel : public QWidget {
     ResourceBundle& bundle_;
     const AppSettings& settings_;
     int state_ = Stopped;
-    CPreviewButtonBar* buttons_;
+    PreviewButtonBar* buttons_;
     QWidget* videoArea_;
     CPreviewSlider* slider_;
     std::unique_ptr<CMPlayerProcess> player_;

@@ -1,9 +1,10 @@
 #include "app/tasklist/TaskListCommands.h"
 
 #include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListView.h"
+#include "base/CommandIds.h"
 #include "platform/DesktopShell.h"
 #include "ui/CommandTable.h"
-#include "app/tasklist/TaskListView.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,34 +40,36 @@ void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
     auto playing = [hooks] { return hooks.previewPlaying && hooks.previewPlaying(); };
     auto hidden = [hooks] { return hooks.taskListInFront && !hooks.taskListInFront(); };
     c.Add(
-        StartAll, [l] { return l->CanStartAll(); }, [l] { l->StartAll(); });
+        CommandId::StartAll, [l] { return l->CanStartAll(); }, [l] { l->StartAll(); });
     c.Add(
-        StartSelected, [l] { return l->CanStartSelected(); }, [l] { l->StartSelected(); });
+        CommandId::StartSelected, [l] { return l->CanStartSelected(); }, [l] { l->StartSelected(); });
     c.Add(
-        Stop, [l] { return l->CanStop(); }, [l] { l->Stop(); });
+        CommandId::Stop, [l] { return l->CanStop(); }, [l] { l->Stop(); });
     c.Add(
-        StopAsking, [l] { return l->CanStop(); }, [l] { l->StopAskingFirst(); });
+        CommandId::StopAsking, [l] { return l->CanStop(); }, [l] { l->StopAskingFirst(); });
     c.Add(
-        Paste, [l] { return l->CanPaste(); }, [l] { l->PasteFromClipboard(); });
+        CommandId::Paste, [l] { return l->CanPaste(); }, [l] { l->PasteFromClipboard(); });
     // Rows cannot be removed while a batch runs or the preview plays.
     c.Add(
-        RemoveSelected,
+        CommandId::RemoveSelected,
         [l, playing, hidden] {
             return !l->IsDownloading() && !playing() && !hidden() && !l->SelectedRows().isEmpty();
         },
         [l] { l->RemoveRows(l->SelectedRows()); });
     c.Add(
-        RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
+        CommandId::RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
         [l] { l->RemoveAll(); });
     c.Add(
-        SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },
+        CommandId::SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },
         [l] { l->ListView()->selectAll(); });
     c.Add(
-        CheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(true); });
+        CommandId::CheckSelected, [l] { return !l->SelectedRows().isEmpty(); },
+        [l] { l->CheckSelected(true); });
     c.Add(
-        UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); }, [l] { l->CheckSelected(false); });
+        CommandId::UncheckSelected, [l] { return !l->SelectedRows().isEmpty(); },
+        [l] { l->CheckSelected(false); });
     c.Add(
-        OpenContainingFolder, [l] { return SelectedLocalFile(*l) != nullptr; },
+        CommandId::OpenContainingFolder, [l] { return SelectedLocalFile(*l) != nullptr; },
         [l, hooks] {
             if (const DownloadTask* task = SelectedLocalFile(*l); task && hooks.shell)
                 hooks.shell().ShowFileInFolder(task->location);

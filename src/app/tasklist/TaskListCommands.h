@@ -14,10 +14,6 @@ class DesktopShell;
 class DownloadTaskList;
 
 namespace TaskListCommands {
-inline constexpr int StartAll = 32855, StartSelected = 32835, Stop = 32856, StopAsking = 32836;
-inline constexpr int Paste = 57637, RemoveSelected = 32828, RemoveAll = 32829, SelectAll = 57642;
-inline constexpr int CheckSelected = 32831, UncheckSelected = 32832, OpenContainingFolder = 32796;
-
 // What the commands need from the window beyond the list.
 struct Hooks {
     std::function<bool()> previewPlaying; // rows are not removed while it plays

@@ -1,6 +1,7 @@
 #include "app/tasklist/TaskListModel.h"
 
 #include "base/Localization.h"
+#include "base/TextIds.h"
 
 #include <QBrush>
 
@@ -8,7 +9,13 @@
 
 namespace {
 // Header strings of columns 1 to 6; column 0 (the check box) has none.
-constexpr int kHeaderIds[TaskListModel::kColumnCount] = {0, 278, 261, 280, 267, 282, 283};
+constexpr int kHeaderIds[TaskListModel::kColumnCount] = {0,
+                                                         TextId::TitleHeader,
+                                                         TextId::DurationHeader,
+                                                         TextId::FormatHeader,
+                                                         TextId::FrameSizeHeader,
+                                                         TextId::FpsHeader,
+                                                         TextId::StatusHeader};
 } // namespace
 
 TaskListModel::TaskListModel(QObject* parent) : QAbstractTableModel(parent) {}

@@ -1,5 +1,5 @@
 // The module's entry point: the program resolves it by name after loading.
-#include "browser/webgui/CBrowserDlg.h"
+#include "browser/webgui/BrowserDlg.h"
 #include "browser/webgui/WebEngineSetup.h"
 
 #include <memory>
@@ -8,7 +8,7 @@ extern "C" Q_DECL_EXPORT int zorv_run_web_dialog(const WebDialogRequest* request
     if (!request)
         return 0;
     PrepareWebEngine(request->connectTo, request->extraCaFile);
-    std::unique_ptr<CBrowserDlg> dialog;
+    std::unique_ptr<BrowserDlg> dialog;
     if (request->kind == WebDialogRequest::SignIn)
         dialog = std::make_unique<CSignInDlg>(*request, request->parent);
     else

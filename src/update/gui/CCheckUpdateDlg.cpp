@@ -3,6 +3,7 @@
 #include "base/AppFolders.h"
 #include "base/Localization.h"
 #include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "ui/GuiMessageTarget.h"
 #include "ui/WidgetTranslation.h"
 
@@ -84,18 +85,18 @@ CCheckUpdateDlg::CCheckUpdateDlg(bool checkNow, VersionTriple current, VersionTr
     SetVersionReceiver(receiver_.get());
 
     const QString product = ProductTitle();
-    heading_ = FillFormat(LoadText(250), {product});
-    currentLine_->setText(FillFormat(LoadText(255), {VersionText(current_)}));
-    statusLine_->setText(LoadText(256));
+    heading_ = FillFormat(LoadText(TextId::UpdateChecking), {product});
+    currentLine_->setText(FillFormat(LoadText(TextId::UpdateYourVersion), {VersionText(current_)}));
+    statusLine_->setText(LoadText(TextId::UpdateNewVersion));
     if (checkNow_) {
         link_->hide();
         statusLine_->hide();
         latestLine_->hide();
         check_ = StartCheckVersionThread(current_);
     } else {
-        latestLine_->setText(FillFormat(LoadText(253), {VersionText(latest_)}));
+        latestLine_->setText(FillFormat(LoadText(TextId::UpdateLatestVersion), {VersionText(latest_)}));
     }
-    setWindowTitle(FillFormat(LoadText(251), {product}));
+    setWindowTitle(FillFormat(LoadText(TextId::UpdateDialogTitle), {product}));
     headingLabel_->setText(heading_);
 }
 
@@ -136,11 +137,11 @@ void CCheckUpdateDlg::OnVersionMessage(int msg, qintptr wParam, qintptr lParam) 
         break;
     case UM_VERSION_CURRENT:
         latest_ = UnpackVersion(wParam, lParam);
-        statusLine_->setText(LoadText(254));
+        statusLine_->setText(LoadText(TextId::UpdateUpToDate));
         ShowLatest(false);
         break;
     case UM_VERSION_FAILED:
-        heading_ = FillFormat(LoadText(252), {ProductTitle()});
+        heading_ = FillFormat(LoadText(TextId::UpdateCheckFailed), {ProductTitle()});
         headingLabel_->setText(heading_);
         break;
     default:
@@ -152,7 +153,7 @@ void CCheckUpdateDlg::ShowLatest(bool newer) {
     link_->setVisible(newer);
     statusLine_->show();
     latestLine_->show();
-    latestLine_->setText(FillFormat(LoadText(253), {VersionText(latest_)}));
+    latestLine_->setText(FillFormat(LoadText(TextId::UpdateLatestVersion), {VersionText(latest_)}));
 }
 
 void CCheckUpdateDlg::ReleaseReceiver() {

@@ -2,16 +2,16 @@
 // Xvfb, xcb platform): a 60-second test picture made by ffmpeg, the slave
 // commands recorded as they are written, and the main window playing a file
 // in its preview saved as a picture.
-#include "mediatools/ScriptTool.h"
-#include "app/tasklist/TaskListCommands.h"
-#include "app/tasklist/TaskListText.h"
-#include "app/preview/CPreviewButtonBar.h"
+#include "app/MainWindowFixture.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/CPreviewSlider.h"
+#include "app/preview/PreviewButtonBar.h"
 #include "app/preview/VideoRendererWindow.h"
+#include "app/tasklist/TaskListText.h"
+#include "base/CommandIds.h"
+#include "mediatools/ScriptTool.h"
 #include "mediatools/ToolFolders.h"
 #include "support/XvfbDisplay.h"
-#include "app/MainWindowFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -51,7 +51,7 @@ DownloadTask LocalTask(int markIn, int markOut) {
 // The buttons 0 to 6 that are enabled, as a string of indexes ("0123").
 QString EnabledButtons(const CPreviewPanel& panel) {
     QString out;
-    for (int i = 0; i < CPreviewButtonBar::kButtonCount; ++i)
+    for (int i = 0; i < PreviewButtonBar::kButtonCount; ++i)
         if (panel.Buttons()->IsButtonEnabled(i))
             out += QString::number(i);
     return out;
@@ -307,7 +307,7 @@ TEST_F(PreviewMainWindowE2E, BatchDisablesThePreviewAndRemovalClearsIt) {
     const qint64 pid = preview.PlayerProcessId();
 
     window.TaskList()->AddUrlTask(Address(QStringLiteral("zvNormal001")));
-    ASSERT_TRUE(window.ExecuteCommand(TaskListCommands::StartAll));
+    ASSERT_TRUE(window.ExecuteCommand(CommandId::StartAll));
     EXPECT_EQ(preview.State(), CPreviewPanel::Stopped);
     EXPECT_FALSE(ProcessExists(pid));
     EXPECT_EQ(EnabledButtons(preview), QString());
@@ -316,7 +316,7 @@ TEST_F(PreviewMainWindowE2E, BatchDisablesThePreviewAndRemovalClearsIt) {
 
     SelectRow(0);
     ASSERT_EQ(preview.Task(), window.TaskList()->Model()->Task(0));
-    ASSERT_TRUE(window.ExecuteCommand(TaskListCommands::RemoveSelected));
+    ASSERT_TRUE(window.ExecuteCommand(CommandId::RemoveSelected));
     EXPECT_EQ(preview.Task(), nullptr);
     EXPECT_EQ(EnabledButtons(preview), QString());
 }

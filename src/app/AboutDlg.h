@@ -7,9 +7,9 @@
 
 class ResourceBundle;
 
-class CAboutDlg : public QDialog {
+class AboutDlg : public QDialog {
     Q_OBJECT
   public:
     static constexpr int IDD = 100;
-    CAboutDlg(ResourceBundle& bundle, QWidget* parent = nullptr);
+    AboutDlg(ResourceBundle& bundle, QWidget* parent = nullptr);
 };

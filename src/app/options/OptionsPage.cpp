@@ -1,23 +1,23 @@
-#include "app/options/COptionsPage.h"
+#include "app/options/OptionsPage.h"
 
 #include "platform/UserPrompts.h"
 
 #include <QLineEdit>
 
-COptionsPage::COptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
-                           QWidget* parent)
+OptionsPage::OptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
+                         QWidget* parent)
     : QWidget(parent), settings_(settings), prompts_(prompts), templateId_(templateId) {
     setWindowTitle(title);
 }
 
-void COptionsPage::InitPage() {
+void OptionsPage::InitPage() {
     if (initialized_)
         return;
     initialized_ = true;
     LoadSettings();
 }
 
-void COptionsPage::Refuse(QWidget* control, const QString& message) {
+void OptionsPage::Refuse(QWidget* control, const QString& message) {
     refused_ = control;
     prompts_.ShowMessage(message, UserPrompts::Icon::Warning);
     control->setFocus();

@@ -1,4 +1,4 @@
-#include "app/CAddUrlDlg.h"
+#include "app/AddUrlDlg.h"
 
 #include "base/Localization.h"
 #include "ui/WidgetTranslation.h"
@@ -46,7 +46,7 @@ constexpr int kIdPrompt = 1002;
 
 } // namespace
 
-CAddUrlDlg::CAddUrlDlg(QWidget* parent) : QDialog(parent), text_(new AddressEdit(this)) {
+AddUrlDlg::AddUrlDlg(QWidget* parent) : QDialog(parent), text_(new AddressEdit(this)) {
     setWindowTitle(TranslateText(QStringLiteral("Add video addresses")));
     setMinimumSize(520, 300);
 
@@ -77,11 +77,11 @@ CAddUrlDlg::CAddUrlDlg(QWidget* parent) : QDialog(parent), text_(new AddressEdit
     text_->setFocus();
 }
 
-QStringList CAddUrlDlg::Lines() const {
+QStringList AddUrlDlg::Lines() const {
     return text_->toPlainText().split(QLatin1Char('\n'));
 }
 
-void CAddUrlDlg::keyPressEvent(QKeyEvent* event) {
+void AddUrlDlg::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return:
@@ -92,4 +92,3 @@ void CAddUrlDlg::keyPressEvent(QKeyEvent* event) {
         QDialog::keyPressEvent(event);
     }
 }
-

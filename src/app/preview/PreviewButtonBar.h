@@ -12,14 +12,14 @@
 class QToolButton;
 class ResourceBundle;
 
-class CPreviewButtonBar : public QWidget {
+class PreviewButtonBar : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kCtrlId = 1441;
     static constexpr int kButtonCount = 7;
     static constexpr int kStripBitmap = 164; // the seven pictures side by side
 
-    CPreviewButtonBar(ResourceBundle& bundle, QWidget* parent = nullptr);
+    PreviewButtonBar(ResourceBundle& bundle, QWidget* parent = nullptr);
 
     void SetButtonEnabled(int index, bool enabled);
     bool IsButtonEnabled(int index) const;

@@ -1,4 +1,4 @@
-#include "browser/webgui/CBrowserDlg.h"
+#include "browser/webgui/BrowserDlg.h"
 
 #include "browser/webgui/CookieBridge.h"
 #include "browser/webgui/WebEngineSetup.h"
@@ -17,7 +17,7 @@ constexpr int kIdCancel = 2;
 const QString kYouTubeHome = QStringLiteral("http://www.youtube.com/");
 } // namespace
 
-CBrowserDlg::CBrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent)
+BrowserDlg::BrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent)
     : QDialog(parent), startAddress_(request.startAddress) {
     setWindowTitle(request.caption);
     setSizeGripEnabled(true);
@@ -52,23 +52,24 @@ CBrowserDlg::CBrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWi
     layout->addWidget(buttons);
 }
 
-CBrowserDlg::~CBrowserDlg() {
+BrowserDlg::~BrowserDlg() {
     // The page belongs to the shared profile's engine: it must go before the
     // view that shows it.
     browser_->setPage(nullptr);
     delete page_;
 }
 
-void CBrowserDlg::Navigate() {
+void BrowserDlg::Navigate() {
     cookies_->CopyJarToBrowser();
     browser_->setUrl(QUrl(startAddress_));
 }
 
-CCaptchaDlg::CCaptchaDlg(const WebDialogRequest& request, QWidget* parent) : CBrowserDlg(request, 1110, parent) {}
+CCaptchaDlg::CCaptchaDlg(const WebDialogRequest& request, QWidget* parent)
+    : BrowserDlg(request, 1110, parent) {}
 
 bool CCaptchaDlg::LeavesCaptcha(const QString& address) {
-    return !address.contains(QLatin1String("das_captcha")) && !address.contains(QLatin1String("about:blank")) &&
-           !address.contains(QLatin1String("javascript:"));
+    return !address.contains(QLatin1String("das_captcha")) &&
+           !address.contains(QLatin1String("about:blank")) && !address.contains(QLatin1String("javascript:"));
 }
 
 void CCaptchaDlg::OnDocumentComplete(const QString& address) {
@@ -76,7 +77,8 @@ void CCaptchaDlg::OnDocumentComplete(const QString& address) {
         accept();
 }
 
-CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent) : CBrowserDlg(request, 1115, parent) {}
+CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent)
+    : BrowserDlg(request, 1115, parent) {}
 
 bool CSignInDlg::IsHomeAfterSignIn(const QString& address) {
     return address == kYouTubeHome || address == kYouTubeHome + QLatin1String("index?gl=US&hl=ja");

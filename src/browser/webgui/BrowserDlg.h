@@ -13,11 +13,11 @@ class CookieBridge;
 class QWebEnginePage;
 class QWebEngineView;
 
-class CBrowserDlg : public QDialog {
+class BrowserDlg : public QDialog {
     Q_OBJECT
   public:
-    CBrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent);
-    ~CBrowserDlg() override;
+    BrowserDlg(const WebDialogRequest& request, int browserCtrlId, QWidget* parent);
+    ~BrowserDlg() override;
 
     QWebEngineView* Browser() const { return browser_; }
     const QString& StartAddress() const { return startAddress_; }
@@ -37,7 +37,7 @@ class CBrowserDlg : public QDialog {
 
 // Closes as soon as the browser shows a page that is neither the CAPTCHA page
 // nor a blank or script page.
-class CCaptchaDlg : public CBrowserDlg {
+class CCaptchaDlg : public BrowserDlg {
     Q_OBJECT
   public:
     CCaptchaDlg(const WebDialogRequest& request, QWidget* parent);
@@ -50,7 +50,7 @@ class CCaptchaDlg : public CBrowserDlg {
 
 // Closes one second after the browser lands on the site's home page (where
 // the sign-in hands back to).
-class CSignInDlg : public CBrowserDlg {
+class CSignInDlg : public BrowserDlg {
     Q_OBJECT
   public:
     CSignInDlg(const WebDialogRequest& request, QWidget* parent);

@@ -12,11 +12,11 @@
 class AppSettings;
 class UserPrompts;
 
-class COptionsPage : public QWidget {
+class OptionsPage : public QWidget {
     Q_OBJECT
   public:
-    COptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
-                 QWidget* parent = nullptr);
+    OptionsPage(int templateId, const QString& title, AppSettings& settings, UserPrompts& prompts,
+                QWidget* parent = nullptr);
 
     int TemplateId() const { return templateId_; }
     bool IsInitialized() const { return initialized_; }

@@ -1,4 +1,4 @@
-#include "app/preview/CPreviewButtonBar.h"
+#include "app/preview/PreviewButtonBar.h"
 
 #include "ui/ResourceBundle.h"
 #include "ui/WidgetTranslation.h"
@@ -18,7 +18,7 @@ QToolButton:pressed { background: rgba(224,102,47,0.30); }
 )";
 } // namespace
 
-CPreviewButtonBar::CPreviewButtonBar(ResourceBundle& bundle, QWidget* parent)
+PreviewButtonBar::PreviewButtonBar(ResourceBundle& bundle, QWidget* parent)
     : QWidget(parent), bundle_(bundle) {
     WidgetTranslation::SetCtrlId(this, kCtrlId);
     setStyleSheet(QLatin1String(kStyle));
@@ -43,7 +43,7 @@ CPreviewButtonBar::CPreviewButtonBar(ResourceBundle& bundle, QWidget* parent)
     ReloadImages();
 }
 
-void CPreviewButtonBar::ReloadImages() {
+void PreviewButtonBar::ReloadImages() {
     const qreal dpr = devicePixelRatioF();
     const QPixmap strip = bundle_.Bitmap(kStripBitmap, QSize(kGlyph * kButtonCount, kGlyph), dpr);
     if (strip.isNull())
@@ -56,10 +56,10 @@ void CPreviewButtonBar::ReloadImages() {
     }
 }
 
-void CPreviewButtonBar::SetButtonEnabled(int index, bool enabled) {
+void PreviewButtonBar::SetButtonEnabled(int index, bool enabled) {
     buttons_[index]->setEnabled(enabled);
 }
 
-bool CPreviewButtonBar::IsButtonEnabled(int index) const {
+bool PreviewButtonBar::IsButtonEnabled(int index) const {
     return buttons_[index]->isEnabled();
 }

@@ -1,4 +1,4 @@
-#include "app/CAboutDlg.h"
+#include "app/AboutDlg.h"
 
 #include "base/AppFolders.h"
 #include "base/Localization.h"
@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(ResourceBundle& bundle, QWidget* parent) : QDialog(parent) {
+AboutDlg::AboutDlg(ResourceBundle& bundle, QWidget* parent) : QDialog(parent) {
     const QString product = TranslateText(QLatin1String(kProductName));
     const VersionTriple v = ProgramVersion();
     setWindowTitle(product);

@@ -1,0 +1,100 @@
+#pragma once
+// The numbers of the program's texts, as LoadText takes them. They are the
+// keys of section STRING of every language file and of the built-in English
+// table (StringTable.cpp), so a number never changes. Each name says what the
+// English text says.
+
+namespace TextId {
+// The main window.
+inline constexpr int AboutItem = 101; // "About %s..."
+inline constexpr int OutputFolderMissing = 32798;
+inline constexpr int StopAndExitQuestion = 32805;
+inline constexpr int ChooseOutputFolderTitle = 32813;
+inline constexpr int OutputFolderChanged = 32814; // "Output folder changed to %s"
+
+// The task list: column headers (the first column has none).
+inline constexpr int TitleHeader = 278;
+inline constexpr int DurationHeader = 261;
+inline constexpr int FormatHeader = 280;
+inline constexpr int FrameSizeHeader = 267;
+inline constexpr int FpsHeader = 282;
+inline constexpr int StatusHeader = 283;
+
+// The task list: questions, messages and status lines.
+inline constexpr int StopDownloadsQuestion = 309;
+inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
+inline constexpr int NoSoundTrack = 32788;
+inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."
+inline constexpr int DownloadingBytes = 32827; // "Downloading %s: %s of %s bytes"
+inline constexpr int DownloadError = 32831;    // "Download error: %s"
+inline constexpr int RetryingDownload = 32832; // "Retrying download (%d)..."
+
+// The history list's column headers, besides the task list's.
+inline constexpr int FileHeader = 32803;
+inline constexpr int DownloadedOnHeader = 32802;
+
+// The site panel.
+inline constexpr int TasksRoot = 32823;     // "Download tasks"
+inline constexpr int HistoryRoot = 32825;   // "History"
+inline constexpr int NicoVideoSite = 32892; // the site's name as the language writes it
+inline constexpr int OpenOutputFolderTip = 32811;
+inline constexpr int FolderButton = 32960;  // "Folder"
+inline constexpr int OptionsButton = 32812; // "Options": caption and tool tip
+
+// The options window: its caption and the refusals of its pages.
+inline constexpr int OptionsCaption = 32806;
+inline constexpr int IntegerRange = 61715;  // "Please enter an integer between %d and %d."
+inline constexpr int StringTooLong = 61720; // "Enter no more than %d characters."
+
+// The preview panel's button tool tips, one per button in order, from
+// "Start the range here" to "Go to the end of the range".
+inline constexpr int FirstPreviewToolTip = 32970;
+
+// The update dialog.
+inline constexpr int UpdateChecking = 250;      // "Checking for a new version of %s..."
+inline constexpr int UpdateDialogTitle = 251;   // "%s - Check for updates"
+inline constexpr int UpdateCheckFailed = 252;   // "The version check of %s failed. ..."
+inline constexpr int UpdateLatestVersion = 253; // "Latest version: %s"
+inline constexpr int UpdateUpToDate = 254;      // "You are using the latest version."
+inline constexpr int UpdateYourVersion = 255;   // "Your version: %s"
+inline constexpr int UpdateNewVersion = 256;    // "A new version is available. ..."
+
+// Interface fonts: comma-separated candidates, and the scale.
+inline constexpr int UiFont = 32902;
+inline constexpr int UiFontAlt = 32900;
+inline constexpr int UiFontScale = 32901;
+
+// Download steps shown in a row's status column.
+inline constexpr int DownloadCompleted = 32872;
+inline constexpr int DownloadStopped = 32875;
+inline constexpr int SigningIn = 32877;
+inline constexpr int SignedIn = 32878;
+inline constexpr int ConfirmingAge = 32879;
+inline constexpr int AgeConfirmed = 32880;
+inline constexpr int DownloadingVideo = 32881;
+inline constexpr int VideoDownloaded = 32882;
+inline constexpr int ReadingVideoInfo = 32883;
+inline constexpr int SettingSiteLanguage = 32903;
+inline constexpr int ReadingVideoPage = 32907;
+inline constexpr int VideoPageRead = 32908;
+
+// Download errors shown in a row's status column.
+inline constexpr int NoMediaAddress = 32884; // "Error: cannot find the video file address"
+inline constexpr int DownloadFailed = 32885;
+inline constexpr int SignInFailed = 32886;
+inline constexpr int AgeConfirmationFailed = 32887;
+inline constexpr int NetworkError = 32888;
+inline constexpr int HostedElsewhere = 32904; // "The video is hosted on another site"
+inline constexpr int CannotSetSiteLanguage = 32905;
+inline constexpr int VerificationCodeRequired = 32906;
+inline constexpr int NoMediaOnPage = 32891; // "No video file was found on this page."
+
+// Status codes 100 to 103, 200 to 204 and 205 to 207 take consecutive texts:
+// code 100 + k the text StatusTextsFrom100 + k, and so on.
+inline constexpr int StatusTextsFrom100 = SigningIn;
+inline constexpr int StatusTextsFrom200 = NoMediaAddress;
+inline constexpr int StatusTextsFrom205 = HostedElsewhere;
+
+// Shown once when NicoVideo has no account set.
+inline constexpr int NicoVideoAccountNotice = 32876;
+} // namespace TextId
