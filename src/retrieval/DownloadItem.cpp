@@ -135,6 +135,7 @@ DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
         if (MoveWithoutReplacing(tempPath_, finalPath_)) {
             ReleaseTemporaryFile(tempPath_, false);
             created_.removeAll(tempPath_);
+            w_.SetFinalPath(finalPath_); // the name it got
             w_.PostItemDownloaded();
             return Outcome::Succeeded;
         }
