@@ -53,8 +53,10 @@ bool DownloadWorker::OnOwnerThread() const {
 }
 
 bool DownloadWorker::OnBatchThread() const {
+    // A batch whose Run has returned only posts its last notification: its
+    // state is the window's again once that has arrived.
     const std::thread::id batch = batchThread_.load();
-    return batch == std::thread::id() || batch == std::this_thread::get_id();
+    return batch == std::thread::id() || batch == std::this_thread::get_id() || (link_ && link_->runReturned);
 }
 
 #define ZORV_WINDOW_THREAD_ONLY(what)                                                                   \
