@@ -15,6 +15,7 @@
 #include "support/TempDirTest.h"
 #include "support/WaitFor.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -76,7 +77,8 @@ class SessionTest : public TempDirTest {
         InitLog(Path("ruzivar.log"));
         // mplayer stands in: it answers once the test creates "release".
         SetMPlayerPathOverride(WriteScriptTool(
-            Path("mplayer"), "touch '" + Path("identifying").toUtf8() + "'\nwhile [ ! -e '" +
+            Path("mplayer"), "echo $$ > '" + Path("pid").toUtf8() + "'\ntouch '" + Path("identifying").toUtf8() +
+                                 "'\nwhile [ ! -e '" +
                                  Path("release").toUtf8() +
                                  "' ]; do sleep 0.02; done\n"
                                  "printf 'ID_VIDEO_FORMAT=FLV1\\nID_VIDEO_WIDTH=320\\nID_VIDEO_HEIGHT=240\\n"
@@ -205,6 +207,22 @@ TEST_F(SessionTest, TheDialogHandshakeAlwaysReleasesTheWaitingWorker) {
         EXPECT_EQ(observer_.events.last(), "all done");
         EXPECT_EQ(server_.Hits("/watch/" + c.id + "/clip/"), 2);
     }
+}
+
+TEST_F(SessionTest, EndingTheSessionCutsARunningIdentificationShort) {
+    ServeVideo("11", "First");
+    session_->Worker().Enqueue(Watch("11"), 0);
+    ASSERT_TRUE(session_->Worker().Start());
+    ASSERT_TRUE(DispatchUntil([&] { return QFile::exists(Path("identifying")); }));
+    const qint64 pid = ReadFile(Path("pid")).trimmed().toLongLong();
+    ASSERT_GT(pid, 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    session_.reset(); // mplayer never answers: it is stopped, not waited for
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_FALSE(ProcessExists(pid)); // killed and reaped
+    EXPECT_TRUE(observer_.recorded.empty());
 }
 
 #if ZORV_THREAD_CHECKS_ON
