@@ -169,7 +169,7 @@ class DownloadSession {
     std::condition_variable finisherWake_;
     std::deque<std::pair<quint64, QString>> finisherQueue_; // job, path
     std::map<quint64, Identification> finished_;
-    bool quit_ = false;
+    std::atomic<bool> quit_{false}; // also read by the finisher's wait predicate
     std::atomic<bool> cancel_{false};
     std::thread finisher_;
 };

@@ -45,13 +45,22 @@ TEST_F(SessionWindowTest, TheWindowAnswersWhileADownloadedFileIsIdentified) {
 
     TaskListHarness h(Path());
     h.List().AddUrlTask(QStringLiteral("http://www.metacafe.com/watch/5/slow_tool/"));
+    // The list's first layout and paint come before the batch.
+    for (int i = 0; i < 3; ++i) {
+        QEventLoop settle;
+        QTimer::singleShot(0, &settle, &QEventLoop::quit);
+        settle.exec();
+    }
     h.List().StartAll();
 
     // From the start of the batch until the file is recorded: post a zero
-    // timer to the window's thread, time its delivery, again and again.
+    // timer to the window's thread, time its delivery, again and again. A
+    // round trip counts as one during the identification when mplayer had
+    // started by its end (the file is not yet recorded at its start).
     QElapsedTimer clock;
     clock.start();
-    qint64 worst = 0;
+    qint64 worst = 0;   // during the identification
+    qint64 before = 0;  // the slowest before it (the batch's start, the first paint)
     qint64 sum = 0;
     int probes = 0;
     int whileIdentifying = 0;
@@ -62,16 +71,20 @@ TEST_F(SessionWindowTest, TheWindowAnswersWhileADownloadedFileIsIdentified) {
         QTimer::singleShot(0, &loop, &QEventLoop::quit);
         loop.exec();
         const qint64 took = trip.elapsed();
-        worst = std::max(worst, took);
-        sum += took;
         ++probes;
-        if (QFile::exists(started))
+        if (QFile::exists(started)) {
             ++whileIdentifying;
+            worst = std::max(worst, took);
+            sum += took;
+        } else {
+            before = std::max(before, took);
+        }
         std::this_thread::sleep_for(5ms); // events queue up meanwhile; the next probe handles them
     }
-    std::printf("%d round trips in %lld ms, %d while mplayer identified; slowest %lld ms, mean %.2f ms\n", probes,
-                static_cast<long long>(clock.elapsed()), whileIdentifying, static_cast<long long>(worst),
-                probes ? double(sum) / probes : 0.0);
+    std::printf("%d round trips in %lld ms; %d while mplayer identified: slowest %lld ms, mean %.2f ms "
+                "(slowest before it %lld ms)\n",
+                probes, static_cast<long long>(clock.elapsed()), whileIdentifying, static_cast<long long>(worst),
+                whileIdentifying ? double(sum) / whileIdentifying : 0.0, static_cast<long long>(before));
 
     ASSERT_EQ(h.Model().Task(0)->state, DownloadTask::LocalFile);
     EXPECT_GE(clock.elapsed(), 10000); // the tool's answer is what recorded the file
