@@ -26,7 +26,7 @@ if [ "${ZORV_SKIP_TSAN:-0}" != "1" ]; then
   # die_after_fork=0: the tests start Xvfb, ffmpeg and openssl through
   # QProcess from a process that already runs threads, and the sanitizer
   # would otherwise end such a child before it reaches exec.
-  tsan_tests=(test_worker test_console_process test_preview_e2e test_mainwindow)
+  tsan_tests=(test_worker test_console_process test_preview_e2e test_mainwindow test_session test_session_window)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
   cmake -S . -B build-tsan -G Ninja -DZORV_SANITIZE=thread -DZORV_BENCH=OFF >/dev/null
   cmake --build build-tsan --target "${tsan_tests[@]}"

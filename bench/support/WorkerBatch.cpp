@@ -28,9 +28,9 @@ int RunWorkerBatch(const std::string& pageUrl, const std::string& outputFolder) 
     const int result = [&] {
         QueueMessageTarget target;
         auto worker = std::make_shared<DownloadWorker>(&target);
-        worker->outputFolder = QString::fromStdString(outputFolder);
-        worker->useTitle = 0;
-        worker->retryTimes = 0;
+        worker->SetOutputFolder(QString::fromStdString(outputFolder));
+        worker->SetUseTitle(0);
+        worker->SetRetryTimes(0);
         worker->Enqueue(QString::fromStdString(pageUrl), 0);
 
         const auto start = std::chrono::steady_clock::now();

@@ -1,12 +1,14 @@
 #pragma once
-// One zorv-get batch: queues the addresses on a DownloadWorker, shows what
-// the worker reports, identifies and records every finished file, and
-// produces one result line per address.
+// One zorv-get batch: queues the addresses on a DownloadSession, prints what
+// the session reports (it decodes the worker's notifications, identifies and
+// records every finished file) and produces one result line per address.
 //
 // Threads: everything here runs on the main thread; the worker's batch
-// thread reaches it only through the message queue.
+// thread and the session's finisher thread reach it only through the
+// message queue, which Run drains into the session.
 
 #include "platform/MessageTarget.h"
+#include "session/DownloadSession.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,11 +18,10 @@
 #include <memory>
 #include <vector>
 
-class DownloadWorker;
 class ProgressView;
 class SqliteConnection;
 
-class CliBatch {
+class CliBatch : private SessionObserver {
   public:
     struct Result {
         QString address;
@@ -30,7 +31,7 @@ class CliBatch {
     };
 
     CliBatch(ProgressView& view, SqliteConnection* history);
-    ~CliBatch();
+    ~CliBatch() override;
 
     // Asks the user to act in a browser; returns when they are done. The
     // default waits for Enter when standard input is a terminal.
@@ -44,16 +45,22 @@ class CliBatch {
     bool AllDownloaded() const;
 
   private:
-    void Handle(const PostedMessage& m);
+    // SessionObserver
+    void OnItemStatus(int row, int code, const QString& shown, const QString& error) override;
+    void OnItemProgress(int row, int perMille, quint64 received, quint64 total,
+                        const QString& mediaAddress) override;
+    void OnItemRetry(int row, int retry) override;
+    void OnItemTitle(int row, const QString& title) override;
+    void OnItemRecorded(const RecordedItem& item) override;
+    void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
+    void OnBatchEnded(bool stopped) override;
+
     // Announces the item of `row` when it is not the one shown last.
     void NoteRow(int row);
-    void OnStatus(int code, int row, const std::optional<QString>& text);
-    void OnItemDone(int row);
 
     ProgressView& view_;
-    SqliteConnection* history_;
-    QueueMessageTarget queue_;
-    std::shared_ptr<DownloadWorker> worker_;
+    QueueMessageTarget queue_; // before the session: it posts here until it is gone
+    DownloadSession session_;
     std::vector<Result> results_;
     bool finished_ = false;
     bool stopping_ = false;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -59,6 +60,28 @@ class PlainAlias {
 } // namespace
 
 int IdentifyMedia(const QString& path, MediaInfo& info) {
+    return IdentifyMedia(path, info, nullptr);
+}
+
+namespace {
+// Waits for mplayer's reader within `timeoutMs`, in slices when a cancel
+// flag is given. False on time-out or cancel.
+bool WaitForIdentification(CMPlayerProcess& player, int timeoutMs, const std::atomic<bool>* cancel) {
+    if (!cancel)
+        return player.WaitForReader(timeoutMs);
+    constexpr int kSliceMs = 100;
+    for (int waited = 0; timeoutMs < 0 || waited < timeoutMs; waited += kSliceMs) {
+        if (cancel->load())
+            return false;
+        const int slice = timeoutMs < 0 ? kSliceMs : std::min(kSliceMs, timeoutMs - waited);
+        if (player.WaitForReader(slice))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
     const QString mplayer = FindMPlayer();
     // An absolute path: a relative name starting with "-" would be read as an option.
     const QString file = QFileInfo(path).absoluteFilePath();
@@ -87,8 +110,12 @@ int IdentifyMedia(const QString& path, MediaInfo& info) {
         return 0;
     }
     const int timeoutMs = IdentifyTimeoutMs();
-    if (!player.WaitForReader(timeoutMs)) {
+    if (!WaitForIdentification(player, timeoutMs, cancel)) {
         player.Close();
+        if (cancel && cancel->load()) {
+            LogWarnW(kCategory, QStringLiteral("Identification of \"%1\" cut short").arg(path));
+            return 0;
+        }
         LogWarnW(kCategory,
                  QStringLiteral("mplayer did not finish within %1 ms and was stopped, \"%2\" not identified")
                      .arg(QString::number(timeoutMs), path));

@@ -7,11 +7,16 @@
 
 #include <QString>
 
+#include <atomic>
+
 // Fills `info` and returns 1 when mplayer reports a video format for the
 // file; returns 0 and leaves `info` untouched otherwise (not a media file,
 // mplayer missing, or mplayer not finished within the time limit, after
 // which it is killed). Failures to run mplayer are logged.
 int IdentifyMedia(const QString& path, MediaInfo& info);
+// The same, cut short when `*cancel` becomes true (checked every 100 ms
+// while mplayer runs): mplayer is then killed and reaped, and 0 returned.
+int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel);
 
 // The time limit for one identification, 30 000 ms unless changed (tests).
 void SetIdentifyTimeoutMs(int ms);

@@ -4,21 +4,23 @@
 // CAPTCHA or sign-in dialog, and the temporary files it made, every one of
 // which it deletes unless the file was put in place.
 //
+// The item talks to its batch only through ItemHost (the worker implements
+// it): it owns its own file names and the resume state of its media file.
+//
 // Threads: made, run and destroyed on the batch thread of its worker.
 
+#include "retrieval/ItemHost.h"
 #include "retrieval/SiteExtractor.h"
+#include "retrieval/TransferResult.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
-class DownloadWorker;
-class Event;
-
 class DownloadItem {
   public:
-    DownloadItem(DownloadWorker& worker, int row);
+    DownloadItem(ItemHost& host, int row);
     ~DownloadItem();
     DownloadItem(const DownloadItem&) = delete;
     DownloadItem& operator=(const DownloadItem&) = delete;
@@ -29,9 +31,9 @@ class DownloadItem {
   private:
     enum class Outcome { Failed, Succeeded, Ended };
 
-    // Waits for the dialog of `address`; the first one that closes earns
-    // the item one more attempt.
-    void AwaitDialog(QString& address, Event& done, bool& mark);
+    // Waits for the dialog of `kind`; the first one that closes earns the
+    // item one more attempt.
+    void AwaitDialog(BrowserDialog kind, bool& mark);
     // Names the file, downloads it and puts it in place.
     Outcome Download(SiteExtractor& p);
     // Creates the temporary file exclusively, taking the next free name
@@ -44,8 +46,12 @@ class DownloadItem {
     // What the file's name is made of (MakeFileName's inputs).
     QString NameKey(const SiteExtractor& p) const;
 
-    DownloadWorker& w_;
+    ItemHost& w_;
     const int row_;
+    QString finalPath_;
+    QString tempPath_;
+    // What the temporary file holds from a broken attempt.
+    MediaResume resume_;
     int retriesLeft_ = 0;
     int attemptNumber_ = 0;
     QStringList created_;

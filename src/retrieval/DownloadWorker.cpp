@@ -1,13 +1,13 @@
 #include "retrieval/DownloadWorker.h"
 
 #include "base/AppLog.h"
+#include "base/ThreadCheck.h"
 #include "base/Localization.h"
 #include "retrieval/DownloadItem.h"
 #include "retrieval/ExtractorFactory.h"
 
 #include <system_error>
 
-#include <unistd.h>
 
 namespace {
 constexpr const char* kCategory = CVideoDownloader::kLogCategory;
@@ -32,7 +32,7 @@ struct DownloadWorker::BatchLink {
     bool threadDone = false;
 };
 
-DownloadWorker::DownloadWorker(MessageTarget* window) : window_(window) {}
+DownloadWorker::DownloadWorker(MessageTarget* window) : window_(window), owner_(std::this_thread::get_id()) {}
 
 DownloadWorker::~DownloadWorker() {
     if (!thread_.joinable())
@@ -43,10 +43,26 @@ DownloadWorker::~DownloadWorker() {
         return;
     }
     if (!link_->ended.IsSet() && !link_->runReturned)
-        Stop();
+        StopBatch();
     if (thread_.joinable())
         thread_.join();
 }
+
+bool DownloadWorker::OnOwnerThread() const {
+    return std::this_thread::get_id() == owner_;
+}
+
+bool DownloadWorker::OnBatchThread() const {
+    // A batch whose Run has returned only posts its last notification: its
+    // state is the window's again once that has arrived.
+    const std::thread::id batch = batchThread_.load();
+    return batch == std::thread::id() || batch == std::this_thread::get_id() || (link_ && link_->runReturned);
+}
+
+#define ZORV_WINDOW_THREAD_ONLY(what)                                                                   \
+    ZORV_CHECK_THREAD(OnOwnerThread(), "DownloadWorker::" what " called off the thread that made the worker")
+#define ZORV_BATCH_THREAD_ONLY(what)                                                                    \
+    ZORV_CHECK_THREAD(OnBatchThread(), "DownloadWorker::" what " called off the batch thread while a batch runs")
 
 QString DownloadWorker::StatusText(int code) {
     int id = 0;
@@ -76,6 +92,7 @@ QString DownloadWorker::LocalText(int id) {
 }
 
 void DownloadWorker::Enqueue(const QString& address, int row) {
+    ZORV_WINDOW_THREAD_ONLY("Enqueue");
     std::lock_guard lock(queueMutex_);
     queueAddresses_ << address;
     queueRows_ << static_cast<quint16>(row);
@@ -96,6 +113,7 @@ bool DownloadWorker::TakeQueued(int index, QString& address, int& row) {
 }
 
 bool DownloadWorker::Start() {
+    ZORV_WINDOW_THREAD_ONLY("Start");
     // A batch that has posted its last notification ends at once; one still
     // working, or abandoned and not yet ended, blocks a new batch.
     if (link_ && !link_->ended.IsSet()) {
@@ -104,13 +122,12 @@ bool DownloadWorker::Start() {
     }
     if (thread_.joinable())
         thread_.join();
-    stopFlag = 0;
-    finalPath.clear();
-    tempPath.clear();
+    stopFlag_ = 0;
+    finalPath_.clear();
     // A dialog that closed after the last batch stopped waiting for it must
     // not answer this batch's first wait.
-    captchaDone.Reset();
-    signInDone.Reset();
+    captchaDone_.Reset();
+    signInDone_.Reset();
     auto link = std::make_shared<BatchLink>();
     link->receiver = window_;
     link_ = link;
@@ -118,17 +135,18 @@ bool DownloadWorker::Start() {
         thread_ = std::thread([this, link] { ThreadMain(link); });
     } catch (const std::system_error&) {
         link->ended.Set();
-        Stop();
+        StopBatch();
         return false;
     }
     return true;
 }
 
 void DownloadWorker::ThreadMain(std::shared_ptr<BatchLink> link) {
-    threadId = static_cast<long>(gettid());
-    running = 1;
+    batchThread_ = std::this_thread::get_id();
+    running_ = 1;
     Run();
-    running = 0;
+    running_ = 0;
+    batchThread_ = std::thread::id();
     std::shared_ptr<DownloadWorker> keep;
     {
         std::lock_guard lock(link->mutex);
@@ -141,10 +159,13 @@ void DownloadWorker::ThreadMain(std::shared_ptr<BatchLink> link) {
 }
 
 bool DownloadWorker::Stop() {
-    if (!thread_.joinable()) {
-        threadId = 0;
+    ZORV_WINDOW_THREAD_ONLY("Stop");
+    return StopBatch();
+}
+
+bool DownloadWorker::StopBatch() {
+    if (!thread_.joinable())
         return false;
-    }
     link_->stopRequested = true;
     link_->stopEvent.Set();
     if (link_->ended.Wait(kStopDeadlineMs)) {
@@ -174,7 +195,6 @@ bool DownloadWorker::Stop() {
     }
     if (window_)
         window_->Post(UM_DOWNLOAD_STOPPED, 0, 0);
-    threadId = 0;
     return true;
 }
 
@@ -183,8 +203,9 @@ bool DownloadWorker::IsAbandoned() const {
 }
 
 int DownloadWorker::CheckStop() {
+    ZORV_BATCH_THREAD_ONLY("CheckStop");
     if (StopRequested()) {
-        stopFlag = 1;
+        stopFlag_ = 1;
         return 1;
     }
     return 0;
@@ -194,7 +215,27 @@ bool DownloadWorker::StopRequested() const {
     return link_ && (link_->stopRequested.load(std::memory_order_relaxed) || link_->abandoned);
 }
 
-bool DownloadWorker::WaitForDialog(Event& done) {
+bool DownloadWorker::Stopped() const {
+    ZORV_BATCH_THREAD_ONLY("Stopped");
+    return stopFlag_ != 0;
+}
+
+std::optional<BrowserDialog> DownloadWorker::RequestedDialog() const {
+    ZORV_BATCH_THREAD_ONLY("RequestedDialog");
+    if (!captchaAddress_.isEmpty())
+        return BrowserDialog::Captcha;
+    if (!signInAddress_.isEmpty())
+        return BrowserDialog::SignIn;
+    return std::nullopt;
+}
+
+void DownloadWorker::DialogClosed(BrowserDialog kind) {
+    (kind == BrowserDialog::Captcha ? captchaDone_ : signInDone_).Set();
+}
+
+bool DownloadWorker::WaitForDialog(BrowserDialog kind) {
+    ZORV_BATCH_THREAD_ONLY("WaitForDialog");
+    Event& done = kind == BrowserDialog::Captcha ? captchaDone_ : signInDone_;
     // The browser address was set after its status went out: publish it so
     // the window can read it while this thread sleeps.
     waitingForDialog_ = true;
@@ -204,28 +245,29 @@ bool DownloadWorker::WaitForDialog(Event& done) {
         done.Wait(-1);
     } else if (Event::WaitAny(done, link_->stopEvent, -1) == 1) {
         // A stop request must not sit behind a dialog the user may never close.
-        stopFlag = 1;
+        stopFlag_ = 1;
         closed = false;
     }
     waitingForDialog_ = false;
+    (kind == BrowserDialog::Captcha ? captchaAddress_ : signInAddress_).clear();
     Publish();
     return closed;
 }
 
 void DownloadWorker::Publish() {
     std::lock_guard lock(stateMutex_);
-    published_.row = currentRow;
-    published_.site = currentSite;
-    published_.title = currentTitle;
-    published_.pageUrl = currentPageUrl;
-    published_.finalPath = finalPath;
-    published_.mediaAddress = mediaAddress;
-    published_.lastError = lastError;
-    published_.captchaAddress = captchaAddress;
-    published_.signInAddress = signInAddress;
+    published_.row = currentRow_;
+    published_.site = currentSite_;
+    published_.title = currentTitle_;
+    published_.pageUrl = currentPageUrl_;
+    published_.finalPath = finalPath_;
+    published_.mediaAddress = mediaAddress_;
+    published_.lastError = lastError_;
+    published_.captchaAddress = captchaAddress_;
+    published_.signInAddress = signInAddress_;
     published_.waitingForDialog = waitingForDialog_;
-    if (currentRow >= 0)
-        rowStates_[currentRow] = published_;
+    if (currentRow_ >= 0)
+        rowStates_[currentRow_] = published_;
 }
 
 DownloadWorker::ItemState DownloadWorker::Snapshot() const {
@@ -241,6 +283,11 @@ std::optional<DownloadWorker::ItemState> DownloadWorker::RowSnapshot(int row) co
     return it->second;
 }
 
+QString DownloadWorker::LastError() const {
+    std::lock_guard lock(stateMutex_);
+    return lastError_;
+}
+
 void DownloadWorker::Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text) {
     Publish();
     if (!link_) {
@@ -254,51 +301,95 @@ void DownloadWorker::Post(int msg, qintptr wParam, qintptr lParam, std::optional
 }
 
 void DownloadWorker::PostStatus(int code, std::optional<QString> text) {
-    Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(code, currentRow), std::move(text));
+    ZORV_BATCH_THREAD_ONLY("PostStatus");
+    Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(code, currentRow_), std::move(text));
 }
 
 void DownloadWorker::PostProgress(int perMille) {
-    if (perMille == lastProgress)
+    ZORV_BATCH_THREAD_ONLY("PostProgress");
+    if (perMille == lastProgress_)
         return;
-    lastProgress = perMille;
-    Post(UM_DOWNLOAD_PROGRESS, perMille, currentRow);
+    lastProgress_ = perMille;
+    Post(UM_DOWNLOAD_PROGRESS, perMille, currentRow_);
 }
 
 void DownloadWorker::SetByteCounts(quint64 received, quint64 total) {
-    receivedBytes.store(received, std::memory_order_relaxed);
-    totalBytes.store(total, std::memory_order_relaxed);
+    receivedBytes_.store(received, std::memory_order_relaxed);
+    totalBytes_.store(total, std::memory_order_relaxed);
 }
 
 void DownloadWorker::PostTitle(const QString& title) {
-    currentTitle = title;
-    PostTitle();
+    ZORV_BATCH_THREAD_ONLY("PostTitle");
+    currentTitle_ = title;
+    Post(UM_DOWNLOAD_TITLE, currentRow_, 0);
 }
 
-void DownloadWorker::PostTitle() {
-    Post(UM_DOWNLOAD_TITLE, currentRow, 0);
+void DownloadWorker::PostRetry(int retryNumber) {
+    ZORV_BATCH_THREAD_ONLY("PostRetry");
+    Post(UM_DOWNLOAD_RETRY, retryNumber, currentRow_);
 }
 
 void DownloadWorker::PostItemDownloaded() {
-    if (!stopFlag)
-        Post(UM_DOWNLOAD_ITEM_DONE, 0, currentRow);
+    ZORV_BATCH_THREAD_ONLY("PostItemDownloaded");
+    if (!stopFlag_)
+        Post(UM_DOWNLOAD_ITEM_DONE, 0, currentRow_);
 }
 
 void DownloadWorker::SetError(const QString& text) {
-    lastError = text;
+    ZORV_BATCH_THREAD_ONLY("SetError");
+    {
+        std::lock_guard lock(stateMutex_);
+        lastError_ = text;
+    }
     LogErrorW(kCategory, QStringLiteral("Error: ") + text);
 }
 
-int DownloadWorker::DownloadMedia(const QString& mediaUrl) {
-    mediaAddress = mediaUrl;
+void DownloadWorker::RequestCaptcha(const QString& address) {
+    ZORV_BATCH_THREAD_ONLY("RequestCaptcha");
+    captchaAddress_ = address;
+}
+
+void DownloadWorker::RequestSignIn(const QString& address) {
+    ZORV_BATCH_THREAD_ONLY("RequestSignIn");
+    signInAddress_ = address;
+}
+
+ItemHost::Settings DownloadWorker::ItemSettings() const {
+    return Settings{outputFolder_.Get(), useTitle_.load(), retryTimes_.load()};
+}
+
+void DownloadWorker::BeginItem(int row, VideoSite site) {
+    ZORV_BATCH_THREAD_ONLY("BeginItem");
+    currentRow_ = row;
+    currentSite_ = site;
+    finalPath_.clear(); // the previous item's file is not this one's
+}
+
+void DownloadWorker::SetItemSite(VideoSite site) {
+    ZORV_BATCH_THREAD_ONLY("SetItemSite");
+    currentSite_ = site;
+}
+
+void DownloadWorker::SetItemPage(const QString& title, const QString& pageUrl) {
+    ZORV_BATCH_THREAD_ONLY("SetItemPage");
+    currentTitle_ = title;
+    currentPageUrl_ = pageUrl;
+}
+
+void DownloadWorker::SetFinalPath(const QString& path) {
+    ZORV_BATCH_THREAD_ONLY("SetFinalPath");
+    finalPath_ = path;
+}
+
+ItemHost::MediaDownload DownloadWorker::DownloadMedia(const QString& mediaUrl, const QString& tempPath,
+                                                      MediaResume& resume) {
+    ZORV_BATCH_THREAD_ONLY("DownloadMedia");
+    mediaAddress_ = mediaUrl;
     CVideoDownloader downloader(this);
     const MediaResult result = downloader.GetFLVFile(mediaUrl, tempPath, &resume);
     if (!result.finalAddress.isEmpty())
-        mediaAddress = result.finalAddress;
-    // A stopped download never gets its final name, even when its last
-    // block had arrived.
-    if (result.stopped)
-        finalPath.clear();
-    return result.code;
+        mediaAddress_ = result.finalAddress;
+    return MediaDownload{result.code, result.stopped};
 }
 
 void DownloadWorker::Run() {
@@ -307,8 +398,8 @@ void DownloadWorker::Run() {
         int row = -1;
         if (!TakeQueued(i, address, row))
             break;
-        lastProgress = 0;
-        if (stopFlag || IsAbandoned()) {
+        lastProgress_ = 0;
+        if (stopFlag_ || IsAbandoned()) {
             // A stopped batch drops what is left. (A batch that ran out of
             // items emptied the queue in TakeQueued, under the same lock as
             // its last check, so nothing appended after that is lost.)
@@ -324,8 +415,6 @@ void DownloadWorker::Run() {
     }
     if (link_)
         link_->runReturned = true;
-    Post(stopFlag ? UM_DOWNLOAD_STOPPED : UM_DOWNLOAD_ALL_DONE, 0, 0);
-    // Each item has deleted the temporary files it made; a name left in
-    // tempPath may belong to another download by now.
-    lastProgress = 0;
+    Post(stopFlag_ ? UM_DOWNLOAD_STOPPED : UM_DOWNLOAD_ALL_DONE, 0, 0);
+    lastProgress_ = 0;
 }

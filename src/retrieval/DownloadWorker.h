@@ -5,23 +5,28 @@
 // reports to the window with posted notifications (DownloadMessages.h).
 //
 // Threads
-//   Window thread: constructor, Enqueue, Start, Stop, destructor; writes the
-//     settings (outputFolder, useTitle, retryTimes, useInternalCache) at any
-//     time; reads the item's results with Snapshot()/RowSnapshot() when a
-//     notification arrives; signals captchaDone / signInDone when its browser
-//     dialog has closed.
+//   Window thread (the thread that made the worker): Enqueue, Start, Stop,
+//     the destructor. These check their thread in debug builds and abort
+//     when called from another one (base/ThreadCheck.h).
+//   Any thread: the settings (SetOutputFolder, SetUseTitle, SetRetryTimes,
+//     SetUseInternalCache and their getters: atomics and a locked value),
+//     Snapshot()/RowSnapshot() (the item's results as published with the
+//     latest notification), LastError(), the byte counts, IsRunning(),
+//     StopRequested(), and DialogClosed, which tells a waiting batch that
+//     the CAPTCHA or sign-in dialog has closed.
 //   Batch thread: Run and everything it calls. The extractors and
-//     CVideoDownloader see the worker only as their TransferContext
-//     (PostStatus, PostProgress, PostTitle, SetError, CheckStop, ...); the
-//     item's attempts run in DownloadItem. The batch thread is the only
-//     writer of the plain result fields.
+//     CVideoDownloader see the worker only as their TransferContext, the
+//     item (DownloadItem) only as its ItemHost. These entry points check, in
+//     debug builds, that they run on the batch thread or that no batch runs
+//     (a test or a tool may drive the worker's transport on its own thread).
+//     The batch state is private; the batch thread is its only writer.
 //
 // Data that crosses threads (and only this): the queue (under its own lock),
-// the settings (atomics and a locked value), the published item state (under
-// a lock, refreshed before every notification), the byte counters (atomics),
-// `running` and `stopFlag` (atomics), the stop event and the two dialog
-// events (Event is thread-safe), and the batch link: the receiver pointer a
-// notification goes to, cleared under its lock when a batch is abandoned.
+// the settings, the published item state (under a lock, refreshed before
+// every notification), the byte counts and flags (atomics), the stop event
+// and the two dialog events (Event is thread-safe), and the batch link: the
+// receiver pointer a notification goes to, cleared under its lock when a
+// batch is abandoned.
 //
 // Stopping: Stop raises the stop flag, signals the stop event and waits up to
 // 5000 ms. The batch thread notices it after every body block it reads, while
@@ -38,6 +43,7 @@
 #include "platform/MessageTarget.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
+#include "retrieval/ItemHost.h"
 #include "retrieval/SiteExtractor.h"
 #include "retrieval/TransferContext.h"
 #include "retrieval/VideoSite.h"
@@ -74,7 +80,7 @@ template <typename T> class LockedValue {
     T value_{};
 };
 
-class DownloadWorker : public TransferContext, public std::enable_shared_from_this<DownloadWorker> {
+class DownloadWorker : public ItemHost, public std::enable_shared_from_this<DownloadWorker> {
   public:
     static constexpr int kStopDeadlineMs = 5000;
     static constexpr int kMoveRetryDelayMs = 1000;
@@ -95,7 +101,7 @@ class DownloadWorker : public TransferContext, public std::enable_shared_from_th
     };
 
     explicit DownloadWorker(MessageTarget* window);
-    virtual ~DownloadWorker();
+    ~DownloadWorker() override;
     DownloadWorker(const DownloadWorker&) = delete;
     DownloadWorker& operator=(const DownloadWorker&) = delete;
 
@@ -108,87 +114,112 @@ class DownloadWorker : public TransferContext, public std::enable_shared_from_th
     // Requests a stop and waits for the batch thread (at most 5000 ms), then
     // posts UM_DOWNLOAD_STOPPED. False when no batch thread existed.
     bool Stop();
+
+    // ---- any thread ----
     // The item state published with the latest notification.
     ItemState Snapshot() const;
     // The state published with the latest notification about `row`.
     std::optional<ItemState> RowSnapshot(int row) const;
+    // The latest error text set (also before it was published).
+    QString LastError() const;
+    // The dialog of `kind` has closed: a batch waiting for it goes on.
+    void DialogClosed(BrowserDialog kind);
+    // True while a batch thread runs Run.
+    bool IsRunning() const { return running_ != 0; }
+    quint64 ReceivedBytes() const { return receivedBytes_.load(std::memory_order_relaxed); }
+    quint64 TotalBytes() const { return totalBytes_.load(std::memory_order_relaxed); }
+    // The settings: written by the window at any time, read by the batch.
+    void SetOutputFolder(const QString& folder) { outputFolder_ = folder; }
+    void SetUseTitle(int useTitle) { useTitle_ = useTitle; }
+    void SetRetryTimes(int retries) { retryTimes_ = retries; }
+    void SetUseInternalCache(int use) { useInternalCache_ = use; }
+    QString OutputFolder() const { return outputFolder_.Get(); }
+    int UseTitle() const { return useTitle_; }
+    int RetryTimes() const { return retryTimes_; }
     // The text shown for a status code; empty for codes without one.
     static QString StatusText(int code);
     // A numbered user-visible text (status texts, error texts).
     static QString LocalText(int id);
 
-    // ---- batch thread ----
-    // Downloads the current item's media into tempPath; the transport's
-    // result code (0 when the file is complete).
-    virtual int DownloadMedia(const QString& mediaUrl);
-    virtual void Run();
+    // ---- batch thread (or no batch running) ----
     // TransferContext. CheckStop is a flag read, no system call.
     int CheckStop() override;
     bool StopRequested() const override; // any thread
     void PostStatus(int code, std::optional<QString> text = std::nullopt) override;
     void PostProgress(int perMille) override;
-    void SetByteCounts(quint64 received, quint64 total) override;
+    void SetByteCounts(quint64 received, quint64 total) override; // any thread
     void PostTitle(const QString& title) override;
     void SetError(const QString& text) override;
-    int UseInternalCache() const override { return useInternalCache; }
-    void RequestCaptcha(const QString& address) override { captchaAddress = address; }
-    void RequestSignIn(const QString& address) override { signInAddress = address; }
-    void PostTitle();
-    void PostItemDownloaded();
-    // True once Stop gave up on this batch: the thread should wind down.
-    bool IsAbandoned() const;
-    // Waits for a browser dialog to close (or for a stop request). True when
-    // the dialog closed; false when stopped.
-    bool WaitForDialog(Event& done);
+    int UseInternalCache() const override { return useInternalCache_; }
+    void RequestCaptcha(const QString& address) override;
+    void RequestSignIn(const QString& address) override;
+    // ItemHost.
+    Settings ItemSettings() const override;
+    void BeginItem(int row, VideoSite site) override;
+    void SetItemSite(VideoSite site) override;
+    void SetItemPage(const QString& title, const QString& pageUrl) override;
+    void SetFinalPath(const QString& path) override;
+    bool Stopped() const override;
+    void PostRetry(int retryNumber) override;
+    void PostItemDownloaded() override;
+    std::optional<BrowserDialog> RequestedDialog() const override;
+    bool WaitForDialog(BrowserDialog kind) override;
+    MediaDownload DownloadMedia(const QString& mediaUrl, const QString& tempPath,
+                                MediaResume& resume) override;
 
-    // ---- settings, written by the window ----
-    LockedValue<QString> outputFolder;
-    std::atomic<int> useTitle{1};
-    std::atomic<int> retryTimes{0};
-    std::atomic<int> useInternalCache{0}; // 0: requests bypass caches
-
-    // ---- results, written by the batch thread ----
-    QString currentTitle;
-    QString currentPageUrl;
-    VideoSite currentSite = NO_SITE;
-    std::atomic<int> running{0};
-    std::atomic<int> stopFlag{0};
-    ByteCount totalBytes{0};
-    ByteCount receivedBytes{0};
-    QString mediaAddress;
-    QString finalPath;
-    QString tempPath;
-    // What the current item's temporary file holds from a broken attempt.
-    MediaResume resume;
-    QString lastError;
-    QString captchaAddress; // set by an extractor together with status 207
-    QString signInAddress;  // set by an extractor together with status 208
-    Event captchaDone{Event::Reset::Auto};
-    Event signInDone{Event::Reset::Auto};
-    int currentRow = -1;
-    int stopWaitMs = 0;
-    int lastProgress = 0;
-    std::atomic<long> threadId{0};
+  protected:
+    // The batch: every queued item in turn (a test may replace it).
+    virtual void Run();
 
   private:
-    friend class DownloadItem;
     struct BatchLink;
 
     void ThreadMain(std::shared_ptr<BatchLink> link);
     void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text = std::nullopt);
     void Publish();
     bool TakeQueued(int index, QString& address, int& row);
+    bool StopBatch();
+    bool IsAbandoned() const;
+    bool OnOwnerThread() const;
+    bool OnBatchThread() const;
 
     MessageTarget* const window_;
+    const std::thread::id owner_;
+    // The running batch thread's id; empty while none runs.
+    std::atomic<std::thread::id> batchThread_{};
     std::thread thread_;
     std::shared_ptr<BatchLink> link_;
+
+    // ---- settings ----
+    LockedValue<QString> outputFolder_;
+    std::atomic<int> useTitle_{1};
+    std::atomic<int> retryTimes_{0};
+    std::atomic<int> useInternalCache_{0}; // 0: requests bypass caches
+
+    // ---- batch state, written by the batch thread ----
+    std::atomic<int> running_{0};
+    std::atomic<int> stopFlag_{0};
+    ByteCount totalBytes_{0};
+    ByteCount receivedBytes_{0};
+    QString currentTitle_;
+    QString currentPageUrl_;
+    VideoSite currentSite_ = NO_SITE;
+    QString mediaAddress_;
+    QString finalPath_;
+    QString captchaAddress_; // set by an extractor together with status 207
+    QString signInAddress_;  // set by an extractor together with status 208
+    int currentRow_ = -1;
+    int lastProgress_ = 0;
+    bool waitingForDialog_ = false;
+    Event captchaDone_{Event::Reset::Auto};
+    Event signInDone_{Event::Reset::Auto};
 
     mutable std::mutex queueMutex_;
     QStringList queueAddresses_;
     QList<quint16> queueRows_;
 
     mutable std::mutex stateMutex_;
+    QString lastError_; // under stateMutex_: LastError() reads it from any thread
     ItemState published_;
-    bool waitingForDialog_ = false; // batch thread
     std::map<int, ItemState> rowStates_;
 };

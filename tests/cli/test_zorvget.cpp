@@ -317,6 +317,7 @@ TEST_F(ZorvGetTest, TerminatingStopsTheBatchAndLeavesNoPartialFile) {
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv.qxt"));
 }
 
+#include "platform/Event.h"
 #include "support/WaitFor.h"
 
 #include <future>
@@ -327,16 +328,40 @@ TEST_F(ZorvGetTest, TwoRunsWithOneTitleKeepTheirOwnFiles) {
     const QByteArray slowMedia = ReadFile(sim_->MediaPath("flv"));
     const QByteArray fastMedia = ReadFile(sim_->MediaPath("videoonly"));
     ASSERT_NE(slowMedia, fastMedia);
-    const QString first = Out() + "/YouTube/One title, two clips.flv";
-    const QString second = Out() + "/YouTube/One title, two clips_001.flv";
+    const QString first = Out() + "/MetaCafe/One title, two clips.flv";
+    const QString second = Out() + "/MetaCafe/One title, two clips_001.flv";
 
-    // The first clip arrives slowly; the second run starts while it does.
+    // The first clip's body stops after its first block until the second
+    // run has ended: the runs surely overlap.
+    LoopbackServer server;
+    const auto page = [](const char* media) {
+        return QStringLiteral("<html><head><title>One title, two clips</title></head><body>\n"
+                              "<embed flashvars=\"a=1&mediaURL=http://v.mccont.com/item/%1&x=1\">\n</body></html>")
+            .arg(media)
+            .toUtf8();
+    };
+    server.ServeBody("/watch/1/one_title/", page("1.flv"));
+    server.ServeBody("/watch/2/one_title/", page("2.flv"));
+    server.ServeBody("/item/2.flv", fastMedia, "video/x-flv");
+    auto release = std::make_shared<Event>(Event::Reset::Manual);
+    server.Raw().Get("/item/1.flv", [slowMedia, release](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(size_t(slowMedia.size()), "video/x-flv",
+                                 [slowMedia, release](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset > 0 && !release->Wait(30000))
+                                         return false;
+                                     const qsizetype n = offset > 0 ? slowMedia.size() - qsizetype(offset) : 8192;
+                                     return sink.write(slowMedia.constData() + offset, size_t(n));
+                                 });
+    });
+    runner_->SetConnectTo(server.ConnectTo("www.metacafe.com") + ',' + server.ConnectTo("v.mccont.com"));
+
     std::future<ZorvGetRun> slow = std::async(std::launch::async, [this] {
-        return runner_->Run({"-t", "-o", Out(), "http://www.youtube.com/watch?v=zvSameTtl01"});
+        return runner_->Run({"-t", "-o", Out(), "http://www.metacafe.com/watch/1/one_title/"});
     });
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(first + ".qxt"); }));
-    const ZorvGetRun fast = runner_->Run({"-t", "-o", Out(), "http://www.youtube.com/watch?v=zvSameTtl02"});
+    const ZorvGetRun fast = runner_->Run({"-t", "-o", Out(), "http://www.metacafe.com/watch/2/one_title/"});
     EXPECT_TRUE(QFile::exists(first + ".qxt")) << "the runs did not overlap";
+    release->Set();
     const ZorvGetRun slowRun = slow.get();
 
     ASSERT_EQ(slowRun.exitCode, 0) << slowRun.out.toStdString() << slowRun.err.toStdString();
@@ -345,7 +370,7 @@ TEST_F(ZorvGetTest, TwoRunsWithOneTitleKeepTheirOwnFiles) {
         << slowRun.out.toStdString();
     EXPECT_TRUE(fast.OutLines().value(fast.OutLines().size() - 1).startsWith(second + "  "))
         << fast.out.toStdString();
-    EXPECT_EQ(QDir(Out() + "/YouTube").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+    EXPECT_EQ(QDir(Out() + "/MetaCafe").entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{"One title, two clips.flv", "One title, two clips_001.flv"}));
     EXPECT_EQ(ReadFile(first), slowMedia);
     EXPECT_EQ(ReadFile(second), fastMedia);

@@ -113,8 +113,8 @@ TEST_F(HostilePages, EachEndsInAClearErrorOrACorrectFileInItsSiteFolder) {
     };
     Settings().YoutubeFMT = 1; // itag 18 first, then 34
     Settings().Publish();
-    worker_->useTitle = 1;
-    worker_->retryTimes = 0;
+    worker_->SetUseTitle(1);
+    worker_->SetRetryTimes(0);
     for (const PageCase& c : cases) {
         SCOPED_TRACE(c.address);
         const std::vector<PostedMessage> all = RunBatch({c.address});

@@ -83,8 +83,8 @@ void SiteBatchTest::SetUp() {
     NicoVideoExtractor::ResetAccountNoticeForTesting();
     SetUserPrompts(&prompts_);
     worker_ = std::make_shared<DownloadWorker>(&target_);
-    worker_->outputFolder = Path("out");
-    worker_->useTitle = 0;
+    worker_->SetOutputFolder(Path("out"));
+    worker_->SetUseTitle(0);
 }
 
 void SiteBatchTest::TearDown() {

@@ -32,7 +32,7 @@ TEST_F(GoogleBatch, PlayerParameterIsDecodedAndDownloaded) {
 }
 
 TEST_F(GoogleBatch, EndMarkerWithoutStartMarkerIsNoMedia) {
-    worker_->retryTimes = 0;
+    worker_->SetRetryTimes(0);
     const std::vector<PostedMessage> all = RunBatch({VideoPlay("2222222222222222222")});
 
     // 201 from the page resolution, and 201 for the failed attempt.
@@ -45,7 +45,7 @@ TEST_F(GoogleBatch, EndMarkerWithoutStartMarkerIsNoMedia) {
 
 // 205 uses up an attempt: with no retries the framed page is never fetched.
 TEST_F(GoogleBatch, FramedPageWithoutRetriesEndsAfterTheHandOver) {
-    worker_->retryTimes = 0;
+    worker_->SetRetryTimes(0);
     const std::vector<PostedMessage> all = RunBatch({VideoPlay(kFramedMetacafeDocId)});
 
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201}));
@@ -56,7 +56,7 @@ TEST_F(GoogleBatch, FramedPageWithoutRetriesEndsAfterTheHandOver) {
 }
 
 TEST_F(GoogleBatch, FramedPageIsDownloadedByTheFramedSitesExtractorOnTheRetry) {
-    worker_->retryTimes = 1;
+    worker_->SetRetryTimes(1);
     const std::vector<PostedMessage> all = RunBatch({VideoPlay(kFramedMetacafeDocId)});
 
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{104, 105, 201, 104, 105, 110}));
@@ -70,7 +70,7 @@ TEST_F(GoogleBatch, FramedPageIsDownloadedByTheFramedSitesExtractorOnTheRetry) {
 }
 
 TEST_F(GoogleBatch, FramedYouTubePageWithoutRetries) {
-    worker_->retryTimes = 0;
+    worker_->SetRetryTimes(0);
     const std::vector<PostedMessage> all = RunBatch({VideoPlay(kFramedYouTubeDocId)});
 
     EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 0);
@@ -80,7 +80,7 @@ TEST_F(GoogleBatch, FramedYouTubePageWithoutRetries) {
 }
 
 TEST_F(GoogleBatch, FramedYouTubePageIsDownloadedByTheYouTubeExtractorOnTheRetry) {
-    worker_->retryTimes = 1;
+    worker_->SetRetryTimes(1);
     const std::vector<PostedMessage> all = RunBatch({VideoPlay(kFramedYouTubeDocId)});
 
     EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 1);

@@ -50,7 +50,7 @@ TEST_F(NicoBatch, EachMediaKindGetsItsExtensionAndTheNoticeShowsOnce) {
 }
 
 TEST_F(NicoBatch, TitleComesFromTheWatchPage) {
-    worker_->useTitle = 1;
+    worker_->SetUseTitle(1);
     RunBatch({Watch("sm1001")});
     EXPECT_EQ(worker_->Snapshot().title, QStringLiteral("ニコニコ sample (flv)"));
     EXPECT_EQ(SiteFiles("NicoVideo"), QStringList{QStringLiteral("ニコニコ sample (flv).flv")});
@@ -84,7 +84,7 @@ TEST_F(NicoBatch, MembersOnlyVideoWithoutSignInHasNoMedia) {
 
 TEST_F(NicoBatch, WrongPasswordFailsTheAttemptWithoutFetchingThePage) {
     SetNicoAccount(kMail, "p&s=w+rd% 2");
-    worker_->retryTimes = 1;
+    worker_->SetRetryTimes(1);
     const std::vector<PostedMessage> all = RunBatch({Watch("sm1001")});
 
     // Every attempt signs in again.

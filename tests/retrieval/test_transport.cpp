@@ -66,7 +66,7 @@ TEST_F(TransportTest, HugePagesAreRefused) {
         QString text, location;
         EXPECT_EQ(Fetch(QString("http://www.metacafe.com") + path, text, location), -1) << path;
         EXPECT_TRUE(text.isEmpty());
-        EXPECT_TRUE(worker_.lastError.startsWith("The page is larger than 32 MiB")) << path;
+        EXPECT_TRUE(worker_.LastError().startsWith("The page is larger than 32 MiB")) << path;
     }
 }
 
@@ -75,12 +75,12 @@ TEST_F(TransportTest, HugePagesAreRefused) {
 TEST_F(TransportTest, FullDiskAndUncreatableFilesFail) {
     server_.ServeBody("/clip.flv", QByteArray(100000, 'v'), "video/x-flv");
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", "/dev/full"), -1);
-    EXPECT_EQ(worker_.lastError, "Write file failed");
+    EXPECT_EQ(worker_.LastError(), "Write file failed");
     EXPECT_TRUE(
         LogText().contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: /dev/full, "));
 
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/clip.flv", Path("no/such/folder/clip.flv.qxt")), -1);
-    EXPECT_EQ(worker_.lastError, "can not create output file");
+    EXPECT_EQ(worker_.LastError(), "can not create output file");
     EXPECT_TRUE(LogText().contains("Open file failed: " + Path("no/such/folder/clip.flv.qxt")));
 }
 
@@ -128,7 +128,7 @@ TEST_F(TransportTest, MediaRedirectsStopAfterTenResponses) {
     EXPECT_EQ(ReadFile(file), "FLVDATA");
 
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/m0", file), -1);
-    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 302");
+    EXPECT_EQ(worker_.LastError(), "can not connect to flv url, 302");
     EXPECT_EQ(server_.Hits("/m9"), 2);
     EXPECT_EQ(server_.Hits("/m10"), 1); // only from the first download
     EXPECT_TRUE(LogText().contains(
@@ -143,11 +143,11 @@ TEST_F(TransportTest, MediaFailuresBeforeTheBodyNameTheResult) {
     const QString file = Path("b.flv.qxt");
 
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/rel", file), -1);
-    EXPECT_EQ(worker_.lastError, "can not connect to flv url, -1"); // relative targets are not resolved
+    EXPECT_EQ(worker_.LastError(), "can not connect to flv url, -1"); // relative targets are not resolved
     EXPECT_EQ(server_.Hits("/file.flv"), 0);
 
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/missing.flv", file), -1);
-    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 404");
+    EXPECT_EQ(worker_.LastError(), "can not connect to flv url, 404");
 
     QString text, location;
     EXPECT_EQ(Fetch("http://www.metacafe.com/missing", text, location), -1);
@@ -166,10 +166,10 @@ TEST_F(TransportTest, MediaErrorStatusIsAFailureNotAFile) {
     server_.ServeStatus("/busy.flv", 503, "<html>try later</html>");
     const QString file = Path("e.flv.qxt");
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/gone.flv", file), -1);
-    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 403");
+    EXPECT_EQ(worker_.LastError(), "can not connect to flv url, 403");
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/busy.flv", file), -1);
-    EXPECT_EQ(worker_.lastError, "can not connect to flv url, 503");
+    EXPECT_EQ(worker_.LastError(), "can not connect to flv url, 503");
     EXPECT_FALSE(QFileInfo::exists(file));
 }
 
@@ -177,7 +177,7 @@ TEST_F(TransportTest, MediaWithoutContentLengthFailsAndLeavesAnEmptyFile) {
     server_.ServeChunked("/chunked.flv", QByteArray(20000, 'x'));
     const QString file = Path("c.flv.qxt");
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/chunked.flv", file), -1);
-    EXPECT_EQ(worker_.lastError, "Can not download the FLV file, please check your network connection.");
+    EXPECT_EQ(worker_.LastError(), "Can not download the FLV file, please check your network connection.");
     EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_EQ(QFileInfo(file).size(), 0);
 }
@@ -194,7 +194,7 @@ TEST_F(TransportTest, EmptyMediaSucceedsWithoutProgress) {
 TEST_F(TransportTest, MediaProgressIsPostedOnlyOnChange) {
     server_.ServeBody("/big.flv", QByteArray(8192 * 300, 'v'), "video/x-flv");
     const QString file = Path("e.flv.qxt");
-    worker_.currentRow = 7;
+    worker_.BeginItem(7, METACAFE);
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/big.flv", file), 0);
     EXPECT_EQ(QFileInfo(file).size(), 8192 * 300);
     EXPECT_EQ(received_, 8192u * 300);
@@ -211,7 +211,7 @@ TEST_F(TransportTest, BodyCutShortFailsAsANetworkError) {
     server_.ServeCutShort("/cut.flv", 100000, QByteArray(30000, 'c'));
     const QString file = Path("f.flv.qxt");
     EXPECT_EQ(FetchMedia("http://www.metacafe.com/cut.flv", file), -1);
-    EXPECT_EQ(worker_.lastError, "Network error, can not get FLV file");
+    EXPECT_EQ(worker_.LastError(), "Network error, can not get FLV file");
     EXPECT_EQ(received_, 30000u);
     EXPECT_EQ(total_, 100000u);
 }
@@ -239,9 +239,9 @@ TEST_F(TransportTest, ConnectionFailureGivesTheNetworkCodeAndText) {
     QString text, location;
     const int r = Fetch(QStringLiteral("http://127.0.0.1:%1/").arg(port), text, location);
     EXPECT_EQ(r, 12000 + 7); // could not connect
-    EXPECT_FALSE(worker_.lastError.isEmpty());
+    EXPECT_FALSE(worker_.LastError().isEmpty());
     EXPECT_TRUE(LogText().contains("ERROR CVideoDownloader <> - GetHTMLPage() Exception [12007]: "));
-    EXPECT_TRUE(LogText().contains("ERROR CVideoDownloader <> - Error: " + worker_.lastError));
+    EXPECT_TRUE(LogText().contains("ERROR CVideoDownloader <> - Error: " + worker_.LastError()));
 
     const QString file = Path("g.flv.qxt");
     EXPECT_EQ(FetchMedia(QStringLiteral("http://127.0.0.1:%1/x.flv").arg(port), file), 12007);

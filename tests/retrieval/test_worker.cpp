@@ -27,6 +27,22 @@ QByteArray Page(const QString& title, const QString& media) {
         .arg(title, media)
         .toUtf8();
 }
+
+// Serves `total` zero bytes: the first block at once, the rest only once
+// the test sets `release`, so what the test does in between surely happens
+// while the download is under way.
+void ServeHeld(LoopbackServer& server, const std::string& path, qint64 total, std::shared_ptr<Event> release) {
+    server.Raw().Get(path, [total, release](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(static_cast<size_t>(total), "video/x-flv",
+                                 [total, release](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset > 0 && !release->Wait(30000))
+                                         return false;
+                                     const std::string zeros(
+                                         static_cast<size_t>(std::min<qint64>(8192, total - qint64(offset))), '\0');
+                                     return sink.write(zeros.data(), zeros.size());
+                                 });
+    });
+}
 } // namespace
 
 class WorkerTest : public TempDirTest {
@@ -37,8 +53,8 @@ class WorkerTest : public TempDirTest {
                 (server_.ConnectTo("www.metacafe.com") + ',' + server_.ConnectTo("v.mccont.com")).toUtf8());
         InitLog(Path("ruzivar.log"));
         worker_ = std::make_shared<DownloadWorker>(&target_);
-        worker_->outputFolder = Path("out");
-        worker_->useTitle = 1;
+        worker_->SetOutputFolder(Path("out"));
+        worker_->SetUseTitle(1);
     }
     void TearDown() override {
         worker_.reset();
@@ -139,7 +155,7 @@ TEST_F(WorkerTest, TitleWithPathCharactersIsCleanedAndMadeUnique) {
     }
     EXPECT_EQ(SiteFiles(), (QStringList{"a_b_c_.flv", "a_b_c__001.flv"}));
 
-    worker_->useTitle = 0;
+    worker_->SetUseTitle(0);
     worker_->Enqueue(Watch("5"), 0);
     ASSERT_TRUE(worker_->Start());
     Collect();
@@ -166,7 +182,7 @@ TEST_F(WorkerTest, AllNamesTakenFailsTheItemAndKeepsTheFiles) {
 }
 
 TEST_F(WorkerTest, FailingPageIsRetriedRetryTimesMore) {
-    worker_->retryTimes = 2;
+    worker_->SetRetryTimes(2);
     worker_->Enqueue(Watch("77"), 3); // nothing served there: 404
     ASSERT_TRUE(worker_->Start());
     const std::vector<PostedMessage> all = Collect();
@@ -201,7 +217,7 @@ TEST_F(WorkerTest, StopDuringMediaCopyEndsTheItemAndRemovesItsTemporaryFile) {
     ASSERT_GE(statuses.size(), 2u);
     EXPECT_EQ(statuses[statuses.size() - 2], 201);
     EXPECT_EQ(statuses.back(), 111);
-    EXPECT_EQ(worker_->lastError, "Network error, can not get FLV file");
+    EXPECT_EQ(worker_->LastError(), "Network error, can not get FLV file");
     EXPECT_EQ(Count(all, UM_DOWNLOAD_STOPPED), 2); // the batch's own and Stop's
     EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 0);
     EXPECT_TRUE(SiteFiles().isEmpty());
@@ -212,7 +228,8 @@ TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
     // Another download (a second program run) may finish a file of the same
     // name while this one is still copying: neither may be lost.
     server_.ServeBody("/watch/1/clip/", Page("Clash", "http://v.mccont.com/item/clash.flv"));
-    server_.ServeSlow("/item/clash.flv", 40 * 8192, 8192, 20);
+    auto release = std::make_shared<Event>(Event::Reset::Manual);
+    ServeHeld(server_, "/item/clash.flv", 40 * 8192, release);
     worker_->Enqueue(Watch("1"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
@@ -222,6 +239,7 @@ TEST_F(WorkerTest, FileTakingTheNameDuringTheDownloadIsNotReplaced) {
         ASSERT_TRUE(theirs.open(QIODevice::WriteOnly));
         theirs.write("theirs");
     }
+    release->Set(); // the rest of the body comes only now
     for (const PostedMessage& m : Collect())
         all.push_back(m);
     EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 1);
@@ -268,13 +286,15 @@ TEST_F(WorkerTest, FailedItemsLoseTheirTemporaryFileWhenTheyEnd) {
 
 TEST_F(WorkerTest, AddressEnqueuedDuringABatchJoinsIt) {
     server_.ServeBody("/watch/1/clip/", Page("Long", "http://v.mccont.com/item/long.flv"));
-    server_.ServeSlow("/item/long.flv", 40 * 8192, 8192, 10);
+    auto release = std::make_shared<Event>(Event::Reset::Manual);
+    ServeHeld(server_, "/item/long.flv", 40 * 8192, release);
     ServeVideo("2", "Later", "later");
     worker_->Enqueue(Watch("1"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
     ASSERT_TRUE(WaitForMessage(UM_DOWNLOAD_PROGRESS, all));
     worker_->Enqueue(Watch("2"), 1);
+    release->Set(); // the first item ends only after the enqueue
     for (PostedMessage& m : Collect())
         all.push_back(m);
 
@@ -287,42 +307,42 @@ TEST_F(WorkerTest, StopWakesAWorkerWaitingForTheCaptchaDialog) {
     // The address is set as an extractor would with status 207; the item
     // then waits for the dialog after its attempt.
     ServeVideo("4", "Guarded", "data");
-    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->RequestCaptcha("http://www.metacafe.com/captcha");
     worker_->Enqueue(Watch("4"), 0);
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
     ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
-    EXPECT_EQ(worker_->running, 1);
+    EXPECT_TRUE(worker_->IsRunning());
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(worker_->Stop());
     EXPECT_LT(timer.elapsed(), DownloadWorker::kStopDeadlineMs); // woken, not abandoned
-    EXPECT_EQ(worker_->running, 0);                              // the thread ended and was joined
+    EXPECT_FALSE(worker_->IsRunning()); // the thread ended and was joined
     for (PostedMessage& m : target_.TakeAll())
         all.push_back(m);
     EXPECT_EQ(Statuses(all, 0).back(), 111);
     EXPECT_EQ(server_.Hits("/item/4.flv"), 0);
 
     // The dialog closes only now: that must not answer the next batch's wait.
-    worker_->captchaDone.Set();
-    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->DialogClosed(BrowserDialog::Captcha);
+    worker_->RequestCaptcha("http://www.metacafe.com/captcha");
     worker_->Enqueue(Watch("4"), 1);
     ASSERT_TRUE(worker_->Start());
     ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); })); // waiting for its own dialog
-    EXPECT_EQ(worker_->running, 1);
+    EXPECT_TRUE(worker_->IsRunning());
     EXPECT_EQ(server_.Hits("/item/4.flv"), 0);
     EXPECT_TRUE(worker_->Stop());
 }
 
 TEST_F(WorkerTest, ClosedCaptchaDialogEarnsOneMoreAttempt) {
-    worker_->captchaAddress = "http://www.metacafe.com/captcha";
+    worker_->RequestCaptcha("http://www.metacafe.com/captcha");
     worker_->Enqueue(Watch("8"), 0); // 404: every attempt fails
     ASSERT_TRUE(worker_->Start());
     std::vector<PostedMessage> all;
     ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
     EXPECT_EQ(server_.Hits("/watch/8/clip/"), 1);
-    worker_->captchaDone.Set();
+    worker_->DialogClosed(BrowserDialog::Captcha);
     for (PostedMessage& m : Collect())
         all.push_back(m);
     EXPECT_EQ(server_.Hits("/watch/8/clip/"), 2);
@@ -334,7 +354,7 @@ TEST_F(WorkerTest, MetacafePageWithoutMediaFailsWithItsText) {
     server_.ServeBody("/watch/6/clip/", "<html><title>Nothing</title>mediaURL=http://x/y.mp4&</html>");
     server_.ServeBody("/other/page", Page("Elsewhere", "http://v.mccont.com/item/e.flv"));
     server_.ServeBody("/item/e.flv", "e", "video/x-flv");
-    worker_->useTitle = 0;
+    worker_->SetUseTitle(0);
     worker_->Enqueue(Watch("6"), 0);
     worker_->Enqueue("http://www.metacafe.com/other/page", 1);
     ASSERT_TRUE(worker_->Start());
@@ -352,10 +372,10 @@ namespace {
 class StuckWorker : public DownloadWorker {
   public:
     using DownloadWorker::DownloadWorker;
-    int DownloadMedia(const QString&) override {
+    MediaDownload DownloadMedia(const QString&, const QString&, MediaResume&) override {
         entered.Set();
         release.Wait(-1);
-        return -1;
+        return MediaDownload{-1, false};
     }
     Event entered{Event::Reset::Manual};
     Event release{Event::Reset::Manual};
@@ -366,7 +386,7 @@ TEST_F(WorkerTest, WorkerStuckWhereNoStopReachesIsAbandonedAndFallsSilent) {
     ServeVideo("1", "Stuck", "never");
     ServeVideo("2", "Next", "next");
     auto stuck = std::make_shared<StuckWorker>(&target_);
-    stuck->outputFolder = Path("out");
+    stuck->SetOutputFolder(Path("out"));
     stuck->Enqueue(Watch("1"), 0);
     stuck->Enqueue(Watch("2"), 1);
     ASSERT_TRUE(stuck->Start());
@@ -383,7 +403,7 @@ TEST_F(WorkerTest, WorkerStuckWhereNoStopReachesIsAbandonedAndFallsSilent) {
     // Released, the abandoned thread winds down on its own, posts nothing
     // more and does not go on with the queue.
     stuck->release.Set();
-    ASSERT_TRUE(WaitFor([&] { return stuck->running == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return !stuck->IsRunning(); }));
     EXPECT_TRUE(target_.TakeAll().empty());
     EXPECT_EQ(server_.Hits("/watch/2/clip/"), 0);
     EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/Stuck.flv.qxt")));
@@ -430,7 +450,7 @@ TEST_F(WorkerTest, StopEndsAStalledMediaTransferAtOnce) {
 
 TEST_F(WorkerTest, StopDuringAPageFetchEndsTheItemAsStopped) {
     server_.ServeSlow("/watch/1/clip/", 100, 1, 1000);
-    worker_->retryTimes = 3;
+    worker_->SetRetryTimes(3);
     worker_->Enqueue(Watch("1"), 0);
     worker_->Enqueue(Watch("2"), 1);
     ASSERT_TRUE(worker_->Start());
@@ -447,14 +467,14 @@ TEST_F(WorkerTest, StopDuringAPageFetchEndsTheItemAsStopped) {
 
 TEST_F(WorkerTest, SignInDialogIsAwaitedAndItsCloseEarnsOneMoreAttempt) {
     // Set as an extractor sets it together with status 208.
-    worker_->signInAddress = "https://accounts.example/signin";
+    worker_->RequestSignIn("https://accounts.example/signin");
     worker_->Enqueue(Watch("8"), 0); // 404: every attempt fails
     ASSERT_TRUE(worker_->Start());
     ASSERT_TRUE(WaitFor([this] { return WaitingForDialog(); }));
     EXPECT_EQ(worker_->Snapshot().signInAddress, "https://accounts.example/signin");
     EXPECT_EQ(server_.Hits("/watch/8/clip/"), 1);
 
-    worker_->signInDone.Set();
+    worker_->DialogClosed(BrowserDialog::SignIn);
     const std::vector<PostedMessage> all = Collect();
     EXPECT_FALSE(worker_->Snapshot().waitingForDialog);
     EXPECT_EQ(server_.Hits("/watch/8/clip/"), 2);
@@ -474,7 +494,7 @@ TEST_F(WorkerTest, RetryUnderAnotherNameLeavesNoTemporaryFileOfTheFirstAttempt) 
     });
     server_.ServeCutShort("/item/cut.flv", 90000, QByteArray(20000, 'c'));
     server_.ServeBody("/item/whole.flv", "whole", "video/x-flv");
-    worker_->retryTimes = 1;
+    worker_->SetRetryTimes(1);
     worker_->Enqueue(Watch("7"), 0);
     ASSERT_TRUE(worker_->Start());
     const std::vector<PostedMessage> all = Collect();
@@ -487,11 +507,12 @@ TEST_F(WorkerTest, RetryUnderAnotherNameLeavesNoTemporaryFileOfTheFirstAttempt) 
 // title into the same folder must neither share nor delete this one's file.
 TEST_F(WorkerTest, TwoDownloadsOfTheSameTitleKeepTheirOwnBytes) {
     server_.ServeBody("/watch/1/clip/", Page("Same", "http://v.mccont.com/item/a.flv"));
-    server_.ServeSlow("/item/a.flv", 40 * 8192, 8192, 20);
+    auto release = std::make_shared<Event>(Event::Reset::Manual);
+    ServeHeld(server_, "/item/a.flv", 40 * 8192, release);
     ServeVideo("2", "Same", "the other video");
     QueueMessageTarget otherTarget;
     auto other = std::make_shared<DownloadWorker>(&otherTarget);
-    other->outputFolder = Path("out");
+    other->SetOutputFolder(Path("out"));
 
     std::vector<PostedMessage> first;
     worker_->Enqueue(Watch("1"), 0);
@@ -501,6 +522,7 @@ TEST_F(WorkerTest, TwoDownloadsOfTheSameTitleKeepTheirOwnBytes) {
     ASSERT_TRUE(other->Start());
     std::vector<PostedMessage> second;
     ASSERT_TRUE(CollectUntilBatchEnds(otherTarget, second, 20s));
+    release->Set(); // the first download ends only after the other one
     ASSERT_TRUE(CollectUntilBatchEnds(target_, first, 20s));
 
     EXPECT_EQ(Count(first, UM_DOWNLOAD_ITEM_DONE), 1);

@@ -89,8 +89,8 @@ class YouTubeWorkerTest : public YouTubeSiteTest {
     void SetUp() override {
         YouTubeSiteTest::SetUp();
         worker_ = std::make_shared<DownloadWorker>(&target_);
-        worker_->outputFolder = Path("out");
-        worker_->useTitle = 1;
+        worker_->SetOutputFolder(Path("out"));
+        worker_->SetUseTitle(1);
     }
     void TearDown() override {
         worker_->Stop();
@@ -296,7 +296,7 @@ TEST_F(YouTubeWorkerTest, WorkerDownloadsNamedByTitleOrByIdWithoutOne) {
 }
 
 TEST_F(YouTubeWorkerTest, WorkerNamesByIdAndFailsAnAddressWithoutOne) {
-    worker_->useTitle = 0;
+    worker_->SetUseTitle(0);
     Settings().YoutubeFMT = 0; // neither 34 nor 18 listed: the first stream
     Settings().Publish();
     worker_->Enqueue(Watch("zvNormal001") + "&feature=related", 0);
@@ -313,7 +313,7 @@ TEST_F(YouTubeWorkerTest, WorkerNamesByIdAndFailsAnAddressWithoutOne) {
 }
 
 TEST_F(YouTubeWorkerTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
-    worker_->useTitle = 0;
+    worker_->SetUseTitle(0);
     worker_->Enqueue(Watch("zvCaptcha01"), 2); // retryTimes 0: only the dialog earns a retry
     ASSERT_TRUE(worker_->Start());
     std::deque<PostedMessage> all;
@@ -332,7 +332,7 @@ TEST_F(YouTubeWorkerTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
                                   QString("next=%2Fwatch%3Fv%3DzvCaptcha01&response=zorv"),
                                   "Content-Type: " + kFormType),
               302);
-    worker_->captchaDone.Set();
+    worker_->DialogClosed(BrowserDialog::Captcha);
     Collect(all);
 
     EXPECT_EQ(Statuses(all, 2), (std::vector<int>{112, 207, 112, 104, 105, 110}));
@@ -353,7 +353,7 @@ TEST_F(YouTubeWorkerTest, StopWakesTheWorkerWaitingForTheCaptchaDialog) {
     timer.start();
     EXPECT_TRUE(worker_->Stop());
     EXPECT_LT(timer.elapsed(), DownloadWorker::kStopDeadlineMs); // woken, not abandoned
-    EXPECT_EQ(worker_->running, 0);
+    EXPECT_FALSE(worker_->IsRunning());
     for (const PostedMessage& m : target_.TakeAll())
         all.push_back(m);
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{112, 207, 111}));

@@ -8,7 +8,6 @@
 #include "ui/GuiMessageTarget.h"
 #include "base/TextFill.h"
 #include "app/tasklist/TaskListText.h"
-#include "history/HistoryDb.h"
 #include "mediatools/IdentifyMedia.h"
 #include "platform/ParseUrl.h"
 #include "platform/PowerControl.h"
@@ -53,11 +52,12 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
 }
 
 DownloadTaskList::~DownloadTaskList() {
-    // The worker posts to the target until it is gone: stop and release it
-    // first (an abandoned batch never posts again).
-    if (worker_ && worker_->running)
-        worker_->Stop();
-    worker_.reset();
+    // The session posts to the target until it is gone: stop and release it
+    // first (an abandoned batch never posts again; the session joins its
+    // finisher thread).
+    if (session_ && session_->Worker().IsRunning())
+        session_->Worker().Stop();
+    session_.reset();
     target_.reset();
     if (view_ && !view_->parent())
         delete view_; // a view no window adopted
@@ -75,32 +75,40 @@ QList<int> DownloadTaskList::SelectedRows() const {
     return view_ ? view_->SelectedRows() : QList<int>();
 }
 
+void DownloadTaskList::SetHistoryDb(SqliteConnection* db) {
+    history_ = db;
+    if (session_)
+        session_->SetHistory(db);
+}
+
 void DownloadTaskList::CreateWorker() {
-    if (worker_)
+    if (session_)
         return;
     // The window logs the start-up steps around this call.
-    worker_ = std::make_shared<DownloadWorker>(target_.get());
+    session_ = std::make_unique<DownloadSession>(target_.get(), static_cast<SessionObserver&>(*this));
+    session_->SetHistory(history_);
     ApplyWorkerSettings();
 }
 
 void DownloadTaskList::ApplyWorkerSettings() {
-    if (!settings_.OutputFolder.isEmpty())
-        SetOutputFolder(settings_.OutputFolder);
-    if (!worker_)
+    if (!session_) {
+        if (!settings_.OutputFolder.isEmpty())
+            SetOutputFolder(settings_.OutputFolder);
         return;
-    worker_->useTitle = settings_.UseTitleAsFileName;
-    worker_->retryTimes = settings_.RetryTimes;
-    worker_->useInternalCache = settings_.UseInternalCache;
+    }
+    session_->Configure(settings_);
+    CreateOutputFolder(session_->OutputFolder());
 }
 
 QString DownloadTaskList::SetOutputFolder(const QString& folder) {
-    // Always absolute, so every path the history stores is one.
-    outputFolder_ = NormalizeOutputFolder(folder);
-    if (worker_)
-        worker_->outputFolder = outputFolder_;
+    CreateOutputFolder(session_ ? session_->SetOutputFolder(folder) : NormalizeOutputFolder(folder));
+    return outputFolder_;
+}
+
+void DownloadTaskList::CreateOutputFolder(const QString& folder) {
+    outputFolder_ = folder;
     if (!QDir().mkpath(outputFolder_))
         LogWarnW(kCategory, QStringLiteral("Can not create output folder [%1]").arg(outputFolder_));
-    return outputFolder_;
 }
 
 void DownloadTaskList::AddUrlTask(const QString& address) {
@@ -129,8 +137,8 @@ void DownloadTaskList::AddUrlTask(const QString& address) {
     FillRowCells(row, added);
     model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::kReady);
     model_->SetToolTip(row, address);
-    if (downloading_ && appendNewTasks_ && worker_)
-        worker_->Enqueue(address, row);
+    if (downloading_ && appendNewTasks_ && session_)
+        session_->Worker().Enqueue(address, row);
     RefreshToolbar();
     Q_EMIT bringTaskListToFront();
 }
@@ -156,6 +164,7 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
         task = fresh.get();
     }
     // Runs on this thread: the window waits, at most for the tool's bound.
+    // (Downloaded files are identified on the session's finisher thread.)
     MediaInfo info;
     if (!IdentifyMedia(path, info)) {
         const QString text = FillFormat(LoadText(32804), {path});
@@ -163,6 +172,11 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
         SetStatusText(text);
         return 0; // a fresh task is discarded with `fresh`
     }
+    return FillRowFromInfo(path, row, std::move(fresh), task, info, site, pageUrl);
+}
+
+int DownloadTaskList::FillRowFromInfo(const QString& path, int row, std::unique_ptr<DownloadTask> fresh,
+                                      DownloadTask* task, const MediaInfo& info, int site, const QString& pageUrl) {
     task->ApplyMediaInfo(path, info);
     if (task->hasAudio) {
         SetStatusText(QString());
@@ -178,9 +192,9 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
     if (site < 0) {
         model_->SetCellText(row, TaskListModel::TitleColumn, TaskListText::LocalFileTitle(path));
     } else {
+        // A download: the session has inserted its history row.
         task->pageUrl = pageUrl;
         task->site = site;
-        InsertHistory(history_, *task);
         Q_EMIT historyInserted();
     }
     model_->SetChecked(row, true);
@@ -233,7 +247,7 @@ void DownloadTaskList::CheckSelected(bool checked) {
 }
 
 bool DownloadTaskList::CanStartAll() const {
-    if (!worker_ || downloading_)
+    if (!session_ || downloading_)
         return false;
     for (int row = 0; row < model_->TaskCount(); ++row)
         if (model_->Task(row)->state == DownloadTask::Pending)
@@ -242,16 +256,17 @@ bool DownloadTaskList::CanStartAll() const {
 }
 
 void DownloadTaskList::StartAll() {
-    if (downloading_ || !worker_)
+    if (downloading_ || !session_)
         return;
+    DownloadWorker& worker = session_->Worker();
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);
         if (task->state == DownloadTask::Pending && model_->IsChecked(row))
-            worker_->Enqueue(task->location, row);
+            worker.Enqueue(task->location, row);
     }
     downloading_ = true;
     appendNewTasks_ = true;
-    if (!worker_->Start()) {
+    if (!worker.Start()) {
         // A batch that would not stop still winds down: nothing runs now.
         LogWarn(kCategory, "Download worker could not start a batch");
         downloading_ = false;
@@ -261,22 +276,23 @@ void DownloadTaskList::StartAll() {
 }
 
 bool DownloadTaskList::CanStartSelected() const {
-    if (!worker_ || downloading_)
+    if (!session_ || downloading_)
         return false;
     const QList<int> selected = SelectedRows();
     return selected.size() == 1 && model_->Task(selected.first())->state == DownloadTask::Pending;
 }
 
 void DownloadTaskList::StartSelected() {
-    if (downloading_ || !worker_)
+    if (downloading_ || !session_)
         return;
+    DownloadWorker& worker = session_->Worker();
     appendNewTasks_ = false;
     const QList<int> selected = SelectedRows();
     if (selected.size() != 1 || model_->Task(selected.first())->state != DownloadTask::Pending)
         return;
-    worker_->Enqueue(model_->Task(selected.first())->location, selected.first());
+    worker.Enqueue(model_->Task(selected.first())->location, selected.first());
     downloading_ = true;
-    if (!worker_->Start()) {
+    if (!worker.Start()) {
         LogWarn(kCategory, "Download worker could not start a batch");
         downloading_ = false;
     }
@@ -284,13 +300,13 @@ void DownloadTaskList::StartSelected() {
 }
 
 bool DownloadTaskList::CanStop() const {
-    return worker_ && downloading_;
+    return session_ && downloading_;
 }
 
 void DownloadTaskList::Stop() {
     if (!CanStop())
         return;
-    worker_->Stop();
+    session_->Worker().Stop();
     downloading_ = false;
     RefreshToolbar();
 }

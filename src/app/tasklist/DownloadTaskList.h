@@ -1,17 +1,21 @@
 #pragma once
 // The download task list of the main window: the tasks and their rows, the
-// one download worker, the commands that add, start, stop and remove, and
-// the handling of every worker notification (progress, status, retries,
-// titles, finished items, the end of a batch).
+// one download session (DownloadSession: the worker, the decoding of its
+// notifications, the identification and history row of finished items), the
+// commands that add, start, stop and remove, and what the rows show of each
+// report (progress, status, retries, titles, recorded items, the end of a
+// batch).
 //
 // The window places View() in its layout, routes its commands here (each
 // with its enabled test), shows statusTextChanged in its status line and
 // recomputes its start and stop buttons on toolbarChanged.
 //
 // Threads: everything here runs on the window's thread. The worker's thread
-// reaches this object only through the GuiMessageTarget, as queued events.
+// and the session's finisher thread reach this object only through the
+// GuiMessageTarget, as queued events, which event() hands to the session.
 
 #include "app/tasklist/TaskListModel.h"
+#include "session/DownloadSession.h"
 
 #include <QList>
 #include <QObject>
@@ -31,7 +35,7 @@ class TaskListView;
 class UserPrompts;
 class QWidget;
 
-class DownloadTaskList : public QObject {
+class DownloadTaskList : public QObject, private SessionObserver {
     Q_OBJECT
   public:
     // Shows a site's CAPTCHA (207) or sign-in (208) page and returns once the
@@ -44,21 +48,26 @@ class DownloadTaskList : public QObject {
     TaskListView* ListView() const;
     TaskListModel* Model() const { return model_; }
     // The history the finished downloads are recorded in (may be null).
-    void SetHistoryDb(SqliteConnection* db) { history_ = db; }
-    // Deferred initialisation: makes the one worker and hands it the settings.
+    void SetHistoryDb(SqliteConnection* db);
+    // Deferred initialisation: makes the one session (with its worker) and
+    // hands it the settings.
     void CreateWorker();
-    DownloadWorker* Worker() const { return worker_.get(); }
+    DownloadWorker* Worker() const { return session_ ? &session_->Worker() : nullptr; }
+    DownloadSession* Session() const { return session_.get(); }
 
     // ---- task list operations ----
     void AddUrlTask(const QString& address);
     void AddUrls(const QStringList& lines); // one candidate each, in order
     bool AddLocalFile(const QString& path);
+    // Identifies the file on this thread (dropped local files) and fills the
+    // row (`row` < 0: a new one).
     int FillRowFromFile(const QString& path, int row, int site, const QString& pageUrl);
-    // Cleans the folder, hands it to the worker and creates it; returns the
+    // Cleans the folder, hands it to the session and creates it; returns the
     // cleaned folder for the output-folder box.
     QString SetOutputFolder(const QString& folder);
     QString OutputFolder() const { return outputFolder_; }
-    // OutputFolder, UseTitleAsFileName and RetryTimes from the settings.
+    // OutputFolder, UseTitleAsFileName, RetryTimes and UseInternalCache from
+    // the settings, handed to the session (the folder is created).
     void ApplyWorkerSettings();
     // Removes rows with their tasks; refused (false) while downloading,
     // since the worker addresses rows by index.
@@ -111,19 +120,28 @@ class DownloadTaskList : public QObject {
     bool event(QEvent* event) override;
 
   private:
-    void OnDownloadProgress(int perMille, int row);
-    void OnDownloadStatus(int code, int row, const std::optional<QString>& text);
-    void OnDownloadRetry(int retry, int row);
-    void OnDownloadTitle(int row);
-    void OnDownloadItemDone(int row);
-    void OnDownloadAllDone();
-    void OnDownloadStopped();
+    // SessionObserver
+    void OnItemStatus(int row, int code, const QString& shown, const QString& error) override;
+    void OnItemProgress(int row, int perMille, quint64 received, quint64 total,
+                        const QString& mediaAddress) override;
+    void OnItemRetry(int row, int retry) override;
+    void OnItemTitle(int row, const QString& title) override;
+    void OnItemRecorded(const RecordedItem& item) override;
+    void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
+    void OnBatchEnded(bool stopped) override;
+    // What a successful identification fills in the row; `site` < 0 for a
+    // local file (its title from the name), else the download's history
+    // signal.
+    int FillRowFromInfo(const QString& path, int row, std::unique_ptr<DownloadTask> fresh, DownloadTask* task,
+                        const MediaInfo& info, int site, const QString& pageUrl);
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 
     void SetStatusText(const QString& text);
     void RefreshToolbar() { Q_EMIT toolbarChanged(); }
     void FillRowCells(int row, const DownloadTask& task);
+    // Keeps the cleaned folder and creates it.
+    void CreateOutputFolder(const QString& folder);
     void PowerOff();
     void ShowBrowserDialog(int code, const QString& address);
 
@@ -133,9 +151,9 @@ class DownloadTaskList : public QObject {
     TaskListModel* model_;
     TaskListView* view_; // null once the window deleted it
     SqliteConnection* history_ = nullptr;
-    // Declared before the worker: the worker posts to it until it is gone.
+    // Declared before the session: the session posts to it until it is gone.
     std::unique_ptr<GuiMessageTarget> target_;
-    std::shared_ptr<DownloadWorker> worker_;
+    std::unique_ptr<DownloadSession> session_;
     bool downloading_ = false;
     bool appendNewTasks_ = false;
     QString statusText_;

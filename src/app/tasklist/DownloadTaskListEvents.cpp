@@ -1,5 +1,5 @@
-// The task list's handling of the worker's notifications and the end of a
-// batch (beep, power-off).
+// The task list as the session's observer: what the rows and the status line
+// show of each report, and the end of a batch (beep, power-off).
 
 #include "base/AppSettings.h"
 #include "base/Localization.h"
@@ -7,7 +7,6 @@
 #include "ui/GuiMessageTarget.h"
 #include "base/TextFill.h"
 #include "app/tasklist/TaskListText.h"
-#include "history/HistoryDb.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/DownloadWorker.h"
@@ -16,72 +15,44 @@ bool DownloadTaskList::event(QEvent* event) {
     if (event->type() != PostedMessageEvent::EventType())
         return QObject::event(event);
     const auto* m = static_cast<const PostedMessageEvent*>(event);
-    const int lParamRow = static_cast<int>(m->lParam);
-    switch (m->msg) {
-    case UM_DOWNLOAD_PROGRESS:
-        OnDownloadProgress(static_cast<int>(m->wParam), lParamRow);
-        break;
-    case UM_DOWNLOAD_ITEM_DONE:
-        OnDownloadItemDone(lParamRow);
-        break;
-    case UM_DOWNLOAD_STATUS:
-        OnDownloadStatus(DownloadStatus::CodeOf(m->lParam), DownloadStatus::RowOf(m->lParam), m->text);
-        break;
-    case UM_DOWNLOAD_ALL_DONE:
-        OnDownloadAllDone();
-        break;
-    case UM_DOWNLOAD_RETRY:
-        OnDownloadRetry(static_cast<int>(m->wParam), lParamRow);
-        break;
-    case UM_DOWNLOAD_STOPPED:
-        OnDownloadStopped();
-        break;
-    case UM_DOWNLOAD_TITLE:
-        OnDownloadTitle(static_cast<int>(m->wParam));
-        break;
-    default:
-        break;
-    }
+    if (session_)
+        session_->Dispatch(PostedMessage{m->msg, m->wParam, m->lParam, m->text});
     return true;
 }
 
-void DownloadTaskList::OnDownloadProgress(int perMille, int row) {
-    if (row < 0 || !worker_ || !downloading_)
+void DownloadTaskList::OnItemProgress(int row, int perMille, quint64 received, quint64 total,
+                                      const QString& mediaAddress) {
+    if (row < 0 || !downloading_)
         return;
     model_->SetProgress(row, perMille);
     model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::Progress(perMille));
     model_->SetProgressOn(row, true);
-    const DownloadWorker::ItemState state = worker_->Snapshot();
-    SetStatusText(FillFormat(LoadText(32827), {state.mediaAddress.left(100),
-                                                       TaskListText::GroupedCount(worker_->receivedBytes),
-                                                       TaskListText::GroupedCount(worker_->totalBytes)}));
+    SetStatusText(FillFormat(LoadText(32827), {mediaAddress.left(100), TaskListText::GroupedCount(received),
+                                               TaskListText::GroupedCount(total)}));
 }
 
-void DownloadTaskList::OnDownloadStatus(int code, int row, const std::optional<QString>& text) {
-    if (row < 0 || !worker_)
+void DownloadTaskList::OnItemStatus(int row, int code, const QString& shown, const QString& error) {
+    if (row < 0)
         return;
     if (!downloading_) {
         downloading_ = true;
         RefreshToolbar();
     }
     model_->SetProgressOn(row, false);
-    const QString shown = text ? *text : DownloadWorker::StatusText(code);
-    const DownloadWorker::ItemState state = worker_->RowSnapshot(row).value_or(worker_->Snapshot());
     if (code >= 200) {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown, TaskListModel::AlertColour());
-        SetStatusText(FillFormat(LoadText(32831), {state.lastError}));
+        SetStatusText(FillFormat(LoadText(32831), {error}));
     } else {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown);
         SetStatusText(shown);
     }
-    // The worker waits for the dialog's answer without limit.
-    if (code == DownloadStatus::CaptchaRequired) {
-        ShowBrowserDialog(code, state.captchaAddress);
-        worker_->captchaDone.Set();
-    } else if (code == DownloadStatus::SignInRequired) {
-        ShowBrowserDialog(code, state.signInAddress);
-        worker_->signInDone.Set();
-    }
+}
+
+void DownloadTaskList::OnDialogNeeded(int, BrowserDialog kind, const QString& address) {
+    // The session releases the waiting worker when this returns.
+    ShowBrowserDialog(kind == BrowserDialog::Captcha ? DownloadStatus::CaptchaRequired
+                                                     : DownloadStatus::SignInRequired,
+                      address);
 }
 
 void DownloadTaskList::ShowBrowserDialog(int code, const QString& address) {
@@ -91,8 +62,8 @@ void DownloadTaskList::ShowBrowserDialog(int code, const QString& address) {
         prompts_.ShowMessage(address, UserPrompts::Icon::Information);
 }
 
-void DownloadTaskList::OnDownloadRetry(int retry, int row) {
-    if (row < 0 || !worker_)
+void DownloadTaskList::OnItemRetry(int row, int retry) {
+    if (row < 0)
         return;
     const QString text = FillFormat(LoadText(32832), {QString::number(retry)});
     model_->SetProgressOn(row, false);
@@ -100,44 +71,47 @@ void DownloadTaskList::OnDownloadRetry(int retry, int row) {
     SetStatusText(text);
 }
 
-void DownloadTaskList::OnDownloadTitle(int row) {
-    if (!worker_ || row < 0)
+void DownloadTaskList::OnItemTitle(int row, const QString& title) {
+    if (row < 0)
         return;
-    const DownloadWorker::ItemState state = worker_->RowSnapshot(row).value_or(worker_->Snapshot());
-    model_->SetCellText(row, TaskListModel::TitleColumn, state.title);
+    model_->SetCellText(row, TaskListModel::TitleColumn, title);
 }
 
-void DownloadTaskList::OnDownloadItemDone(int row) {
-    if (row < 0 || !worker_)
+void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
+    const int row = item.row;
+    if (row < 0)
         return;
     model_->SetCellText(row, TaskListModel::StatusColumn, QString());
     model_->SetProgressOn(row, false);
-    if (CountHistory(history_) <= 0)
+    if (item.historyWasEmpty)
         Q_EMIT showSiteTreeRequested();
-    // Read by row: the worker may already have moved on to the next item.
-    const std::optional<DownloadWorker::ItemState> state = worker_->RowSnapshot(row);
-    if (state && !state->finalPath.isEmpty())
-        FillRowFromFile(state->finalPath, row, state->site, state->pageUrl);
+    DownloadTask* task = model_->Task(row);
+    if (task && item.published && !item.path.isEmpty()) {
+        if (!item.identified) {
+            const QString text = FillFormat(LoadText(32804), {item.path});
+            prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
+            SetStatusText(text);
+        } else {
+            // The session identified the file and inserted its history row.
+            FillRowFromInfo(item.path, row, nullptr, task, item.info, item.site, item.pageUrl);
+        }
+    }
     ShowTaskInPreview();
     model_->SetChecked(row, false);
-    if (DownloadTask* task = model_->Task(row))
+    if (task)
         task->state = DownloadTask::LocalFile;
 }
 
-void DownloadTaskList::OnDownloadAllDone() {
+void DownloadTaskList::OnBatchEnded(bool stopped) {
     downloading_ = false;
     RefreshToolbar();
     ShowTaskInPreview();
+    if (stopped)
+        return;
     if (beep_)
         beep_();
     if (settings_.ShutdownFlag)
         PowerOff();
-}
-
-void DownloadTaskList::OnDownloadStopped() {
-    downloading_ = false;
-    RefreshToolbar();
-    ShowTaskInPreview();
 }
 
 void DownloadTaskList::PowerOff() {

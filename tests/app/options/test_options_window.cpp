@@ -53,8 +53,8 @@ TEST_F(OptionsWindowTest, OptionsHandTheWorkerTheFolderAndRetriesAndReportOnlyAC
         });
         ASSERT_TRUE(window.ExecuteCommand(32791));
         EXPECT_EQ(window.Widgets().outputFolder->text(), c.folder);
-        EXPECT_EQ(window.TaskList()->Worker()->outputFolder.Get(), c.folder);
-        EXPECT_EQ(window.TaskList()->Worker()->retryTimes.load(), c.retries.toInt());
+        EXPECT_EQ(window.TaskList()->Worker()->OutputFolder(), c.folder);
+        EXPECT_EQ(window.TaskList()->Worker()->RetryTimes(), c.retries.toInt());
         EXPECT_EQ(window.StatusText(),
                   c.reported ? FillFormat(LoadText(32814), {c.folder}) : QStringLiteral("before"));
     }

@@ -160,8 +160,7 @@ TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
 
     h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::DownloadBegins, 0));
     ASSERT_TRUE(List().IsDownloading());
-    List().Worker()->totalBytes = 1234567;
-    List().Worker()->receivedBytes = 559031;
+    List().Worker()->SetByteCounts(559031, 1234567);
     const struct {
         int perMille;
         const char* shown;
@@ -336,10 +335,10 @@ TEST_F(TaskListTest, TheWorkerAlwaysGetsAnAbsoluteCleanedOutputFolder) {
     h_->settings.OutputFolder = QStringLiteral("videos/new:set//");
     List().ApplyWorkerSettings();
     const QString expected = Path("home/videos/new-set");
-    EXPECT_EQ(List().Worker()->outputFolder.Get(), expected);
+    EXPECT_EQ(List().Worker()->OutputFolder(), expected);
     EXPECT_TRUE(QFileInfo(expected).isDir());
     EXPECT_EQ(List().SetOutputFolder(Path("chosen") + "/"), Path("chosen"));
-    EXPECT_EQ(List().Worker()->outputFolder.Get(), Path("chosen"));
+    EXPECT_EQ(List().Worker()->OutputFolder(), Path("chosen"));
 }
 
 TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
@@ -356,7 +355,7 @@ TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
     // The hook replaces the message; the worker waits for it to return.
     std::vector<std::pair<int, QString>> opened;
     List().SetBrowserDialogHook([&](int code, const QString& address) {
-        EXPECT_TRUE(List().Worker()->running);
+        EXPECT_TRUE(List().Worker()->IsRunning());
         opened.emplace_back(code, address);
     });
     const size_t messages = h_->prompts.shown.size();

@@ -1,0 +1,175 @@
+#pragma once
+// One download session: the download worker of a front end (the window or
+// zorv-get), the settings it is given, the decoding of its notifications
+// into calls of a typed observer, the step that follows a finished item
+// (identification, media info, history row) and the CAPTCHA / sign-in
+// handshake. The front ends implement SessionObserver and only draw or print.
+//
+// Order: the observer sees the worker's notifications in the order posted.
+// A finished item (UM_DOWNLOAD_ITEM_DONE) is identified on the session's
+// finisher thread; every notification posted after it is held back until
+// the item is recorded, so the observer sees the item's later statuses
+// (110 "Finished") and the batch's end (OnBatchEnded) only after
+// OnItemRecorded. zorv-get therefore never ends before its last result and
+// the window never beeps or powers off before the last file is recorded.
+//
+// Threads
+//   Front-end thread (the thread that made the session; the window's
+//     thread, zorv-get's main thread): every member function and every
+//     observer call. Dispatch is fed from that thread's queue of posted
+//     messages (GuiMessageTarget events, QueueMessageTarget). The history
+//     connection (SqliteConnection) belongs to this thread (the history list
+//     reads it), so the history insert runs here, in Dispatch, when the
+//     identification's result comes back. Checked in debug builds.
+//   Batch thread: the worker's (see DownloadWorker.h); it reaches the
+//     session only through the MessageTarget.
+//   Finisher thread (one per session, for its whole life): identifies the
+//     finished items' files one after another (mplayer, up to 30 s each) and
+//     posts each result to the same MessageTarget as the session-private
+//     message UM_SESSION_ITEM_IDENTIFIED. It shares with the front-end thread
+//     only its job queue and result table (under a lock) and the cancel flag
+//     (atomic). The destructor cancels a running identification (mplayer is
+//     killed and reaped), drops the queued ones and joins the thread.
+//
+// The CAPTCHA and sign-in dialogs: on status 207 / 208 the session waits
+// (up to kAddressWaitMs, on the front-end thread) for the worker to publish
+// the browser address, asks the observer (OnDialogNeeded returns when the
+// user is done) and then always releases the waiting worker, also when the
+// observer throws.
+
+#include "history/DownloadTask.h"
+#include "mediatools/MediaInfo.h"
+#include "platform/MessageTarget.h"
+#include "retrieval/DownloadWorker.h"
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+struct SettingsValues;
+class SqliteConnection;
+
+// What the session made of one finished item.
+struct RecordedItem {
+    int row = -1;
+    bool published = false; // the worker had published a state for the row
+    QString path;           // the downloaded file; empty when none was published
+    QString pageUrl;
+    int site = NO_SITE;
+    bool identified = false; // mplayer described the file (info and task are filled)
+    MediaInfo info;
+    DownloadTask task;            // the history row: the info, path, page and site
+    bool historyWasEmpty = false; // the history held no row before this item
+    bool historyTried = false;    // identified, and a history connection was given
+    bool historyInserted = false; // ... and it took the row
+};
+
+// What a front end does with the session's reports. Every call comes on the
+// front-end thread, from DownloadSession::Dispatch.
+class SessionObserver {
+  public:
+    virtual ~SessionObserver() = default;
+    // A status code for `row`: `shown` is the posted text or the code's own
+    // text, `error` the item's error text at the time.
+    virtual void OnItemStatus(int row, int code, const QString& shown, const QString& error) = 0;
+    virtual void OnItemProgress(int row, int perMille, quint64 received, quint64 total,
+                                const QString& mediaAddress) = 0;
+    virtual void OnItemRetry(int row, int retry) = 0;
+    virtual void OnItemTitle(int row, const QString& title) = 0;
+    // A finished item was identified and recorded (or failed to be).
+    virtual void OnItemRecorded(const RecordedItem& item) = 0;
+    // The site asks for a browser dialog at `address`; returns when the user
+    // is done with it. The worker goes on however this returns.
+    virtual void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) = 0;
+    // The batch ended: stopped, or every item done. Also for the second
+    // UM_DOWNLOAD_STOPPED that Stop posts.
+    virtual void OnBatchEnded(bool stopped) = 0;
+};
+
+class DownloadSession {
+  public:
+    // How long the browser address may trail its status notification.
+    static constexpr int kAddressWaitMs = 5000;
+    // The finisher's result: wParam the job number.
+    static constexpr int UM_SESSION_ITEM_IDENTIFIED = 5140;
+
+    // `target`: where the worker and the finisher post (the front end's
+    // queue, drained on its thread into Dispatch); it must outlive the session.
+    DownloadSession(MessageTarget* target, SessionObserver& observer);
+    ~DownloadSession(); // stops the worker, cuts an identification short, joins
+    DownloadSession(const DownloadSession&) = delete;
+    DownloadSession& operator=(const DownloadSession&) = delete;
+
+    DownloadWorker& Worker() { return *worker_; }
+    const DownloadWorker& Worker() const { return *worker_; }
+
+    // The output folder (cleaned by NormalizeOutputFolder), use-title,
+    // retries and the internal-cache flag.
+    void Configure(const SettingsValues& settings);
+    // Only the output folder, cleaned; returns the cleaned folder.
+    QString SetOutputFolder(const QString& folder);
+    QString OutputFolder() const { return worker_->OutputFolder(); }
+    // The history finished items are recorded in (may be null).
+    void SetHistory(SqliteConnection* db) { history_ = db; }
+
+    // Decodes one posted message: a worker notification or the finisher's
+    // result. False for any other message (left to the caller).
+    bool Dispatch(const PostedMessage& m);
+    // Finished items not yet recorded.
+    int Outstanding() const { return static_cast<int>(jobs_.size()); }
+
+  private:
+    // One decoded notification, its values read when it arrived.
+    struct Note {
+        int msg = 0;
+        int row = -1;
+        int number = 0; // status code, per-mille or retry number
+        QString shown;
+        QString text; // error text, title or media address
+        quint64 received = 0;
+        quint64 total = 0;
+        quint64 job = 0; // UM_DOWNLOAD_ITEM_DONE: its record
+    };
+    struct Job {
+        RecordedItem record;
+        bool ready = false;
+    };
+    struct Identification {
+        bool identified = false;
+        MediaInfo info;
+    };
+
+    void Drain();
+    void Deliver(const Note& note);
+    void Record(RecordedItem& record);
+    QString WaitForAddress(int row, BrowserDialog kind) const;
+    void FinisherMain();
+    bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
+
+    MessageTarget* const target_;
+    SessionObserver& observer_;
+    const std::thread::id owner_;
+    std::shared_ptr<DownloadWorker> worker_;
+    SqliteConnection* history_ = nullptr;
+
+    // ---- front-end thread ----
+    std::deque<Note> pending_;
+    std::map<quint64, Job> jobs_;
+    quint64 nextJob_ = 1;
+    bool draining_ = false;
+
+    // ---- shared with the finisher thread ----
+    std::mutex finisherMutex_;
+    std::condition_variable finisherWake_;
+    std::deque<std::pair<quint64, QString>> finisherQueue_; // job, path
+    std::map<quint64, Identification> finished_;
+    std::atomic<bool> quit_{false}; // also read by the finisher's wait predicate
+    std::atomic<bool> cancel_{false};
+    std::thread finisher_;
+};
