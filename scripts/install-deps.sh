@@ -2,7 +2,7 @@
 # Installs every Debian 12 package the build, the tests and the program need.
 set -euo pipefail
 PACKAGES=(
-  cmake ninja-build ccache g++ pkg-config
+  cmake ninja-build ccache g++ pkg-config python3
   qt6-base-dev libcurl4-openssl-dev libsqlite3-dev liblog4cpp5-dev
   libcpp-httplib-dev libssl-dev
   googletest libgtest-dev

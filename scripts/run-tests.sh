@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The structure of src/: folder rules, include circles, where notifications are read.
+python3 scripts/check-layers.py
 bash scripts/build.sh build
 (cd build && ctest --output-on-failure -j2)
 if [ "${ZORV_SKIP_SANITIZE:-0}" != "1" ]; then

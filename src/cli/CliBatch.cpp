@@ -1,8 +1,9 @@
 #include "cli/CliBatch.h"
 
 #include "base/AppSettings.h"
-#include "base/TextFill.h"
 #include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryRowText.h"
@@ -93,7 +94,8 @@ void CliBatch::OnItemProgress(int row, int perMille, quint64 received, quint64 t
 void CliBatch::OnItemRetry(int row, int retry) {
     NoteRow(row);
     lastErrorLine_.clear();
-    view_.Line(QStringLiteral("  ") + FillFormat(LoadText(32832), {QString::number(retry)}));
+    view_.Line(QStringLiteral("  ") +
+               FillFormat(LoadText(TextId::RetryingDownload), {QString::number(retry)}));
 }
 
 void CliBatch::OnItemTitle(int row, const QString& title) {
@@ -119,7 +121,8 @@ void CliBatch::OnItemStatus(int row, int code, const QString& text, const QStrin
     }
     if (code >= 200) {
         const QString line =
-            QStringLiteral("  ") + (error.isEmpty() ? shown : FillFormat(LoadText(32831), {Printable(error)}));
+            QStringLiteral("  ") +
+            (error.isEmpty() ? shown : FillFormat(LoadText(TextId::DownloadError), {Printable(error)}));
         // A failed attempt often reports the same error twice (download, then attempt).
         if (line != lastErrorLine_)
             view_.Line(line);
@@ -148,7 +151,7 @@ void CliBatch::OnItemRecorded(const RecordedItem& item) {
     r.downloaded = true;
     if (!item.identified) {
         // The file is there; only its description is missing.
-        r.line = FillFormat(LoadText(32804), {Printable(item.path)});
+        r.line = FillFormat(LoadText(TextId::NotAVideo), {Printable(item.path)});
         return;
     }
     const HistoryRowText text = MakeHistoryRowText(item.task);

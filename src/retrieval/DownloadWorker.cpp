@@ -1,13 +1,13 @@
 #include "retrieval/DownloadWorker.h"
 
 #include "base/AppLog.h"
-#include "base/ThreadCheck.h"
 #include "base/Localization.h"
+#include "base/TextIds.h"
+#include "base/ThreadCheck.h"
 #include "retrieval/DownloadItem.h"
 #include "retrieval/ExtractorFactory.h"
 
 #include <system_error>
-
 
 namespace {
 constexpr const char* kCategory = CVideoDownloader::kLogCategory;
@@ -59,31 +59,33 @@ bool DownloadWorker::OnBatchThread() const {
     return batch == std::thread::id() || batch == std::this_thread::get_id() || (link_ && link_->runReturned);
 }
 
-#define ZORV_WINDOW_THREAD_ONLY(what)                                                                   \
-    ZORV_CHECK_THREAD(OnOwnerThread(), "DownloadWorker::" what " called off the thread that made the worker")
-#define ZORV_BATCH_THREAD_ONLY(what)                                                                    \
-    ZORV_CHECK_THREAD(OnBatchThread(), "DownloadWorker::" what " called off the batch thread while a batch runs")
+#define ZORV_WINDOW_THREAD_ONLY(what)                                                                        \
+    ZORV_CHECK_THREAD(OnOwnerThread(), "DownloadWorker::" what " called off the thread that made the "       \
+                                                               "worker")
+#define ZORV_BATCH_THREAD_ONLY(what)                                                                         \
+    ZORV_CHECK_THREAD(OnBatchThread(),                                                                       \
+                      "DownloadWorker::" what " called off the batch thread while a batch runs")
 
 QString DownloadWorker::StatusText(int code) {
     int id = 0;
     if (code >= 100 && code <= 103)
-        id = 32877 + (code - 100);
+        id = TextId::StatusTextsFrom100 + (code - 100);
     else if (code >= 200 && code <= 204)
-        id = 32884 + (code - 200);
+        id = TextId::StatusTextsFrom200 + (code - 200);
     else if (code >= 205 && code <= 207)
-        id = 32904 + (code - 205);
+        id = TextId::StatusTextsFrom205 + (code - 205);
     else if (code == 104)
-        id = 32881;
+        id = TextId::DownloadingVideo;
     else if (code == 105)
-        id = 32882;
+        id = TextId::VideoDownloaded;
     else if (code == 108)
-        id = 32883;
+        id = TextId::ReadingVideoInfo;
     else if (code == 110)
-        id = 32872;
+        id = TextId::DownloadCompleted;
     else if (code == 111)
-        id = 32875;
+        id = TextId::DownloadStopped;
     else if (code == 112)
-        id = 32903;
+        id = TextId::SettingSiteLanguage;
     return id ? LocalText(id) : QString();
 }
 

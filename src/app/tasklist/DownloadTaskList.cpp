@@ -1,19 +1,20 @@
 #include "app/tasklist/DownloadTaskList.h"
 
+#include "app/AddUrlDlg.h"
+#include "app/tasklist/TaskListText.h"
+#include "app/tasklist/TaskListView.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
 #include "base/Localization.h"
 #include "base/OutputFolder.h"
-#include "app/CAddUrlDlg.h"
-#include "ui/GuiMessageTarget.h"
 #include "base/TextFill.h"
-#include "app/tasklist/TaskListText.h"
+#include "base/TextIds.h"
 #include "mediatools/IdentifyMedia.h"
 #include "platform/ParseUrl.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/DownloadWorker.h"
-#include "app/tasklist/TaskListView.h"
+#include "ui/GuiMessageTarget.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -115,7 +116,7 @@ void DownloadTaskList::AddUrlTask(const QString& address) {
     const std::optional<UrlParts> parts = ParseUrl(address);
     if (!parts || parts->scheme != QLatin1String("http") || address.contains(QLatin1Char('\n')) ||
         address.contains(QLatin1Char('\r'))) {
-        prompts_.ShowMessage(LoadText(32782), UserPrompts::Icon::Warning);
+        prompts_.ShowMessage(LoadText(TextId::OnlyHttp), UserPrompts::Icon::Warning);
         return;
     }
     for (int row = 0; row < model_->TaskCount(); ++row) {
@@ -167,7 +168,7 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
     // (Downloaded files are identified on the session's finisher thread.)
     MediaInfo info;
     if (!IdentifyMedia(path, info)) {
-        const QString text = FillFormat(LoadText(32804), {path});
+        const QString text = FillFormat(LoadText(TextId::NotAVideo), {path});
         prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
         SetStatusText(text);
         return 0; // a fresh task is discarded with `fresh`
@@ -176,13 +177,14 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
 }
 
 int DownloadTaskList::FillRowFromInfo(const QString& path, int row, std::unique_ptr<DownloadTask> fresh,
-                                      DownloadTask* task, const MediaInfo& info, int site, const QString& pageUrl) {
+                                      DownloadTask* task, const MediaInfo& info, int site,
+                                      const QString& pageUrl) {
     task->ApplyMediaInfo(path, info);
     if (task->hasAudio) {
         SetStatusText(QString());
     } else {
-        prompts_.ShowMessage(LoadText(32788), UserPrompts::Icon::Warning);
-        SetStatusText(LoadText(32788));
+        prompts_.ShowMessage(LoadText(TextId::NoSoundTrack), UserPrompts::Icon::Warning);
+        SetStatusText(LoadText(TextId::NoSoundTrack));
     }
     if (fresh) {
         row = model_->AppendTask(std::move(fresh));
@@ -314,7 +316,7 @@ void DownloadTaskList::Stop() {
 void DownloadTaskList::StopAskingFirst() {
     if (!CanStop())
         return;
-    if (prompts_.AskYesNoCancel(LoadText(309)) == UserPrompts::Answer::Yes)
+    if (prompts_.AskYesNoCancel(LoadText(TextId::StopDownloadsQuestion)) == UserPrompts::Answer::Yes)
         Stop();
 }
 
@@ -328,7 +330,7 @@ bool DownloadTaskList::CanStripStart() const {
 }
 
 void DownloadTaskList::OpenAddUrlDialog(QWidget* parent) {
-    CAddUrlDlg dialog(parent);
+    AddUrlDlg dialog(parent);
     if (dialog.exec() == QDialog::Accepted)
         AddUrls(dialog.Lines());
 }

@@ -1,15 +1,16 @@
 // The task list as the session's observer: what the rows and the status line
 // show of each report, and the end of a batch (beep, power-off).
 
+#include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListText.h"
 #include "base/AppSettings.h"
 #include "base/Localization.h"
-#include "app/tasklist/DownloadTaskList.h"
-#include "ui/GuiMessageTarget.h"
 #include "base/TextFill.h"
-#include "app/tasklist/TaskListText.h"
+#include "base/TextIds.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "retrieval/DownloadWorker.h"
+#include "ui/GuiMessageTarget.h"
 
 bool DownloadTaskList::event(QEvent* event) {
     if (event->type() != PostedMessageEvent::EventType())
@@ -27,8 +28,9 @@ void DownloadTaskList::OnItemProgress(int row, int perMille, quint64 received, q
     model_->SetProgress(row, perMille);
     model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::Progress(perMille));
     model_->SetProgressOn(row, true);
-    SetStatusText(FillFormat(LoadText(32827), {mediaAddress.left(100), TaskListText::GroupedCount(received),
-                                               TaskListText::GroupedCount(total)}));
+    SetStatusText(FillFormat(
+        LoadText(TextId::DownloadingBytes),
+        {mediaAddress.left(100), TaskListText::GroupedCount(received), TaskListText::GroupedCount(total)}));
 }
 
 void DownloadTaskList::OnItemStatus(int row, int code, const QString& shown, const QString& error) {
@@ -41,7 +43,7 @@ void DownloadTaskList::OnItemStatus(int row, int code, const QString& shown, con
     model_->SetProgressOn(row, false);
     if (code >= 200) {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown, TaskListModel::AlertColour());
-        SetStatusText(FillFormat(LoadText(32831), {error}));
+        SetStatusText(FillFormat(LoadText(TextId::DownloadError), {error}));
     } else {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown);
         SetStatusText(shown);
@@ -65,7 +67,7 @@ void DownloadTaskList::ShowBrowserDialog(int code, const QString& address) {
 void DownloadTaskList::OnItemRetry(int row, int retry) {
     if (row < 0)
         return;
-    const QString text = FillFormat(LoadText(32832), {QString::number(retry)});
+    const QString text = FillFormat(LoadText(TextId::RetryingDownload), {QString::number(retry)});
     model_->SetProgressOn(row, false);
     model_->SetCellText(row, TaskListModel::StatusColumn, text);
     SetStatusText(text);
@@ -88,7 +90,7 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
     DownloadTask* task = model_->Task(row);
     if (task && item.published && !item.path.isEmpty()) {
         if (!item.identified) {
-            const QString text = FillFormat(LoadText(32804), {item.path});
+            const QString text = FillFormat(LoadText(TextId::NotAVideo), {item.path});
             prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
             SetStatusText(text);
         } else {
