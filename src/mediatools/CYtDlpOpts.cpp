@@ -41,7 +41,7 @@ QString CYtDlpOpts::ProgressTemplate() {
                           "%(progress.total_bytes_estimate)s %(progress.speed)s");
 }
 
-void CYtDlpOpts::SetDownloadRun(const QString& format, const QString& outputTemplate, int playlistItem) {
+void CYtDlpOpts::SetDownloadRun(const QString& format, const QString& folder, int playlistItem) {
     // --print makes yt-dlp quiet; --progress brings the progress lines back,
     // one per line with --newline.
     AddFlag(QStringLiteral("--newline"));
@@ -55,7 +55,10 @@ void CYtDlpOpts::SetDownloadRun(const QString& format, const QString& outputTemp
         AddFlag(QStringLiteral("--no-playlist"));
     SetOptionValue(QStringLiteral("-f"), format);
     SetOptionValue(QStringLiteral("--merge-output-format"), QStringLiteral("mp4"));
-    SetOptionValue(QStringLiteral("-o"), outputTemplate);
+    // The folder goes to -P, which yt-dlp takes as it stands; in -o a "%("
+    // of the user's folder name would be read as a template field.
+    SetOptionValue(QStringLiteral("-P"), folder);
+    SetOptionValue(QStringLiteral("-o"), QStringLiteral("media.%(ext)s"));
     SetOptionValue(QStringLiteral("--print"), QStringLiteral("after_move:") +
                                                   QLatin1StringView(kYtDlpFilePrefix) +
                                                   QStringLiteral("%(filepath)s"));

@@ -23,10 +23,11 @@ class CYtDlpOpts : public CCmdOpts {
     // The page's metadata as one JSON document: one video, or with `listing`
     // the entries of a multi-video page without resolving each.
     void SetInfoRun(bool listing);
-    // A download with machine-readable progress into `outputTemplate`, the
-    // final path printed once the file is in place. playlistItem > 0 takes
-    // that entry (1-based) of a multi-video page, 0 the page's own video.
-    void SetDownloadRun(const QString& format, const QString& outputTemplate, int playlistItem);
+    // A download with machine-readable progress into `folder` as
+    // "media.EXT", the final path printed once the file is in place.
+    // playlistItem > 0 takes that entry (1-based) of a multi-video page, 0
+    // the page's own video.
+    void SetDownloadRun(const QString& format, const QString& folder, int playlistItem);
     void SetCookieFile(const QString& path);
     // Lets SSL_CERT_FILE decide which CAs are trusted: otherwise the bundle
     // of Python's certifi is used and the variable is not read.

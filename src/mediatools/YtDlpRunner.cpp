@@ -250,8 +250,7 @@ YtDlpDownload YtDlpRunner::Download(const QString& url, const QString& outputFol
     }
     const QString folder = prepared.folder->path();
     CYtDlpOpts opts(tool_.Program());
-    opts.SetDownloadRun(CYtDlpOpts::FormatFor(options.youtubeFmt),
-                        QDir(folder).filePath(QStringLiteral("media.%(ext)s")), options.playlistItem);
+    opts.SetDownloadRun(CYtDlpOpts::FormatFor(options.youtubeFmt), folder, options.playlistItem);
     opts.SetCookieFile(prepared.cookieFile);
     if (prepared.trustFromEnvironment)
         opts.SetCertificatesFromEnvironment();

@@ -2,6 +2,7 @@
 // on 127.0.0.1, and against stand-in scripts for what the real tool cannot be
 // made to do (hang, print garbage, meet a bot check).
 
+#include "base/AppLog.h"
 #include "mediatools/CYtDlpOpts.h"
 #include "mediatools/YtDlpRunner.h"
 
@@ -141,7 +142,8 @@ TEST_F(YtDlpToolTest, VersionTellsMissingBrokenAndWorkingToolsApart) {
 
 // The selections run through the real yt-dlp's format chooser over two
 // format lists: one like a large site's (separate streams in five sizes, a
-// combined 360-line mp4 and a tiny 3gp), one with separate streams only.
+// combined 360-line mp4 and a 240-line mobile 3gp), one with separate
+// streams only.
 TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
     const auto infoFile = [&](const char* name, bool combined) {
         QJsonArray formats;
@@ -160,7 +162,7 @@ TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
         add("a128", "m4a", 0, "none", "mp4a", 128);
         if (combined) {
             add("c360", "mp4", 360, "avc1", "mp4a", 500);
-            add("m3gp", "3gp", 144, "mp4v", "amr", 30);
+            add("m3gp", "3gp", 240, "mp4v", "amr", 200);
         }
         const QJsonObject info{{"id", "x"},         {"title", "x"},
                                {"extractor", "generic"}, {"extractor_key", "Generic"},
@@ -173,9 +175,9 @@ TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
         const char* full;
         const char* apart;
     } cases[] = {
-        {0, "m3gp", "v144+a48"},         {1, "c360", "v360+a128"},       {2, "v480+a128", "v480+a128"},
-        {3, "v720+a128", "v720+a128"},   {4, "v1080+a128", "v1080+a128"}, {5, "m3gp", "v144+a48"},
-        {6, "m3gp", "v144+a48"},         {-1, "m3gp", "v144+a48"},       {10, "v1080+a128", "v1080+a128"},
+        {0, "v144+a48", "v144+a48"},   {1, "c360", "v360+a128"},        {2, "v480+a128", "v480+a128"},
+        {3, "v720+a128", "v720+a128"}, {4, "v1080+a128", "v1080+a128"}, {5, "m3gp", "v144+a48"},
+        {6, "v144+a48", "v144+a48"},   {-1, "m3gp", "v144+a48"},        {10, "v1080+a128", "v1080+a128"},
     };
     for (const Case& c : cases) {
         for (const auto& [file, expected] : {std::pair{full, c.full}, std::pair{apart, c.apart}}) {
@@ -346,11 +348,13 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
         const char* id;
     } cases[] = {
         {"watch", sim_->GenericBase() + "/watch/clip-one", 0, {}, QString(), "clip-one"},
-        {"second of three", sim_->GenericBase() + "/three", 2, {}, QString(), "clip-two"},
+        // A folder name that looks like a template field stays a name.
+        {"second of %(title)s", sim_->GenericBase() + "/three", 2, {}, QString(), "clip-two"},
         {"tls", sim_->GenericTlsBase() + "/watch/clip-three", 0, {}, sim_->CaBundlePath(), "clip-three"},
         {"member", sim_->GenericBase() + "/members/members-clip", 0, {MemberCookieLine()}, QString(),
          "members-clip"},
     };
+    InitLog(Path("zorv.log"));
     for (const Case& c : cases) {
         const QString out = Folder(c.name);
         const ScopedEnv env("ZORV_CA_BUNDLE", c.caBundle);
@@ -367,6 +371,12 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
         d.Cleanup();
         EXPECT_EQ(Entries(out), QStringList{"final.mp4"}) << c.name;
     }
+    ShutdownLog();
+    // The runs are logged, the member cookie's value never.
+    const QByteArray log = ReadFile(Path("zorv.log"));
+    const QString cookie = sim_->GenericMemberCookie();
+    EXPECT_TRUE(log.contains("--cookies")) << log.toStdString();
+    EXPECT_FALSE(log.contains(cookie.mid(cookie.indexOf('=') + 1).toUtf8())) << log.toStdString();
 }
 
 TEST_F(YtDlpSiteTest, RefusalsNeedSignInOrTrustAndLeaveNothing) {
