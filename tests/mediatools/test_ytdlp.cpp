@@ -241,8 +241,6 @@ TEST_F(YtDlpToolTest, MetadataThatIsNoAnswerFailsClearly) {
     } cases[] = {
         {"not json", "echo 'WARNING: x'; echo '{\"id\": '; exit 0", YtDlpResultKind::ToolFailed, "not JSON"},
         {"endless", "exec yes '{\"id\": \"x\"}'", YtDlpResultKind::ToolFailed, "more than"},
-        {"unsupported", "echo 'ERROR: Unsupported URL: http://127.0.0.1:9/' >&2; exit 1",
-         YtDlpResultKind::Unsupported, "Unsupported URL"},
     };
     for (const Case& c : cases) {
         YtDlpOptions options;
@@ -367,6 +365,8 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
         EXPECT_EQ(QFileInfo(d.FilePath()).absolutePath(), d.Folder()) << c.name;
         EXPECT_EQ(ReadFile(d.FilePath()), Served(c.id)) << c.name;
         EXPECT_EQ(seen.LastPerMille(), 1000) << c.name;
+        EXPECT_EQ(Std(seen.status.value(0)), "Starting yt-dlp") << c.name;
+        EXPECT_EQ(Std(seen.status.value(seen.status.size() - 1)), "Downloaded") << c.name;
         ASSERT_TRUE(QFile::rename(d.FilePath(), QDir(out).filePath("final.mp4"))) << c.name;
         d.Cleanup();
         EXPECT_EQ(Entries(out), QStringList{"final.mp4"}) << c.name;
@@ -379,7 +379,7 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
     EXPECT_FALSE(log.contains(cookie.mid(cookie.indexOf('=') + 1).toUtf8())) << log.toStdString();
 }
 
-TEST_F(YtDlpSiteTest, RefusalsNeedSignInOrTrustAndLeaveNothing) {
+TEST_F(YtDlpSiteTest, RefusalsAreClassifiedAndLeaveNothing) {
     struct Case {
         const char* name;
         QString url;
@@ -392,6 +392,8 @@ TEST_F(YtDlpSiteTest, RefusalsNeedSignInOrTrustAndLeaveNothing) {
         // Without the test CA the simulator's certificate is not trusted.
         {"untrusted", sim_->GenericTlsBase() + "/watch/clip-one", YtDlpResultKind::Failed,
          "CERTIFICATE_VERIFY_FAILED"},
+        // The index holds links only, no video of its own.
+        {"no video", sim_->GenericBase() + "/", YtDlpResultKind::Unsupported, "Unsupported URL"},
     };
     for (const Case& c : cases) {
         const QString out = Folder(c.name);
