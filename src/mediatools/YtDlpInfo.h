@@ -11,18 +11,18 @@
 #include <vector>
 
 struct YtDlpEntry {
-    int index = 0;  // 1-based position on the page: the --playlist-items value
+    int index = 0; // 1-based position on the page: the --playlist-items value
     QString id;
     QString title;
-    QString url;    // the entry's own page, empty when it lives only on the listing page
+    QString url; // the entry's own page, empty when it lives only on the listing page
 };
 
 struct YtDlpInfo {
     QString id;
     QString title;
-    QString site;       // yt-dlp's extractor key ("Generic", ...)
+    QString site;        // yt-dlp's extractor key ("Generic", ...)
     double duration = 0; // seconds, 0 when unknown
-    QString ext;        // container of the chosen format
+    QString ext;         // container of the chosen format
     QString webpageUrl;
     bool isPlaylist = false;
     std::vector<YtDlpEntry> entries; // in page order (playlists only)

@@ -136,7 +136,8 @@ Outcome Judge(RunEnd end, CYtDlpProcess& process, int stallMs, const QString& co
         }
     }
     if (errorLine.isEmpty())
-        return {YtDlpResultKind::Failed, QStringLiteral("yt-dlp failed (exit code %1)").arg(process.ExitCode())};
+        return {YtDlpResultKind::Failed,
+                QStringLiteral("yt-dlp failed (exit code %1)").arg(process.ExitCode())};
     const QString text = CleanYtDlpError(errorLine);
     // yt-dlp writes the cookie jar back when it ends: a cookie that was not
     // in the copy came from the site during this run.
@@ -273,7 +274,8 @@ YtDlpDownload YtDlpRunner::Download(const QString& url, const QString& outputFol
         const QFileInfo file(process.FilePath());
         if (process.FilePath().isEmpty() || !file.isFile() || file.isSymLink() ||
             QFileInfo(file.absolutePath()).canonicalFilePath() != QFileInfo(folder).canonicalFilePath())
-            outcome = {YtDlpResultKind::ToolFailed, QStringLiteral("yt-dlp did not name the downloaded file")};
+            outcome = {YtDlpResultKind::ToolFailed,
+                       QStringLiteral("yt-dlp did not name the downloaded file")};
     }
     if (outcome.kind != YtDlpResultKind::Ok) {
         LogFailure(outcome, process);

@@ -14,8 +14,8 @@ YtDlpVersion YtDlpTool::Version(int timeoutMs) const {
     CYtDlpProcess process(CYtDlpProcess::Mode::Collect, 4096);
     if (!process.Open({program_, QStringLiteral("--version")})) {
         const int err = process.LastError();
-        result.status = err == ENOENT || err == EACCES ? YtDlpVersion::Status::Missing
-                                                         : YtDlpVersion::Status::Broken;
+        result.status =
+            err == ENOENT || err == EACCES ? YtDlpVersion::Status::Missing : YtDlpVersion::Status::Broken;
         result.error = result.status == YtDlpVersion::Status::Missing
                            ? QStringLiteral("yt-dlp was not found (\"%1\")").arg(program_)
                            : QStringLiteral("yt-dlp could not be started (error %1)").arg(err);

@@ -32,7 +32,8 @@ std::unique_ptr<QTemporaryDir> MakeYtDlpFolder(const QString& parent) {
 
 QString WriteYtDlpCookieFile(const QString& folder, const QStringList& lines) {
     QFile file(QDir(folder).filePath(QStringLiteral("cookies.txt")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return QString();
     QByteArray text = "# Netscape HTTP Cookie File\n\n";
     for (const QString& line : lines) {

@@ -69,12 +69,9 @@ TEST(YtDlpVersionAge, OlderThanNinetyDaysCountsAsOutdated) {
     } cases[] = {
         {"2023.03.04", QDate(2023, 6, 2), false}, // 90 days
         {"2023.03.04", QDate(2023, 6, 3), true},  // 91 days
-        {"2023.03.04.1", QDate(2023, 3, 10), false},
-        {"2023.03.04.1", QDate(2024, 1, 1), true},
-        {"2023.02.30", QDate(2024, 1, 1), std::nullopt},
-        {"2023.3.4", QDate(2024, 1, 1), std::nullopt},
-        {"v2023.03.04", QDate(2024, 1, 1), std::nullopt},
-        {"", QDate(2024, 1, 1), std::nullopt},
+        {"2023.03.04.1", QDate(2023, 3, 10), false},      {"2023.03.04.1", QDate(2024, 1, 1), true},
+        {"2023.02.30", QDate(2024, 1, 1), std::nullopt},  {"2023.3.4", QDate(2024, 1, 1), std::nullopt},
+        {"v2023.03.04", QDate(2024, 1, 1), std::nullopt}, {"", QDate(2024, 1, 1), std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(YtDlpTool::IsOutdated(c.version, c.today), c.outdated) << c.version;
@@ -97,8 +94,8 @@ TEST(YtDlpErrors, ErrorLinesBecomeOneReadableLineOfTheRightKind) {
          "please report this issue on  https://example.invalid/issues",
          true, "[generic] None: Unable to download webpage: HTTP Error 403: Forbidden (caused by x)",
          YtDlpErrorKind::SignInNeeded},
-        {"ERROR: [generic] None: HTTP Error 403: Forbidden", false, "[generic] None: HTTP Error 403: Forbidden",
-         YtDlpErrorKind::Other},
+        {"ERROR: [generic] None: HTTP Error 403: Forbidden", false,
+         "[generic] None: HTTP Error 403: Forbidden", YtDlpErrorKind::Other},
         {"ERROR: Unsupported URL: http://x.invalid/", false, "Unsupported URL: http://x.invalid/",
          YtDlpErrorKind::Unsupported},
         {"ERROR: bad\x1b[0m\tname", false, "bad\\x1b[0m\\x09name", YtDlpErrorKind::Other},
@@ -149,8 +146,9 @@ TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
         QJsonArray formats;
         const auto add = [&](const QString& id, const char* ext, int height, const char* v, const char* a,
                              int tbr) {
-            QJsonObject f{{"format_id", id}, {"url", "http://127.0.0.1:9/" + id}, {"ext", ext},
-                          {"vcodec", v},     {"acodec", a},                      {"protocol", "http"},
+            QJsonObject f{{"format_id", id}, {"url", "http://127.0.0.1:9/" + id},
+                          {"ext", ext},      {"vcodec", v},
+                          {"acodec", a},     {"protocol", "http"},
                           {"tbr", tbr}};
             if (height)
                 f.insert("height", height);
@@ -164,9 +162,12 @@ TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
             add("c360", "mp4", 360, "avc1", "mp4a", 500);
             add("m3gp", "3gp", 240, "mp4v", "amr", 200);
         }
-        const QJsonObject info{{"id", "x"},         {"title", "x"},
-                               {"extractor", "generic"}, {"extractor_key", "Generic"},
-                               {"webpage_url", "http://127.0.0.1:9/w"}, {"formats", formats}};
+        const QJsonObject info{{"id", "x"},
+                               {"title", "x"},
+                               {"extractor", "generic"},
+                               {"extractor_key", "Generic"},
+                               {"webpage_url", "http://127.0.0.1:9/w"},
+                               {"formats", formats}};
         return WriteFile(name, QJsonDocument(info).toJson());
     };
     const QString full = infoFile("full.json", true), apart = infoFile("apart.json", false);
@@ -186,7 +187,8 @@ TEST_F(YtDlpToolTest, QualitySettingChoosesTheIntendedStreams) {
                                CYtDlpOpts::FormatFor(c.setting), "--print", "format_id"});
             ASSERT_TRUE(p.waitForFinished(60000));
             EXPECT_EQ(p.readAllStandardOutput().trimmed().toStdString(), expected)
-                << c.setting << " " << Std(QFileInfo(file).fileName()) << " " << p.readAllStandardError().data();
+                << c.setting << " " << Std(QFileInfo(file).fileName()) << " "
+                << p.readAllStandardError().data();
         }
     }
 }
@@ -223,7 +225,8 @@ TEST_F(YtDlpToolTest, DownloadsThatGoWrongEndClearlyAndLeaveNothing) {
         YtDlpOptions options;
         options.stallMs = c.stallMs;
         const auto start = Clock::now();
-        YtDlpDownload d = YtDlpRunner(YtDlpTool(c.program)).Download("http://127.0.0.1:9/watch/x", out, options, {});
+        YtDlpDownload d =
+            YtDlpRunner(YtDlpTool(c.program)).Download("http://127.0.0.1:9/watch/x", out, options, {});
         EXPECT_LT(MsSince(start), c.withinMs) << c.name;
         EXPECT_EQ(d.kind, c.kind) << c.name << ": " << Std(d.error);
         EXPECT_TRUE(d.error.contains(c.errorPart)) << c.name << ": " << Std(d.error);
@@ -247,8 +250,8 @@ TEST_F(YtDlpToolTest, MetadataThatIsNoAnswerFailsClearly) {
         options.maxInfoBytes = 1 << 20;
         options.workFolder = Path(QString("work-%1").arg(c.name));
         ASSERT_TRUE(QDir().mkpath(options.workFolder));
-        const YtDlpInfoResult r = YtDlpRunner(YtDlpTool(Script(c.name, c.body)))
-                                      .FetchInfo("http://127.0.0.1:9/", false, options);
+        const YtDlpInfoResult r =
+            YtDlpRunner(YtDlpTool(Script(c.name, c.body))).FetchInfo("http://127.0.0.1:9/", false, options);
         EXPECT_EQ(r.kind, c.kind) << c.name << ": " << Std(r.error);
         EXPECT_TRUE(r.error.contains(c.errorPart)) << c.name << ": " << Std(r.error);
         EXPECT_EQ(Entries(options.workFolder), QStringList()) << c.name;
@@ -259,7 +262,8 @@ TEST_F(YtDlpToolTest, MetadataThatIsNoAnswerFailsClearly) {
 // cookie copy readable by the user only, and a CA bundle that adds the extra
 // CA to the system's.
 TEST_F(YtDlpToolTest, RunGetsPrivateCookiesAndACombinedCaBundle) {
-    const QString extraCa = WriteFile("extra-ca.pem", "-----BEGIN CERTIFICATE-----\nzorv\n-----END CERTIFICATE-----\n");
+    const QString extraCa =
+        WriteFile("extra-ca.pem", "-----BEGIN CERTIFICATE-----\nzorv\n-----END CERTIFICATE-----\n");
     const QString tool = Script("inspect", R"sh(
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -297,7 +301,8 @@ class YtDlpSiteTest : public SimulatorSuite {
     static QString MemberCookieLine() {
         const QString cookie = sim_->GenericMemberCookie();
         const qsizetype eq = cookie.indexOf('=');
-        return QString("#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\t%1\t%2").arg(cookie.left(eq), cookie.mid(eq + 1));
+        return QString("#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t0\t%1\t%2")
+            .arg(cookie.left(eq), cookie.mid(eq + 1));
     }
     QString Folder(const char* name) {
         const QString path = Path(name);
@@ -349,7 +354,11 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
         // A folder name that looks like a template field stays a name.
         {"second of %(title)s", sim_->GenericBase() + "/three", 2, {}, QString(), "clip-two"},
         {"tls", sim_->GenericTlsBase() + "/watch/clip-three", 0, {}, sim_->CaBundlePath(), "clip-three"},
-        {"member", sim_->GenericBase() + "/members/members-clip", 0, {MemberCookieLine()}, QString(),
+        {"member",
+         sim_->GenericBase() + "/members/members-clip",
+         0,
+         {MemberCookieLine()},
+         QString(),
          "members-clip"},
     };
     InitLog(Path("zorv.log"));
@@ -416,7 +425,8 @@ TEST_F(YtDlpSiteTest, StopDuringADownloadEndsWithinASecondAndLeavesNothing) {
             stoppedAt = Clock::now();
         return stoppedAt.has_value();
     };
-    const YtDlpDownload d = runner_.Download(sim_->GenericBase() + "/slow/clip-one", out, YtDlpOptions(), callbacks);
+    const YtDlpDownload d =
+        runner_.Download(sim_->GenericBase() + "/slow/clip-one", out, YtDlpOptions(), callbacks);
     ASSERT_TRUE(stoppedAt.has_value()) << Std(d.error);
     EXPECT_LT(MsSince(*stoppedAt), 1000);
     EXPECT_EQ(d.kind, YtDlpResultKind::Stopped) << Std(d.error);
