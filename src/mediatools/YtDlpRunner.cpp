@@ -172,8 +172,9 @@ void LogFailure(const Outcome& outcome, const CYtDlpProcess& process) {
     if (outcome.kind == YtDlpResultKind::Stopped)
         return;
     LogWarnW(kCategory, outcome.error);
-    for (const QString& line : process.Lines().mid(0, CYtDlpProcess::kTailLines))
-        LogInfoW(kCategory, QStringLiteral("yt-dlp: ") + CleanYtDlpError(line));
+    // The first lines only: a metadata run may have collected megabytes.
+    for (const QByteArray& line : process.RawLines().mid(0, CYtDlpProcess::kTailLines))
+        LogInfoW(kCategory, QStringLiteral("yt-dlp: ") + CleanYtDlpError(QString::fromUtf8(line.left(1024))));
 }
 } // namespace
 
