@@ -372,6 +372,8 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
         Recorded seen;
         YtDlpDownload d = runner_.Download(c.url, out, options, seen.Callbacks());
         ASSERT_EQ(d.kind, YtDlpResultKind::Ok) << c.name << ": " << Std(d.error);
+        // The cookie copy, the CA bundle and yt-dlp's own files are gone already.
+        EXPECT_EQ(Entries(d.Folder()), QStringList{QFileInfo(d.FilePath()).fileName()}) << c.name;
         EXPECT_EQ(QFileInfo(d.FilePath()).absolutePath(), d.Folder()) << c.name;
         EXPECT_EQ(ReadFile(d.FilePath()), Served(c.id)) << c.name;
         EXPECT_EQ(seen.LastPerMille(), 1000) << c.name;
