@@ -47,8 +47,11 @@ class CConsoleProcess {
     // keeps the caller's current folder. Returns 1 when the child runs and
     // the reader has started, 0 otherwise: OnError then received
     // "Redirect console error: %x\r\n" (2 for a missing program) and the
-    // object is closed.
-    int Open(const QStringList& argv, const QString& workingDir = QString());
+    // object is closed. extraEnv holds "NAME=VALUE" entries the child gets on
+    // top of this process's environment, each replacing a variable of that
+    // name; the rest of the environment is passed on unchanged.
+    int Open(const QStringList& argv, const QString& workingDir = QString(),
+             const QStringList& extraEnv = QStringList());
 
     // Formats printf-style (UTF-8) and writes all bytes to the child's
     // standard input. Nonzero when written; 0 without an input pipe or when

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -239,7 +240,37 @@ CConsoleProcess::~CConsoleProcess() {
     }
 }
 
-int CConsoleProcess::Open(const QStringList& argv, const QString& workingDir) {
+namespace {
+// This process's environment with every variable named in extra replaced by
+// (or completed with) extra's entry. The pointers stay valid while `storage`
+// and environ do.
+std::vector<char*> MergedEnvironment(const QStringList& extra, std::vector<QByteArray>& storage) {
+    std::vector<char*> env;
+    storage.reserve(extra.size());
+    for (const QString& entry : extra)
+        storage.push_back(entry.toUtf8());
+    for (char** e = environ; e && *e; ++e) {
+        const char* eq = std::strchr(*e, '=');
+        const size_t nameLength = eq ? size_t(eq - *e) : std::strlen(*e);
+        bool replaced = false;
+        for (const QByteArray& entry : storage) {
+            if (entry.size() > qsizetype(nameLength) && entry[qsizetype(nameLength)] == '=' &&
+                std::strncmp(entry.constData(), *e, nameLength) == 0) {
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            env.push_back(*e);
+    }
+    for (QByteArray& entry : storage)
+        env.push_back(entry.data());
+    env.push_back(nullptr);
+    return env;
+}
+} // namespace
+
+int CConsoleProcess::Open(const QStringList& argv, const QString& workingDir, const QStringList& extraEnv) {
     Impl& d = *impl_;
     int outPipe[2] = {-1, -1}, inPipe[2] = {-1, -1}, stopPipe[2] = {-1, -1};
     int err = 0;
@@ -282,8 +313,13 @@ int CConsoleProcess::Open(const QStringList& argv, const QString& workingDir) {
         posix_spawnattr_setpgroup(&attr, 0);
         posix_spawnattr_setsigdefault(&attr, &all);
         posix_spawnattr_setsigmask(&attr, &none);
+        std::vector<QByteArray> envStorage;
+        std::vector<char*> env;
+        if (!extraEnv.isEmpty())
+            env = MergedEnvironment(extraEnv, envStorage);
         pid_t pid = 0;
-        err = ::posix_spawnp(&pid, args[0], &actions, &attr, args.data(), environ);
+        err = ::posix_spawnp(&pid, args[0], &actions, &attr, args.data(),
+                             extraEnv.isEmpty() ? environ : env.data());
         posix_spawn_file_actions_destroy(&actions);
         posix_spawnattr_destroy(&attr);
         if (err == 0) {

@@ -97,6 +97,20 @@ TEST_F(ConsoleProcessTest, ArgumentsReachTheToolUntouchedWithoutAShell) {
     EXPECT_FALSE(QFile::exists(Path("pwned")));
 }
 
+TEST_F(ConsoleProcessTest, ExtraEnvironmentReplacesOrAddsVariablesAndKeepsTheRest) {
+    qputenv("ZORV_TEST_REPLACED", "parent");
+    qputenv("ZORV_TEST_KEPT", "kept");
+    Recorder run;
+    const QStringList argv =
+        Tool("env", "printf '%s|%s|%s|' \"$ZORV_TEST_REPLACED\" \"$ZORV_TEST_KEPT\" \"$ZORV_TEST_ADDED\"; "
+                    "env | grep -c '^ZORV_TEST_REPLACED='");
+    ASSERT_EQ(run.Open(argv, QString(), {"ZORV_TEST_REPLACED=child", "ZORV_TEST_ADDED=a=b c"}), 1);
+    ASSERT_TRUE(run.WaitForReader(10000));
+    qunsetenv("ZORV_TEST_REPLACED");
+    qunsetenv("ZORV_TEST_KEPT");
+    EXPECT_EQ(run.All(), "child|kept|a=b c|1\n");
+}
+
 TEST_F(ConsoleProcessTest, MissingProgramFailsWithCodeTwoAndLeavesTheObjectClosed) {
     for (const QString& program : {Path("no-such-tool"), QString("zorv-no-such-tool-on-path")}) {
         Recorder run;

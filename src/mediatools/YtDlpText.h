@@ -1,0 +1,47 @@
+#pragma once
+// Reading what yt-dlp prints: the progress lines of the runner's own template,
+// the line naming the finished file, and the "ERROR:" lines, turned into a
+// short text for the user and a kind the caller can act on.
+//
+// Threads: pure functions, any thread.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// What the progress template prints (see CYtDlpOpts): the prefix, then the
+// status, downloaded bytes, total bytes, estimated total and speed, each "NA"
+// when yt-dlp does not know it.
+inline constexpr char kYtDlpProgressPrefix[] = "zorv-progress ";
+// The line printed after the file has reached its final name: prefix + path.
+inline constexpr char kYtDlpFilePrefix[] = "zorv-file ";
+
+struct YtDlpProgress {
+    int perMille = 0;    // 0..1000 of the total (or of the estimate)
+    qint64 received = 0; // bytes so far
+    qint64 total = 0;    // the total, else the estimate, else 0
+    double speed = 0;    // bytes per second, 0 when unknown
+    bool finished = false;
+};
+
+std::optional<YtDlpProgress> ParseYtDlpProgress(QStringView line);
+
+enum class YtDlpErrorKind {
+    Other,
+    SignInNeeded, // the site wants a signed-in (or verified) visitor
+    Unsupported,  // yt-dlp knows no way to read this address
+};
+
+// The text of an "ERROR:" line without the prefix and without yt-dlp's
+// request to report the issue upstream, control characters shown as \xNN,
+// cut to kMaxErrorChars.
+inline constexpr int kMaxErrorChars = 400;
+QString CleanYtDlpError(QStringView line);
+
+// Sign-in needed: yt-dlp's texts for pages that want an account, an age
+// confirmation or a bot check, and "HTTP Error 401"; "HTTP Error 403" too,
+// but only when the site set a cookie during the run (a site that tracks its
+// visitors and turns one away wants to know who it is; a bare 403 is usually
+// a dead or geo-blocked address).
+YtDlpErrorKind ClassifyYtDlpError(QStringView text, bool siteSetCookies);
