@@ -30,6 +30,7 @@ struct DownloadTask {
     QString dateText; // history rows: date text
     int state = Pending;
     int site = -2;
+    QString siteName; // OTHER_SITE: the site's name as yt-dlp reports it ("Generic", "Vimeo")
 
     // Copies an identification result and turns the task into a local file.
     void ApplyMediaInfo(const QString& path, const MediaInfo& info) {
