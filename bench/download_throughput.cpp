@@ -19,6 +19,7 @@
 #include "support/ChildProcess.h"
 #include "support/MediaFixture.h"
 #include "support/NginxServer.h"
+#include "support/RunChecks.h"
 #include "support/StopSignals.h"
 #include "support/WorkerBatch.h"
 
@@ -76,15 +77,6 @@ std::string Id(int mib) {
 
 std::int64_t Bytes(int mib) {
     return std::int64_t(mib) << 20;
-}
-
-bool ParsePositive(const char* text, int& value) {
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v <= 0 || v > 65536)
-        return false;
-    value = int(v);
-    return true;
 }
 
 // 0 on success, 2 with the complaint printed.
@@ -156,47 +148,6 @@ bool FindTools(const Options& o, Tools& t) {
     if (!missing.empty())
         std::fprintf(stderr, "download_throughput: missing programs:\n%s", missing.c_str());
     return missing.empty();
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The one file a run left under `dir`, checked for its size, then the
-// folder emptied for the next run.
-void TakeOutput(const std::string& dir, std::int64_t bytes, const char* who) {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir))
-        if (entry.is_regular_file())
-            files.push_back(entry.path());
-    std::string problem;
-    if (files.size() != 1)
-        problem = std::to_string(files.size()) + " files instead of one";
-    else if (const auto size = std::int64_t(fs::file_size(files[0])); size != bytes)
-        problem =
-            files[0].string() + " holds " + std::to_string(size) + " bytes, not " + std::to_string(bytes);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    if (!problem.empty())
-        throw std::runtime_error(std::string(who) + " left " + problem + " in " + dir);
-}
-
-ChildOutcome Timed(const std::vector<std::string>& argv, const std::string& log, const char* who,
-                   bool sampleOwnPeak = false) {
-    ::sync(); // the previous run's writes do not land in this one
-    const ChildOutcome run = RunToEnd(argv, log, sampleOwnPeak);
-    if (!run.Succeeded())
-        throw std::runtime_error(std::string(who) + " failed (" + run.Describe() + "):\n" + ReadText(log));
-    return run;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 double MiBps(int mib, double seconds) {
@@ -284,12 +235,9 @@ void Run(const Options& o, const Tools& t) {
         throw std::runtime_error("cannot create a temporary folder under " + QDir::tempPath().toStdString());
     const std::string base = temp.path().toStdString();
     const Folders f{base + "/root", base + "/nginx", base + "/out", base + "/logs"};
-    for (const std::string& d :
-         {f.root, f.prefix, f.out, f.logs, base + "/home", base + "/config", base + "/data"})
+    for (const std::string& d : {f.root, f.prefix, f.out, f.logs})
         fs::create_directories(d);
-    ::setenv("HOME", (base + "/home").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+    UseTemporaryHome(base);
 
     std::set<int> sizes;
     if (o.runPairs)

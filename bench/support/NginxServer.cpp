@@ -81,7 +81,7 @@ void NginxServer::WriteConfig(int port) const {
          << "    fastcgi_temp_path " << p << "/fastcgi;\n"
          << "    uwsgi_temp_path " << p << "/uwsgi;\n"
          << "    scgi_temp_path " << p << "/scgi;\n"
-         << "    types { text/html html; video/x-flv flv; }\n"
+         << "    types { text/html html; video/x-flv flv; video/mp4 mp4; }\n"
             "    default_type application/octet-stream;\n"
             "    server {\n"
          << "        listen 127.0.0.1:" << port << ";\n"
