@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -156,6 +157,21 @@ void CPageOnline::ShowVersion(const YtDlpVersion& version) {
                           YtDlpTool::IsOutdated(version.version, QDate::currentDate()).value_or(false);
     ytDlpWarning_->setText(outdated ? LoadText(TextId::YtDlpOutdated) : QString());
     ytDlpWarning_->setVisible(outdated);
+    // After the layouts have taken in the new texts.
+    QTimer::singleShot(0, this, &CPageOnline::GrowWindowToFit);
+}
+
+void CPageOnline::GrowWindowToFit() {
+    // The answer arrives after the sheet took its size, and its wrapped
+    // lines need height the sheet did not have: the sheet grows, never shrinks.
+    QWidget* top = window();
+    if (top == this || !top->isVisible() || !top->layout())
+        return;
+    top->layout()->activate();
+    const int needed =
+        std::max(top->layout()->totalHeightForWidth(top->width()), top->layout()->totalMinimumSize().height());
+    if (needed > top->height())
+        top->resize(top->width(), needed);
 }
 
 void CPageOnline::BrowseYtDlp() {

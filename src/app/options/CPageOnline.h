@@ -64,6 +64,7 @@ class CPageOnline : public OptionsPage {
 
   private:
     void ShowVersion(const YtDlpVersion& version);
+    void GrowWindowToFit();
 
     QLineEdit* ytUser_;
     QLineEdit* ytPasswd_;

@@ -44,6 +44,7 @@ TEST_F(SiteTreeE2E, OtherSitesListIsSaved) {
         history_->Execute(sql);
     }
     CTrevaloDlg& window = Open();
+    window.resize(1180, 600); // room for every column beside the preview
     ASSERT_TRUE(WaitForGui([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
     ASSERT_TRUE(window.IsSiteTreeVisible());
     SiteTreePanel* tree = window.SiteTree();

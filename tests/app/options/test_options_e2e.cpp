@@ -128,8 +128,9 @@ TEST_F(OptionsE2E, OnlinePageShowsTheYtDlpVersionAndTheWarningWhole) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        if (QLatin1String(c.code) != "en")
+        if (QLatin1String(c.code) != "en") {
             ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(QString::fromLatin1(c.code))));
+        }
         COptionsSheet sheet(Settings(), prompts_, &window);
         sheet.show();
         ASSERT_TRUE(WaitForGui([&] { return sheet.windowHandle() && sheet.windowHandle()->isExposed(); }));
