@@ -111,7 +111,8 @@ int ShowVersion(const QString& ytDlpPath) {
                           .arg(tool.Program()));
         break;
     case YtDlpVersion::Status::Broken:
-        Print(stdout, QStringLiteral("yt-dlp: does not work (\"%1\"): %2").arg(tool.Program(), version.error));
+        Print(stdout,
+              QStringLiteral("yt-dlp: does not work (\"%1\"): %2").arg(tool.Program(), version.error));
         break;
     }
     return 0;
@@ -124,9 +125,8 @@ int ListHistory(SqliteConnection* db, const QString& site) {
     }
     HistoryListing listing(stdout);
     const QString other = QLatin1String(kOtherSitesLabel);
-    const QStringList labels = site.isEmpty()
-                                   ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO", other}
-                                   : QStringList{site};
+    const QStringList labels =
+        site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO", other} : QStringList{site};
     for (const QString& label : labels) {
         if (!(label == other ? listing.ListOtherSites(db) : listing.List(db, label))) {
             Print(stderr, QStringLiteral("zorv-get: the history cannot be read"));

@@ -31,10 +31,11 @@ class OtherSitesHistoryTest : public TempDirTest {
     // A row as a later version writes it: any label, NULL too.
     void Row(const char* label, const char* file) {
         SqliteStatementText sql;
-        sql.Format("INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
-                   "convert_date) VALUES (%Q, 'https://example.org/%q', '/v/%q', 61000, 'h264', '1280x720', "
-                   "'March 05, 2012 14:07:09');",
-                   label, file, file);
+        sql.Format(
+            "INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
+            "convert_date) VALUES (%Q, 'https://example.org/%q', '/v/%q', 61000, 'h264', '1280x720', "
+            "'March 05, 2012 14:07:09');",
+            label, file, file);
         db_->Execute(sql);
     }
     std::unique_ptr<SqliteConnection> db_;

@@ -48,8 +48,8 @@ CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* p
       useCache_(Numbered(new QCheckBox(QStringLiteral("Use the Internet cache")), kUseCacheId)),
       retry_(Numbered(new QLineEdit, kRetryId)), ytDlpPath_(Numbered(new QLineEdit, kYtDlpPathId)),
       ytDlpBrowse_(Numbered(new QPushButton(QStringLiteral("Browse...")), kYtDlpBrowseId)),
-      ytDlpVersion_(Numbered(new QLabel, kYtDlpVersionId)), ytDlpWarning_(Numbered(new QLabel, kYtDlpWarningId)),
-      versionDelay_(new QTimer(this)) {
+      ytDlpVersion_(Numbered(new QLabel, kYtDlpVersionId)),
+      ytDlpWarning_(Numbered(new QLabel, kYtDlpWarningId)), versionDelay_(new QTimer(this)) {
     pickProgram = [this](const QString& title, const QString& start) -> std::optional<QString> {
         const QString file = QFileDialog::getOpenFileName(this, title, start);
         return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
@@ -168,8 +168,8 @@ void CPageOnline::GrowWindowToFit() {
     if (top == this || !top->isVisible() || !top->layout())
         return;
     top->layout()->activate();
-    const int needed =
-        std::max(top->layout()->totalHeightForWidth(top->width()), top->layout()->totalMinimumSize().height());
+    const int needed = std::max(top->layout()->totalHeightForWidth(top->width()),
+                                top->layout()->totalMinimumSize().height());
     if (needed > top->height())
         top->resize(top->width(), needed);
 }

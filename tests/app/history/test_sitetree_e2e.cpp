@@ -1,11 +1,11 @@
 // The site panel on a real X display with downloads of two other sites: the
 // other sites' node chosen, its list naming each row's site; saved as a
 // picture.
+#include "app/MainWindowFixture.h"
 #include "app/history/HistoryList.h"
 #include "app/history/HistoryListView.h"
 #include "app/history/SiteTreePanel.h"
 #include "history/SqliteStatementText.h"
-#include "app/MainWindowFixture.h"
 
 #include <QTreeWidget>
 #include <QWindow>
@@ -26,9 +26,10 @@ TEST_F(SiteTreeE2E, OtherSitesListIsSaved) {
         const char* size;
         int daysAgo;
     } rows[] = {
-        {"VIMEO", "Night train through the Alps.mp4", "https://vimeo.com/76979871", 754, "h264", "1920x1080", 0},
-        {"GENERIC", "City council meeting, 4 March.webm", "https://example.org/council/2026-03-04", 5412, "vp9",
-         "1280x720", 3},
+        {"VIMEO", "Night train through the Alps.mp4", "https://vimeo.com/76979871", 754, "h264", "1920x1080",
+         0},
+        {"GENERIC", "City council meeting, 4 March.webm", "https://example.org/council/2026-03-04", 5412,
+         "vp9", "1280x720", 3},
         {"VIMEO", "Glass blowing in Murano.mp4", "https://vimeo.com/22439234", 298, "h264", "1280x720", 40},
     };
     const QLocale english(QLocale::English, QLocale::UnitedStates);
@@ -38,9 +39,10 @@ TEST_F(SiteTreeE2E, OtherSitesListIsSaved) {
         const QByteArray location = (Path("downloads/") + QString::fromUtf8(r.file)).toUtf8();
         const QByteArray date = english.toString(when, QStringLiteral("MMMM dd, yyyy HH:mm:ss")).toUtf8();
         SqliteStatementText sql;
-        sql.Format("INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
-                   "convert_date) VALUES (%Q, %Q, %Q, %d, %Q, %Q, %Q);",
-                   r.label, r.page, location.constData(), r.seconds * 1000, r.format, r.size, date.constData());
+        sql.Format(
+            "INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
+            "convert_date) VALUES (%Q, %Q, %Q, %d, %Q, %Q, %Q);",
+            r.label, r.page, location.constData(), r.seconds * 1000, r.format, r.size, date.constData());
         history_->Execute(sql);
     }
     CTrevaloDlg& window = Open();
