@@ -378,9 +378,7 @@ void CTrevaloDlg::OnShowTaskList() {
 
 void CTrevaloDlg::OnShowHistory(int itemData) {
     widgets_->siteTree->ClearHistoryList();
-    const QString label = SiteTreePanel::SiteLabel(itemData);
-    if (!label.isEmpty())
-        QueryHistory(history_, label, historyList_->Receiver());
+    widgets_->siteTree->QueryRows(itemData, historyList_->Receiver());
     Q_EMIT previewResetRequested();
     widgets_->ShowHistoryView(true);
 }

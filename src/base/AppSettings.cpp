@@ -82,6 +82,7 @@ int AppSettings::Load() {
         Read(reg, "ExpandRound16", ExpandRound16);
         Read(reg, "ProcessPriority", ProcessPriority);
         Read(reg, "EncodeThreads", EncodeThreads);
+        Read(reg, "YtDlpPath", YtDlpPath);
     }
     Publish();
     return 1;
@@ -125,6 +126,7 @@ int AppSettings::Save() {
     Write(reg, "ProcessPriority", ProcessPriority);
     Write(reg, "EncodeThreads", EncodeThreads);
     Write(reg, "LangID", LangID);
+    Write(reg, "YtDlpPath", YtDlpPath);
     if (!reg.Sync())
         LogWarnW("AppSettings", QStringLiteral("Cannot write the settings file %1").arg(reg.FileName()));
     Publish();

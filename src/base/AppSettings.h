@@ -48,6 +48,7 @@ struct SettingsValues {
     int ExpandSize = 0;
     int ExpandRound16 = 0;
     QString LangID = QStringLiteral("en"); // language code, or "auto"
+    QString YtDlpPath;                     // the yt-dlp program for the other sites; empty: "yt-dlp" on PATH
 };
 
 class AppSettings : public SettingsValues {

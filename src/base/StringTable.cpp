@@ -85,6 +85,19 @@ const QHash<int, const char*>& Table() {
         {32974, "Stop"},
         {32975, "Go to the start of the range"},
         {32976, "Go to the end of the range"},
+        // The other sites and the yt-dlp program.
+        {33100, "Other sites"},
+        {33101, "Site"},
+        {33102, "yt-dlp on PATH"},
+        {33103, "Asking yt-dlp for its version..."},
+        {33104, "yt-dlp version %s"},
+        {33105, "yt-dlp was not found. Install it with apt install yt-dlp (a newer one with pipx "
+                "install yt-dlp) or choose the program above."},
+        {33106, "yt-dlp does not work: %s"},
+        {33107, "This yt-dlp is more than 90 days old. Sites change often and an old yt-dlp stops "
+                "reading them: update it with pipx upgrade yt-dlp or through your distribution's "
+                "yt-dlp package."},
+        {33108, "Choose the yt-dlp program"},
     };
     return table;
 }

@@ -97,4 +97,16 @@ inline constexpr int StatusTextsFrom205 = HostedElsewhere;
 
 // Shown once when NicoVideo has no account set.
 inline constexpr int NicoVideoAccountNotice = 32876;
+
+// The other sites, read through yt-dlp: the site panel's node and column,
+// and the yt-dlp program on the online options page.
+inline constexpr int OtherSitesNode = 33100; // "Other sites": every site read through yt-dlp
+inline constexpr int SiteHeader = 33101;     // "Site": the other sites' list column
+inline constexpr int YtDlpOnPath = 33102;    // "yt-dlp on PATH": the empty path field
+inline constexpr int YtDlpChecking = 33103;
+inline constexpr int YtDlpVersionShown = 33104; // "yt-dlp version %s"
+inline constexpr int YtDlpNotFound = 33105;     // "yt-dlp was not found. Install it with ..."
+inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
+inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
+inline constexpr int ChooseYtDlpTitle = 33108;
 } // namespace TextId

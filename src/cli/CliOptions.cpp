@@ -9,7 +9,7 @@ std::optional<int> ParseInt(const QString& text) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
-const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"};
+const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO", kOtherSitesLabel};
 } // namespace
 
 QString CliUsage() {
@@ -18,6 +18,7 @@ QString CliUsage() {
         "       zorv-get [OPTIONS] --import PAGE [ADDRESS...]\n"
         "       zorv-get --history [SITE]\n"
         "       zorv-get --check-update\n"
+        "       zorv-get --version\n"
         "\n"
         "Downloads the videos of YouTube, Google Video, Metacafe and NicoVideo pages\n"
         "into per-site folders of the output folder.\n"
@@ -31,8 +32,11 @@ QString CliUsage() {
         "  -i, --import PAGE    add every YouTube and Google Video link of a web page\n"
         "                       (an http:// address) or a saved page or text file;\n"
         "                       may be repeated; the links follow the addresses\n"
-        "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO)\n"
+        "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO,\n"
+        "                       or OTHER: every other site, each row with its site)\n"
         "      --check-update   check whether a newer version is published\n"
+        "      --version        show this program's version and that of yt-dlp, which\n"
+        "                       reads every other site (from the options, else on PATH)\n"
         "  -h, --help           show this help\n"
         "\n"
         "Options change this run only; the program's settings are not saved.\n"
@@ -122,6 +126,9 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         } else if (name == QLatin1String("--check-update")) {
             noValue();
             o.checkUpdate = true;
+        } else if (name == QLatin1String("--version")) {
+            noValue();
+            o.version = true;
         } else if (name == QLatin1String("--history")) {
             o.history = true;
             // The next argument is the site unless it is an option or looks
@@ -146,9 +153,12 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
     // Rows travel in 16 bits inside the worker's notifications.
     if (o.addresses.size() > 65535)
         result.error = QStringLiteral("at most 65535 addresses can be given at once");
-    else if (!o.help && !o.checkUpdate && !o.history && o.addresses.isEmpty() && o.imports.isEmpty())
+    else if (!o.help && !o.checkUpdate && !o.version && !o.history && o.addresses.isEmpty() &&
+             o.imports.isEmpty())
         result.error = QStringLiteral("no address given");
     else if ((o.checkUpdate || o.history) && (!o.addresses.isEmpty() || !o.imports.isEmpty()))
         result.error = QStringLiteral("addresses cannot be combined with --history or --check-update");
+    else if (o.version && (!o.addresses.isEmpty() || !o.imports.isEmpty()))
+        result.error = QStringLiteral("addresses cannot be combined with --version");
     return result;
 }

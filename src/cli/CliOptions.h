@@ -16,9 +16,13 @@ struct CliOptions {
     bool quiet = false;
     bool help = false;
     bool checkUpdate = false;
+    bool version = false;
     bool history = false;
-    QString historySite; // empty: every site
+    QString historySite; // empty: every site; kOtherSitesLabel: every site besides the four
 };
+
+// The --history label of every site besides the four (those read through yt-dlp).
+inline constexpr const char* kOtherSitesLabel = "OTHER";
 
 struct CliParseResult {
     CliOptions options;

@@ -4,6 +4,7 @@
 #include "history/CppSQLite3Exception.h"
 #include "history/HistoryDb.h"
 #include "history/HistoryRowText.h"
+#include "history/OtherSitesHistory.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ HistoryListing::~HistoryListing() {
     Flush();
 }
 
-bool HistoryListing::List(SqliteConnection* db, const QString& label) {
+void HistoryListing::SetCache(SqliteConnection* db) {
     if (db && !cacheSet_) {
         // The listing reads every page of the file once, so a page cache
         // only costs memory that is touched for the first time on every
@@ -46,25 +47,42 @@ bool HistoryListing::List(SqliteConnection* db, const QString& label) {
         } catch (const CppSQLite3Exception&) {
         }
     }
+}
+
+void HistoryListing::AddRow(std::string_view label, const HistoryRowView& row) {
+    block_ += label;
+    block_ += '\t';
+    AppendHistoryDateText(block_, row.dateText.data(), now_, today_);
+    block_ += '\t';
+    AppendDurationText(block_, row.lengthMs);
+    block_ += '\t';
+    AppendUpperPrintable(block_, row.videoFormat);
+    block_ += '\t';
+    AppendPrintable(block_, row.sizeText);
+    block_ += '\t';
+    AppendPrintable(block_, row.location);
+    block_ += '\t';
+    AppendPrintable(block_, row.siteUrl);
+    block_ += '\n';
+    if (block_.size() >= kBlockBytes)
+        Flush();
+    ++rows_;
+}
+
+bool HistoryListing::List(SqliteConnection* db, const QString& label) {
+    SetCache(db);
     const std::string labelText = label.toStdString();
-    return QueryHistoryRows(db, label, [&](const HistoryRowView& row) {
-               block_ += labelText;
-               block_ += '\t';
-               AppendHistoryDateText(block_, row.dateText.data(), now_, today_);
-               block_ += '\t';
-               AppendDurationText(block_, row.lengthMs);
-               block_ += '\t';
-               AppendUpperPrintable(block_, row.videoFormat);
-               block_ += '\t';
-               AppendPrintable(block_, row.sizeText);
-               block_ += '\t';
-               AppendPrintable(block_, row.location);
-               block_ += '\t';
-               AppendPrintable(block_, row.siteUrl);
-               block_ += '\n';
-               if (block_.size() >= kBlockBytes)
-                   Flush();
-               ++rows_;
+    return QueryHistoryRows(db, label, [&](const HistoryRowView& row) { AddRow(labelText, row); }) != 0;
+}
+
+bool HistoryListing::ListOtherSites(SqliteConnection* db) {
+    SetCache(db);
+    // A stored label is any text: printed as the other columns are.
+    std::string label;
+    return QueryOtherSitesRows(db, [&](const HistoryRowView& row, std::string_view stored) {
+               label.clear();
+               AppendPrintable(label, stored);
+               AddRow(label, row);
            }) != 0;
 }
 

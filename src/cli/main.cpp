@@ -14,12 +14,14 @@
 #include "cli/ProgressView.h"
 #include "history/HistoryDb.h"
 #include "history/SqliteConnection.h"
+#include "mediatools/YtDlpTool.h"
 #include "platform/MessageTarget.h"
 #include "platform/ProcessSignals.h"
 #include "retrieval/FilePlacement.h"
 #include "update/CheckVersion.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 
 #include <atomic>
@@ -82,16 +84,51 @@ int CheckUpdate() {
     return 0;
 }
 
+// This program's version, then what the yt-dlp the downloads would run says
+// of itself: whoever reports a failing site is asked for both.
+int ShowVersion(const QString& ytDlpPath) {
+    Print(stdout, QStringLiteral("zorv-get %1.%2.%3.%4")
+                      .arg(ZORV_VERSION_MAJOR)
+                      .arg(ZORV_VERSION_MINOR)
+                      .arg(ZORV_VERSION_PATCH)
+                      .arg(ZORV_VERSION_TWEAK));
+    const YtDlpTool tool(ytDlpPath);
+    const YtDlpVersion version = tool.Version();
+    switch (version.status) {
+    case YtDlpVersion::Status::Ok:
+        Print(stdout, QStringLiteral("yt-dlp %1 (%2)").arg(version.version, tool.Program()));
+        if (YtDlpTool::IsOutdated(version.version, QDate::currentDate()).value_or(false))
+            Print(stdout, QStringLiteral("warning: this yt-dlp is more than %1 days old; sites change often "
+                                         "and an old yt-dlp stops reading them: update it with "
+                                         "\"pipx upgrade yt-dlp\" or through the distribution's yt-dlp "
+                                         "package")
+                              .arg(YtDlpTool::kMaxAgeDays));
+        break;
+    case YtDlpVersion::Status::Missing:
+        Print(stdout, QStringLiteral("yt-dlp: not found (\"%1\"); other sites than the four need it: "
+                                     "install it with \"apt install yt-dlp\" (a newer one with \"pipx "
+                                     "install yt-dlp\") or set its path in the options")
+                          .arg(tool.Program()));
+        break;
+    case YtDlpVersion::Status::Broken:
+        Print(stdout,
+              QStringLiteral("yt-dlp: does not work (\"%1\"): %2").arg(tool.Program(), version.error));
+        break;
+    }
+    return 0;
+}
+
 int ListHistory(SqliteConnection* db, const QString& site) {
     if (!db) {
         Print(stderr, QStringLiteral("zorv-get: the history database cannot be opened"));
         return 1;
     }
     HistoryListing listing(stdout);
+    const QString other = QLatin1String(kOtherSitesLabel);
     const QStringList labels =
-        site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
+        site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO", other} : QStringList{site};
     for (const QString& label : labels) {
-        if (!listing.List(db, label)) {
+        if (!(label == other ? listing.ListOtherSites(db) : listing.List(db, label))) {
             Print(stderr, QStringLiteral("zorv-get: the history cannot be read"));
             return 1;
         }
@@ -160,7 +197,9 @@ int main(int argc, char** argv) {
     settings.Publish();
 
     int status = 0;
-    if (options.checkUpdate) {
+    if (options.version) {
+        status = ShowVersion(settings.YtDlpPath);
+    } else if (options.checkUpdate) {
         status = CheckUpdate();
     } else {
         if (options.history)

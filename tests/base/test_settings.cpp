@@ -185,7 +185,7 @@ TEST_F(SettingsTest, SavingRecreatesRemovedValuesAndIsRepeatable) {
     EXPECT_EQ(store.value("Setting/Output/RetryTimes").toString(), "4");
     EXPECT_TRUE(store.contains("Setting/Output/YTPasswd"));
     store.beginGroup("Setting/Output");
-    EXPECT_EQ(store.childKeys().size(), 29);
+    EXPECT_EQ(store.childKeys().size(), 30); // with YtDlpPath
 }
 
 TEST_F(SettingsTest, TheFileIsOwnerOnlyAfterEverySave) {
@@ -294,4 +294,17 @@ TEST_F(SettingsTest, WindowStateRoundTripsAndDefaultsWhenMalformed) {
     Store().setValue("Setting/WindowPos",
                      QStringList({"0", "1", "-1", "-1", "-1", "-1", "1", "2", "3", "4"}));
     EXPECT_EQ(FormatWindowPos(LoadWindowState(1024, 768).placement), "0,1,-1,-1,-1,-1,1,2,3,4");
+}
+
+TEST_F(SettingsTest, TheYtDlpProgramIsStoredUnderItsNameAndEmptyMeansPath) {
+    {
+        AppSettings s;
+        EXPECT_EQ(s.YtDlpPath, "");
+        s.YtDlpPath = "/home/me/.local/bin/yt-dlp";
+        s.Save();
+    }
+    EXPECT_EQ(Store().value("Setting/Output/YtDlpPath").toString(), "/home/me/.local/bin/yt-dlp");
+    AppSettings s;
+    s.Load();
+    EXPECT_EQ(s.YtDlpPath, "/home/me/.local/bin/yt-dlp");
 }

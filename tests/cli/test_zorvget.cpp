@@ -1,10 +1,12 @@
 // zorv-get as its users run it: a real process against the site simulator.
 
+#include "history/HistoryDb.h"
 #include "history/SqliteConnection.h"
 #include "sitesim/SiteSimulator.h"
 #include "support/SimulatorSuite.h"
 #include "support/ZorvGetRunner.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -374,4 +376,63 @@ TEST_F(ZorvGetTest, TwoRunsWithOneTitleKeepTheirOwnFiles) {
               (QStringList{"One title, two clips.flv", "One title, two clips_001.flv"}));
     EXPECT_EQ(ReadFile(first), slowMedia);
     EXPECT_EQ(ReadFile(second), fastMedia);
+}
+
+// --version names the yt-dlp the options point at, warns when it is old and
+// says how to install it when it is missing; it never fails.
+TEST_F(ZorvGetTest, VersionTellsWhichYtDlpRunsAndHowToGetOne) {
+    const auto tool = [this](const QString& name, const QByteArray& version) {
+        const QString path = WriteFile(name, "#!/bin/sh\necho " + version + "\n");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        return path;
+    };
+    const QString fresh = QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd"));
+    const struct {
+        QString path;
+        QString second; // the line after the program's own
+        bool warned;
+    } cases[] = {
+        {tool("old", "2021.12.27"), "yt-dlp 2021.12.27 (" + Path("old") + ")", true},
+        {tool("fresh", fresh.toLatin1()), "yt-dlp " + fresh + " (" + Path("fresh") + ")", false},
+        {Path("missing/yt-dlp"), "yt-dlp: not found (\"" + Path("missing/yt-dlp") + "\")", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        runner_->SetSetting("Setting/Output/YtDlpPath", c.path);
+        const ZorvGetRun run = runner_->Run({"--version"});
+        EXPECT_EQ(run.exitCode, 0);
+        const QStringList lines = run.OutLines();
+        ASSERT_EQ(lines.size(), c.warned ? 3 : 2) << run.out.toStdString();
+        EXPECT_EQ(lines[0], "zorv-get 1.0.8.0");
+        EXPECT_TRUE(lines[1].startsWith(c.second)) << lines[1].toStdString();
+        if (c.warned) {
+            EXPECT_TRUE(lines[2].startsWith("warning: this yt-dlp is more than 90 days old") &&
+                        lines[2].contains("pipx upgrade yt-dlp"))
+                << lines[2].toStdString();
+        }
+        EXPECT_EQ(lines[1].contains("apt install yt-dlp"), c.second.contains("not found")) << lines[1].toStdString();
+    }
+}
+
+// --history OTHER lists the rows of every site besides the four, each with
+// its own label; the whole listing ends with them.
+TEST_F(ZorvGetTest, HistoryOfTheOtherSitesNamesEachRowsSite) {
+    ASSERT_TRUE(QDir().mkpath(runner_->DataFolder()));
+    {
+        std::unique_ptr<SqliteConnection> db;
+        ASSERT_EQ(OpenHistoryDB(db, runner_->DataFolder() + "/history.db"), 1);
+        db->Execute("INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
+                    "convert_date) VALUES "
+                    "('VIMEO', 'https://vimeo.com/1', '/v/a.mp4', 61000, 'h264', '1920x1080', 'x'),"
+                    "('METACAFE', 'http://www.metacafe.com/watch/1/', '/v/b.flv', 1000, 'flv1', '320x240', 'x'),"
+                    "('GENERIC', 'https://example.org/c', '/v/c.webm', 2000, 'vp9', '640x360', 'x');");
+    }
+    const ZorvGetRun other = runner_->Run({"--history", "other"});
+    ASSERT_EQ(other.exitCode, 0) << other.err.toStdString();
+    EXPECT_EQ(other.OutLines(), (QStringList{"VIMEO\tx\t00:01:01\tH264\t1920x1080\t/v/a.mp4\thttps://vimeo.com/1",
+                                             "GENERIC\tx\t00:00:02\tVP9\t640x360\t/v/c.webm\thttps://example.org/c"}));
+    QStringList labels;
+    for (const QString& line : runner_->Run({"--history"}).OutLines())
+        labels << line.section('\t', 0, 0);
+    EXPECT_EQ(labels, (QStringList{"METACAFE", "VIMEO", "GENERIC"}));
 }

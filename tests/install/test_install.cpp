@@ -228,6 +228,10 @@ TEST(DebianPackage, NamesItsRuntimePackagesAndUnpacksIntoTheLayout) {
     for (const char* runtime : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6svg6", "qt6-qpa-plugins",
                                 "libqt6webenginewidgets6", "libcurl4", "libsqlite3-0", "liblog4cpp5v5", "mplayer"})
         EXPECT_TRUE(depends.contains(QLatin1String(runtime))) << runtime << ": " << depends.join(", ").toStdString();
+    // The other sites need yt-dlp (and ffmpeg to join its streams), but the four do not.
+    const QStringList recommends = field("Recommends").split(QStringLiteral(", "));
+    for (const char* helper : {"yt-dlp", "ffmpeg"})
+        EXPECT_TRUE(recommends.contains(QLatin1String(helper))) << helper << ": " << recommends.join(", ").toStdString();
 
     const QString root = scratch.path() + QStringLiteral("/root");
     const Ran unpack = RunProgram(QStringLiteral("dpkg"), {QStringLiteral("-x"), deb, root});

@@ -9,7 +9,9 @@ constexpr int kHeaderIds[HistoryListModel::kColumnCount] = {TextId::FileHeader, 
                                                             TextId::DownloadedOnHeader};
 
 Qt::Alignment ColumnAlignment(int column) {
-    return column <= HistoryListModel::DurationColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;
+    return column <= HistoryListModel::DurationColumn || column == HistoryListModel::SiteColumn
+               ? Qt::AlignLeft | Qt::AlignVCenter
+               : Qt::AlignCenter;
 }
 } // namespace
 
@@ -45,7 +47,21 @@ void HistoryListModel::Clear() {
 }
 
 void HistoryListModel::RetitleColumns() {
-    Q_EMIT headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void HistoryListModel::SetSiteColumnShown(bool shown) {
+    if (shown == siteShown_)
+        return;
+    beginResetModel();
+    siteShown_ = shown;
+    endResetModel();
+}
+
+HistoryListModel::Column HistoryListModel::ColumnOf(int section) const {
+    if (!siteShown_ || section < kSiteSection)
+        return static_cast<Column>(section);
+    return section == kSiteSection ? SiteColumn : static_cast<Column>(section - 1);
 }
 
 void HistoryListModel::AddHistoryRow(DownloadTask task) {
@@ -63,16 +79,17 @@ int HistoryListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int HistoryListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kColumnCount + (siteShown_ ? 1 : 0);
 }
 
 QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= TaskCount())
         return QVariant();
     const HistoryRowText& t = rows_[index.row()].text;
+    const Column column = ColumnOf(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        switch (index.column()) {
+        switch (column) {
         case FileColumn:
             return t.title;
         case DurationColumn:
@@ -83,25 +100,28 @@ QVariant HistoryListModel::data(const QModelIndex& index, int role) const {
             return t.size;
         case DateColumn:
             return t.date;
+        case SiteColumn:
+            return rows_[index.row()].task->siteName;
         default:
             return QVariant();
         }
     case Qt::ToolTipRole:
-        return index.column() == FileColumn && !t.titleTip.isEmpty() ? QVariant(t.titleTip) : QVariant();
+        return column == FileColumn && !t.titleTip.isEmpty() ? QVariant(t.titleTip) : QVariant();
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(ColumnAlignment(index.column()));
+        return QVariant::fromValue(ColumnAlignment(column));
     default:
         return QVariant();
     }
 }
 
 QVariant HistoryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QVariant();
+    const Column column = ColumnOf(section);
     if (role == Qt::DisplayRole)
-        return LoadText(kHeaderIds[section]);
+        return LoadText(column == SiteColumn ? TextId::SiteHeader : kHeaderIds[column]);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(ColumnAlignment(section));
+        return QVariant::fromValue(ColumnAlignment(column));
     return QVariant();
 }
 

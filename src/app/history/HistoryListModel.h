@@ -1,7 +1,8 @@
 #pragma once
 // The rows of the history list: row i holds the task QueryHistory handed
 // over for it and the texts it shows (file, duration, format, frame size,
-// date; the file cell's tool tip is the page address).
+// date; the file cell's tool tip is the page address). The list of the
+// other sites shows each row's site too, in a column after the file.
 //
 // Threads: the window's thread only.
 
@@ -17,8 +18,10 @@
 class HistoryListModel : public QAbstractTableModel, public HistoryRowReceiver {
     Q_OBJECT
   public:
-    enum Column { FileColumn = 0, DurationColumn, FormatColumn, SizeColumn, DateColumn };
+    enum Column { FileColumn = 0, DurationColumn, FormatColumn, SizeColumn, DateColumn, SiteColumn };
     static constexpr int kColumnCount = 5;
+    // Where the site column shows when it is shown; the later ones move right.
+    static constexpr int kSiteSection = 1;
 
     explicit HistoryListModel(QObject* parent = nullptr);
     ~HistoryListModel() override;
@@ -32,6 +35,9 @@ class HistoryListModel : public QAbstractTableModel, public HistoryRowReceiver {
     void Clear();
     // Header texts again in the current language.
     void RetitleColumns();
+    // Shows or hides the site column (only while the list is empty).
+    void SetSiteColumnShown(bool shown);
+    bool SiteColumnShown() const { return siteShown_; }
 
     // ---- HistoryRowReceiver ----
     void AddHistoryRow(DownloadTask task) override;
@@ -44,9 +50,13 @@ class HistoryListModel : public QAbstractTableModel, public HistoryRowReceiver {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    // The column a header section shows.
+    Column ColumnOf(int section) const;
+
     struct Row {
         std::unique_ptr<DownloadTask> task;
         HistoryRowText text;
     };
     std::vector<Row> rows_;
+    bool siteShown_ = false;
 };

@@ -14,6 +14,9 @@ namespace {
 constexpr double kShares[] = {0.40, 0.12, 0.12, 0.15};
 // The widest texts the short columns usually show.
 constexpr const char* kSamples[] = {"", "00:00:00", "FLV1", "1280x720"};
+// The same with the site column after the file's.
+constexpr double kSiteShares[] = {0.30, 0.11, 0.11, 0.09, 0.13};
+constexpr const char* kSiteSamples[] = {"", "Generic", "00:00:00", "FLV1", "1280x720"};
 } // namespace
 
 HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
@@ -36,11 +39,16 @@ HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
 }
 
 void HistoryListView::setModel(QAbstractItemModel* rows) {
-    if (model())
+    if (model()) {
         disconnect(model(), &QAbstractItemModel::headerDataChanged, this, nullptr);
+        disconnect(model(), &QAbstractItemModel::modelReset, this, nullptr);
+    }
     QTableView::setModel(rows);
-    if (rows)
+    if (rows) {
         connect(rows, &QAbstractItemModel::headerDataChanged, this, [this] { FitColumns(); });
+        // The site column comes and goes with a reset.
+        connect(rows, &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+    }
     FitColumns();
 }
 
@@ -61,7 +69,10 @@ void HistoryListView::resizeEvent(QResizeEvent* event) {
 
 void HistoryListView::FitColumns() {
     // The file name gives way first when the list is narrow.
-    FitListColumns(*this, kShares, kSamples, 0);
+    if (model() && model()->columnCount() > static_cast<int>(std::size(kShares)) + 1)
+        FitListColumns(*this, kSiteShares, kSiteSamples, 0);
+    else
+        FitListColumns(*this, kShares, kSamples, 0);
 }
 
 void HistoryListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -5,6 +5,7 @@
 #include "base/Localization.h"
 #include "base/TextIds.h"
 #include "history/HistoryDb.h"
+#include "history/OtherSitesHistory.h"
 #include "ui/ImageButtonStrip.h"
 #include "ui/ResourceBundle.h"
 #include "ui/WidgetTranslation.h"
@@ -75,6 +76,7 @@ SiteTreePanel::SiteTreePanel(ResourceBundle& bundle, SqliteConnection* history, 
     historyRoot_->setFont(0, bold);
     for (const Site& site : kSites)
         (new QTreeWidgetItem(historyRoot_))->setData(0, Qt::UserRole, site.data);
+    (new QTreeWidgetItem(historyRoot_))->setData(0, Qt::UserRole, kOtherSites);
     historyRoot_->setExpanded(true);
 
     footer_ = new ImageButtonStrip(this);
@@ -147,15 +149,26 @@ QString SiteTreePanel::SiteLabel(int itemData) {
     return site ? QString::fromLatin1(site->folder).toUpper() : QString();
 }
 
+int SiteTreePanel::QueryRows(int itemData, HistoryRowReceiver& pane) {
+    if (historyList_)
+        historyList_->Model()->SetSiteColumnShown(itemData == kOtherSites);
+    if (itemData == kOtherSites)
+        return QueryOtherSitesHistory(history_, pane);
+    const QString label = SiteLabel(itemData);
+    return label.isEmpty() ? 1 : QueryHistory(history_, label, pane);
+}
+
 void SiteTreePanel::Recount() {
     for (int i = 0; i < historyRoot_->childCount(); ++i) {
         QTreeWidgetItem* node = historyRoot_->child(i);
-        const Site* site = FindSite(node->data(0, Qt::UserRole).toInt());
-        if (!site)
+        const int data = node->data(0, Qt::UserRole).toInt();
+        const Site* site = FindSite(data);
+        if (!site && data != kOtherSites)
             continue;
         // A database error (-1) shows the plain name, as an empty history does.
-        const int count = CountHistory(history_, SiteLabel(site->data));
-        const QString name = DisplayName(*site);
+        const int count =
+            site ? CountHistory(history_, SiteLabel(site->data)) : CountOtherSitesHistory(history_);
+        const QString name = site ? DisplayName(*site) : LoadText(TextId::OtherSitesNode);
         node->setText(0, count > 0 ? QStringLiteral("%1 (%2)").arg(name).arg(count) : name);
         QFont font = node->font(0);
         font.setBold(count > 0);

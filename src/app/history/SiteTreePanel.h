@@ -16,6 +16,7 @@
 
 class DownloadTask;
 class HistoryList;
+class HistoryRowReceiver;
 class ImageButtonStrip;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -30,6 +31,7 @@ class SiteTreePanel : public QWidget {
     // Item data of the nodes: the roots, then the four sites.
     static constexpr int kRootData = -1;
     static constexpr int kYouTube = 1000, kGoogle = 1001, kMetacafe = 1002, kNicoVideo = 1003;
+    static constexpr int kOtherSites = 1004; // every site read through yt-dlp
     // Button numbers of the two strips.
     static constexpr int kToggleButton = 0, kOutputFolderButton = 1, kOptionsButton = 2;
 
@@ -50,6 +52,9 @@ class SiteTreePanel : public QWidget {
     void DeleteHistoryEntry(const DownloadTask& task);
     // The history label of a site node's data ("YOUTUBE"...); empty otherwise.
     static QString SiteLabel(int itemData);
+    // Hands the rows of a node to `pane` (none for a root); the other sites'
+    // list also shows each row's site. The result is QueryHistory's.
+    int QueryRows(int itemData, HistoryRowReceiver& pane);
 
     QTreeWidget* Tree() const { return tree_; }
     QTreeWidgetItem* Node(int itemData) const; // a root (-1: the history's) or a site

@@ -7,18 +7,28 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDate>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPromise>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QThreadPool>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 constexpr int kYtGroupId = 1301, kNicoGroupId = 1302, kUserLabelId = 1303, kPasswdLabelId = 1304;
 constexpr int kDownloadGroupId = 1305, kRetryLabelId = 1306, kFormatGroupId = 1307;
+constexpr int kYtDlpGroupId = 1308, kYtDlpLabelId = 1309;
 
 QGroupBox* AccountGroup(const QString& title, int groupId, QLineEdit* user, QLineEdit* passwd) {
     auto* group = Numbered(new QGroupBox(title), groupId);
@@ -36,7 +46,14 @@ CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* p
       nicoUser_(Numbered(new QLineEdit, kNicoUserId)), nicoPasswd_(Numbered(new QLineEdit, kNicoPasswdId)),
       useTitle_(Numbered(new QCheckBox(QStringLiteral("Name files after the video title")), kUseTitleId)),
       useCache_(Numbered(new QCheckBox(QStringLiteral("Use the Internet cache")), kUseCacheId)),
-      retry_(Numbered(new QLineEdit, kRetryId)) {
+      retry_(Numbered(new QLineEdit, kRetryId)), ytDlpPath_(Numbered(new QLineEdit, kYtDlpPathId)),
+      ytDlpBrowse_(Numbered(new QPushButton(QStringLiteral("Browse...")), kYtDlpBrowseId)),
+      ytDlpVersion_(Numbered(new QLabel, kYtDlpVersionId)),
+      ytDlpWarning_(Numbered(new QLabel, kYtDlpWarningId)), versionDelay_(new QTimer(this)) {
+    pickProgram = [this](const QString& title, const QString& start) -> std::optional<QString> {
+        const QString file = QFileDialog::getOpenFileName(this, title, start);
+        return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+    };
     static const char* const kFormatNames[kFormatCount] = {"Lowest",  "Normal",   "High",
                                                            "HD 720p", "HD 1080p", "Mobile (3GP)"};
 
@@ -66,11 +83,104 @@ CPageOnline::CPageOnline(AppSettings& settings, UserPrompts& prompts, QWidget* p
         formatGrid->addWidget(formats_[i], i / 3, i % 3);
     }
 
+    auto* ytDlpGroup = Numbered(new QGroupBox(QStringLiteral("Other sites (yt-dlp)")), kYtDlpGroupId);
+    auto* ytDlpGrid = new QGridLayout(ytDlpGroup);
+    ytDlpPath_->setPlaceholderText(LoadText(TextId::YtDlpOnPath));
+    ytDlpGrid->addWidget(Numbered(new QLabel(QStringLiteral("yt-dlp program:")), kYtDlpLabelId), 0, 0);
+    ytDlpGrid->addWidget(ytDlpPath_, 0, 1);
+    ytDlpGrid->addWidget(ytDlpBrowse_, 0, 2);
+    ytDlpVersion_->setWordWrap(true);
+    ytDlpVersion_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ytDlpGrid->addWidget(ytDlpVersion_, 1, 0, 1, 3);
+    ytDlpWarning_->setWordWrap(true);
+    ytDlpWarning_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette warningColours = ytDlpWarning_->palette();
+    warningColours.setColor(QPalette::WindowText, QColor(170, 60, 0));
+    ytDlpWarning_->setPalette(warningColours);
+    ytDlpWarning_->hide();
+    ytDlpGrid->addWidget(ytDlpWarning_, 2, 0, 1, 3);
+    ytDlpGrid->setColumnStretch(1, 1);
+
+    versionDelay_->setSingleShot(true);
+    versionDelay_->setInterval(kVersionDebounceMs);
+    connect(versionDelay_, &QTimer::timeout, this, &CPageOnline::RefreshVersion);
+    connect(ytDlpPath_, &QLineEdit::textEdited, versionDelay_, qOverload<>(&QTimer::start));
+    connect(ytDlpBrowse_, &QPushButton::clicked, this, &CPageOnline::BrowseYtDlp);
+    connect(&versionWatcher_, &QFutureWatcher<YtDlpVersion>::finished, this, [this] {
+        if (versionWatcher_.future().resultCount() > 0)
+            ShowVersion(versionWatcher_.result());
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(accounts);
     layout->addWidget(download);
     layout->addWidget(formatGroup);
+    layout->addWidget(ytDlpGroup);
     layout->addStretch(1);
+}
+
+void CPageOnline::showEvent(QShowEvent* event) {
+    OptionsPage::showEvent(event);
+    // The program may have been installed or updated since the page last showed.
+    if (IsInitialized())
+        RefreshVersion();
+}
+
+void CPageOnline::RefreshVersion() {
+    versionDelay_->stop();
+    ytDlpVersion_->setText(LoadText(TextId::YtDlpChecking));
+    ytDlpWarning_->hide();
+    auto promise = std::make_shared<QPromise<YtDlpVersion>>();
+    // A new future replaces the one watched, so an earlier query that ends
+    // later never shows.
+    versionWatcher_.setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path = ytDlpPath_->text()] {
+        promise->addResult(YtDlpTool(path).Version());
+        promise->finish();
+    });
+}
+
+void CPageOnline::ShowVersion(const YtDlpVersion& version) {
+    switch (version.status) {
+    case YtDlpVersion::Status::Ok:
+        ytDlpVersion_->setText(FillFormat(LoadText(TextId::YtDlpVersionShown), {version.version}));
+        break;
+    case YtDlpVersion::Status::Missing:
+        ytDlpVersion_->setText(LoadText(TextId::YtDlpNotFound));
+        break;
+    case YtDlpVersion::Status::Broken:
+        ytDlpVersion_->setText(FillFormat(LoadText(TextId::YtDlpBroken), {version.error}));
+        break;
+    }
+    const bool outdated = version.status == YtDlpVersion::Status::Ok &&
+                          YtDlpTool::IsOutdated(version.version, QDate::currentDate()).value_or(false);
+    ytDlpWarning_->setText(outdated ? LoadText(TextId::YtDlpOutdated) : QString());
+    ytDlpWarning_->setVisible(outdated);
+    // After the layouts have taken in the new texts.
+    QTimer::singleShot(0, this, &CPageOnline::GrowWindowToFit);
+}
+
+void CPageOnline::GrowWindowToFit() {
+    // The answer arrives after the sheet took its size, and its wrapped
+    // lines need height the sheet did not have: the sheet grows, never shrinks.
+    QWidget* top = window();
+    if (top == this || !top->isVisible() || !top->layout())
+        return;
+    top->layout()->activate();
+    const int needed = std::max(top->layout()->totalHeightForWidth(top->width()),
+                                top->layout()->totalMinimumSize().height());
+    if (needed > top->height())
+        top->resize(top->width(), needed);
+}
+
+void CPageOnline::BrowseYtDlp() {
+    const std::optional<QString> chosen =
+        pickProgram(LoadText(TextId::ChooseYtDlpTitle), ytDlpPath_->text().trimmed());
+    if (!chosen)
+        return;
+    ytDlpPath_->setText(*chosen);
+    RefreshVersion();
 }
 
 QLineEdit* CPageOnline::Account(int ctrlId) const {
@@ -98,6 +208,8 @@ void CPageOnline::LoadSettings() {
     retry_->setText(QString::number(settings_.RetryTimes));
     if (settings_.YoutubeFMT >= 0 && settings_.YoutubeFMT < kFormatCount)
         formats_[settings_.YoutubeFMT]->setChecked(true);
+    ytDlpPath_->setText(settings_.YtDlpPath);
+    RefreshVersion();
 }
 
 bool CPageOnline::Validate() {
@@ -118,6 +230,7 @@ void CPageOnline::StoreSettings() {
     settings_.UseTitleAsFileName = useTitle_->isChecked() ? 1 : 0;
     settings_.UseInternalCache = useCache_->isChecked() ? 1 : 0;
     settings_.RetryTimes = static_cast<int>(retry_->text().trimmed().toUInt());
+    settings_.YtDlpPath = ytDlpPath_->text().trimmed();
     // A stored choice outside the buttons stays as it was when none is picked.
     for (int i = 0; i < kFormatCount; ++i)
         if (formats_[i]->isChecked())

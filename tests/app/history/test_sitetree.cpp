@@ -6,6 +6,7 @@
 #include "app/MainWindowWidgets.h"
 #include "app/history/SiteTreePanel.h"
 #include "app/history/HistoryListView.h"
+#include "history/SqliteStatementText.h"
 #include "ui/ImageButtonStrip.h"
 #include "app/MainWindowFixture.h"
 
@@ -231,4 +232,50 @@ TEST_F(SiteTreeTest, RetranslateRelabelsTheRootsTheColumnsAndTheSiteNodes) {
                   c.texts)
             << c.code;
     }
+}
+
+// The sites read through yt-dlp share one node after the four: its count is
+// every row of another label, its list names each row's site after the file,
+// and a site of the four lists without that column again.
+TEST_F(SiteTreeTest, OtherSitesShareOneNodeWhoseListNamesEachRowsSite) {
+    Record(0, Path("downloads/YouTube/a.flv"), "http://www.youtube.com/watch?v=a");
+    for (const char* label : {"VIMEO", "GENERIC"}) {
+        SqliteStatementText sql;
+        sql.Format("INSERT INTO history (profile_name, src_file_name, dest_file_name, duration, vcodec, vsize, "
+                   "convert_date) VALUES (%Q, 'https://example.org/1', '/v/%q clip.mp4', 5000, 'h264', "
+                   "'1280x720', 'March 05, 2012 14:07:09');",
+                   label, label);
+        history_->Execute(sql);
+    }
+    CTrevaloDlg& window = Open();
+    QTreeWidgetItem* other = window.SiteTree()->Node(SiteTreePanel::kOtherSites);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->parent(), window.SiteTree()->Node(SiteTreePanel::kRootData));
+    EXPECT_EQ(Shown(other), "Other sites (2) [bold]");
+
+    Select(SiteTreePanel::kOtherSites);
+    const QAbstractItemModel* rows = window.History()->Model();
+    const auto cells = [rows](int column) {
+        QStringList out;
+        for (int row = 0; row < rows->rowCount(); ++row)
+            out << rows->index(row, column).data().toString();
+        return out;
+    };
+    ASSERT_EQ(rows->columnCount(), 6);
+    EXPECT_EQ(rows->headerData(1, Qt::Horizontal).toString(), "Site");
+    EXPECT_EQ(rows->headerData(5, Qt::Horizontal).toString(), "Downloaded on");
+    EXPECT_EQ(cells(0), (QStringList{"VIMEO clip", "GENERIC clip"}));
+    EXPECT_EQ(cells(1), (QStringList{"Vimeo", "Generic"}));
+    EXPECT_EQ(cells(3), (QStringList{"H264", "H264"}));
+    EXPECT_GT(window.History()->ListView()->columnWidth(1), 0);
+
+    Select(SiteTreePanel::kYouTube);
+    EXPECT_EQ(rows->columnCount(), 5);
+    EXPECT_EQ(cells(0), QStringList{"a"});
+    EXPECT_EQ(rows->headerData(1, Qt::Horizontal).toString(), "Duration");
+
+    SelectLanguage("de");
+    window.SiteTree()->Retranslate();
+    EXPECT_EQ(other->text(0), "Andere Websites (2)");
+    SelectLanguage("en");
 }

@@ -7,10 +7,14 @@
 #include "app/options/CPageGeneral.h"
 #include "app/options/CPageOnline.h"
 #include "app/options/CPageVideo.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "support/TempDirTest.h"
 #include "support/gui/GuiTestSupport.h"
 
 #include <QCheckBox>
+#include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +22,7 @@
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTest>
 
 class OptionsSheetTest : public TempDirTest {
   protected:
@@ -174,4 +179,52 @@ TEST_F(OptionsSheetTest, VolumeLabelFollowsTheSlider) {
     EXPECT_EQ(page.VolumeLabel()->text(), QStringLiteral("-20 db"));
     sheet->accept();
     EXPECT_EQ(settings_.OUT_VOLUME, -20);
+}
+
+// The version line answers what the program in the field says, asked again
+// once the user stops typing and after a pick in the file chooser; OK keeps
+// the path.
+TEST_F(OptionsSheetTest, YtDlpVersionLineFollowsTheProgramInTheField) {
+    const auto tool = [this](const QString& name, const QByteArray& body) {
+        const QString path = WriteFile(name, "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        return path;
+    };
+    const QString fresh = QDate::currentDate().addDays(-3).toString(QStringLiteral("yyyy.MM.dd"));
+    const struct {
+        QString path;
+        QString line;
+        bool warned;
+    } cases[] = {
+        {tool("old", "echo 2020.01.05"), "yt-dlp version 2020.01.05", true},
+        {tool("fresh", "echo " + fresh.toLatin1()), "yt-dlp version " + fresh, false},
+        {Path("nowhere/yt-dlp"), LoadText(TextId::YtDlpNotFound), false},
+        {tool("broken", "exit 3"), "yt-dlp does not work: yt-dlp --version failed (exit code 3)", false},
+    };
+    auto sheet = Sheet();
+    sheet->show();
+    sheet->Tabs()->setCurrentIndex(1);
+    CPageOnline* page = sheet->Online();
+    EXPECT_EQ(page->YtDlpPath()->placeholderText(), "yt-dlp on PATH");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        page->YtDlpPath()->clear();
+        QTest::keyClicks(page->YtDlpPath(), c.path);
+        ASSERT_TRUE(WaitForGui([&] { return page->YtDlpVersionLine()->text() == c.line; }))
+            << page->YtDlpVersionLine()->text().toStdString();
+        EXPECT_FALSE(page->IsQueryingVersion());
+        EXPECT_EQ(page->YtDlpWarning()->isVisibleTo(page), c.warned);
+        EXPECT_EQ(page->YtDlpWarning()->text().contains("pipx upgrade yt-dlp"), c.warned);
+    }
+    const QString picked = tool("picked", "echo 2021.02.03");
+    page->pickProgram = [&](const QString& title, const QString& start) -> std::optional<QString> {
+        EXPECT_EQ(title, "Choose the yt-dlp program");
+        EXPECT_EQ(start, cases[3].path);
+        return picked;
+    };
+    page->BrowseYtDlp();
+    EXPECT_EQ(page->YtDlpVersionLine()->text(), LoadText(TextId::YtDlpChecking));
+    ASSERT_TRUE(WaitForGui([&] { return page->YtDlpVersionLine()->text() == "yt-dlp version 2021.02.03"; }));
+    sheet->accept();
+    EXPECT_EQ(settings_.YtDlpPath, picked);
 }

@@ -4,13 +4,17 @@
 #include "base/Localization.h"
 #include "app/MainWindowWidgets.h"
 #include "app/options/COptionsSheet.h"
+#include "app/options/CPageOnline.h"
 #include "support/XvfbDisplay.h"
 #include "app/MainWindowFixture.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -103,4 +107,48 @@ TEST_F(OptionsE2E, MainWindowInGerman) {
                                   "Auswahl entfernen", "Alle entfernen", "Alles auswählen", "Auswahl ankreuzen",
                                   "Kreuz bei Auswahl entfernen", "Enthaltenden Ordner öffnen"}));
     ShowPages(window, QStringLiteral("options-de-"));
+}
+
+// The online page with an old yt-dlp in its field, in English and German:
+// the version that program reports, the warning to update it, nothing cut.
+TEST_F(OptionsE2E, OnlinePageShowsTheYtDlpVersionAndTheWarningWhole) {
+    const QString tool = WriteFile(QStringLiteral("bin/yt-dlp"), "#!/bin/sh\necho 2024.04.09\n");
+    QFile::setPermissions(tool, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    Settings().YtDlpPath = tool;
+    CTrevaloDlg& window = Open();
+    const struct {
+        const char* code;
+        const char* picture;
+        QString group, line, warningStart;
+    } cases[] = {
+        {"en", "options-online-ytdlp.png", "Other sites (yt-dlp)", "yt-dlp version 2024.04.09",
+         "This yt-dlp is more than 90 days old."},
+        {"de", "options-online-ytdlp-de.png", "Andere Websites (yt-dlp)", "yt-dlp-Version 2024.04.09",
+         "Dieses yt-dlp ist älter als 90 Tage."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        if (QLatin1String(c.code) != "en") {
+            ASSERT_TRUE(window.ExecuteCommand(LanguageCommand(QString::fromLatin1(c.code))));
+        }
+        COptionsSheet sheet(Settings(), prompts_, &window);
+        sheet.show();
+        ASSERT_TRUE(WaitForGui([&] { return sheet.windowHandle() && sheet.windowHandle()->isExposed(); }));
+        sheet.Tabs()->setCurrentIndex(1);
+        CPageOnline* page = sheet.Online();
+        ASSERT_TRUE(WaitForGui([&] { return page->YtDlpVersionLine()->text() == c.line; }))
+            << page->YtDlpVersionLine()->text().toStdString();
+        QApplication::processEvents();
+        EXPECT_EQ(page->YtDlpPath()->text(), tool);
+        QStringList groups;
+        for (const QGroupBox* group : page->findChildren<QGroupBox*>())
+            groups << group->title();
+        EXPECT_TRUE(groups.contains(c.group)) << groups.join(", ").toStdString();
+        EXPECT_TRUE(page->YtDlpWarning()->isVisible());
+        EXPECT_TRUE(page->YtDlpWarning()->text().startsWith(c.warningStart));
+        EXPECT_TRUE(page->YtDlpWarning()->text().contains(QStringLiteral("pipx upgrade yt-dlp")));
+        EXPECT_EQ(CutTexts(&sheet), QStringList());
+        EXPECT_TRUE(SaveScreenshot(sheet, QLatin1String(c.picture)));
+        sheet.reject();
+    }
 }
