@@ -64,6 +64,7 @@ int AppSettings::Load() {
         Read(reg, "UseInternalCache", UseInternalCache);
         Read(reg, "RetryTimes", RetryTimes);
         Read(reg, "YoutubeFMT", YoutubeFMT);
+        Read(reg, "YtDlpPath", YtDlpPath);
         Read(reg, "DonotSepDVD", DonotSepDVD);
         Read(reg, "MPLAYER_VO", MPLAYER_VO);
         Read(reg, "OUT_VOLUME", OUT_VOLUME);
@@ -103,6 +104,7 @@ int AppSettings::Save() {
     Write(reg, "NicoPasswd", NicoPasswd);
     Write(reg, "ShutdownFlag", ShutdownFlag);
     Write(reg, "YoutubeFMT", YoutubeFMT);
+    Write(reg, "YtDlpPath", YtDlpPath);
     Write(reg, "UseTitleAsFileName", UseTitleAsFileName);
     Write(reg, "UseInternalCache", UseInternalCache);
     Write(reg, "DonotSepDVD", DonotSepDVD);

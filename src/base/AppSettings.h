@@ -29,6 +29,7 @@ struct SettingsValues {
     int UseInternalCache = 0;
     int RetryTimes = 0; // extra attempts per item
     int YoutubeFMT = 1; // preferred YouTube format, used modulo 6
+    QString YtDlpPath;  // the yt-dlp program to run; empty: "yt-dlp" on PATH
     int DonotSepDVD = 0;
     QString MPLAYER_VO; // preview video output driver ("-vo" when not empty)
     int ProcessPriority = 2;
