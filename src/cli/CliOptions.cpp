@@ -9,7 +9,8 @@ std::optional<int> ParseInt(const QString& text) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
-const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"};
+// OTHER: every site read through yt-dlp.
+const QStringList kSiteLabels = {"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO", "OTHER"};
 } // namespace
 
 QString CliUsage() {
@@ -31,7 +32,8 @@ QString CliUsage() {
         "  -i, --import PAGE    add every YouTube and Google Video link of a web page\n"
         "                       (an http:// address) or a saved page or text file;\n"
         "                       may be repeated; the links follow the addresses\n"
-        "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO)\n"
+        "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE,\n"
+        "                       NICOVIDEO, OTHER: the sites read through yt-dlp)\n"
         "      --check-update   check whether a newer version is published\n"
         "  -h, --help           show this help\n"
         "\n"

@@ -88,8 +88,11 @@ int ListHistory(SqliteConnection* db, const QString& site) {
         return 1;
     }
     HistoryListing listing(stdout);
-    const QStringList labels =
-        site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"} : QStringList{site};
+    QStringList labels = site.isEmpty() ? QStringList{"YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO"}
+                         : site == QLatin1String("OTHER") ? QStringList()
+                                                          : QStringList{site};
+    if (site.isEmpty() || site == QLatin1String("OTHER"))
+        labels += OtherSiteLabels(db);
     for (const QString& label : labels) {
         if (!listing.List(db, label)) {
             Print(stderr, QStringLiteral("zorv-get: the history cannot be read"));
