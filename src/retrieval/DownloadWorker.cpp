@@ -447,7 +447,8 @@ void DownloadWorker::Run() {
         std::unique_ptr<SiteExtractor> p = CreateExtractor(address, this);
         if (!p)
             continue; // not a video site: skipped without a word
-        DownloadItem(*this, row).Run(std::move(p));
+        if (DownloadItem(*this, row).Run(std::move(p)) && !stopFlag_)
+            YtDlpItem(*this, row).RunInstead(address);
     }
     if (link_)
         link_->runReturned = true;

@@ -41,11 +41,28 @@ void YtDlpItem::Run(const QString& address, int playlistItem) {
     address_ = address;
     pageAddress_ = address;
     playlistItem_ = playlistItem;
+    w_.BeginItem(row_, OTHER_SITE);
+    Attempts();
+}
+
+bool YtDlpItem::RunInstead(const QString& address) {
+    address_ = address;
+    pageAddress_ = address;
+    quiet_ = true;
+    const bool read = ReadInfo() == Outcome::Succeeded;
+    quiet_ = false;
+    if (!read)
+        return false;
+    LogInfoW(kCategory, QStringLiteral("Read through yt-dlp instead: ") + address);
+    Attempts();
+    return true;
+}
+
+void YtDlpItem::Attempts() {
     const int retries = w_.ItemSettings().retryTimes;
     int retriesLeft = retries;
     bool signInAsked = false;
     bool succeeded = false;
-    w_.BeginItem(row_, OTHER_SITE);
     for (;;) {
         const Outcome outcome = Attempt();
         if (outcome == Outcome::Succeeded) {
@@ -163,12 +180,17 @@ YtDlpItem::Outcome YtDlpItem::ReadInfo() {
     const YtDlpRunner runner{YtDlpTool(settings.ytDlpPath)};
     YtDlpCallbacks callbacks;
     callbacks.stopRequested = [this] { return w_.StopRequested(); };
-    w_.PostStatus(DownloadStatus::SiteStep, LoadText(TextId::ReadingMediaInfo));
+    if (!quiet_)
+        w_.PostStatus(DownloadStatus::SiteStep, LoadText(TextId::ReadingMediaInfo));
     YtDlpOptions options = Options();
     options.playlistItem = 0;
     // A listing: a page of one video answers with that video, a page of
     // several with their list.
     const YtDlpInfoResult result = runner.FetchInfo(address_, true, options, callbacks);
+    if (result.kind != YtDlpResultKind::Ok && quiet_) {
+        LogInfoW(kCategory, QStringLiteral("yt-dlp cannot read it either: ") + result.error);
+        return Outcome::Ended;
+    }
     if (result.kind != YtDlpResultKind::Ok)
         return Judge(result.kind, result.error, true);
     const YtDlpInfo& info = result.info;

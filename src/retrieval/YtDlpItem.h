@@ -25,10 +25,16 @@ class YtDlpItem {
     // Runs the item of `address` (with `playlistItem` > 0: that video of
     // the page) to its end and posts its last statuses (110 / 111).
     void Run(const QString& address, int playlistItem);
+    // One more try for a page of the built-in sites their extractor could
+    // not read: false, with nothing posted, when yt-dlp cannot read it
+    // either (or is not there), so the row keeps the extractor's error.
+    bool RunInstead(const QString& address);
 
   private:
     enum class Outcome { Failed, Succeeded, Ended, SignIn };
 
+    // The attempts, retries and sign-in of the item.
+    void Attempts();
     Outcome Attempt();
     // Reads what the video is; for a page of several, takes the first
     // (or the queued one) and hands the others to the front end once.
@@ -48,5 +54,6 @@ class YtDlpItem {
     QString title_;
     QString siteName_;
     bool haveInfo_ = false;
+    bool quiet_ = false; // RunInstead's first look: it posts nothing
     bool retryable_ = true;
 };
