@@ -25,6 +25,22 @@ QStringList Tree(const QString& folder) {
     found.sort();
     return found;
 }
+// The processes whose parent is this one (yt-dlp, or a stray mplayer).
+int Children() {
+    int count = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromUtf8(stat.readAll());
+        // "pid (name) state ppid ...": the name may hold spaces, never ") ".
+        const QStringList rest = text.mid(text.lastIndexOf(QLatin1String(") ")) + 2).split(' ');
+        if (rest.value(1) == self)
+            ++count;
+    }
+    return count;
+}
 } // namespace
 
 class TaskListYtDlpTest : public SimulatorSuite {
@@ -93,5 +109,16 @@ TEST_F(TaskListYtDlpTest, TheUsersStopEndsTheRowWithinASecondAndLeavesNothing) {
     ASSERT_TRUE(h.WaitIdle(5s));
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(h.Model().Task(0)->state, DownloadTask::Pending);
+    EXPECT_EQ(Tree(Out()), QStringList());
+}
+
+TEST_F(TaskListYtDlpTest, ClosingTheListDuringADownloadLeavesNoProcessAndNoFile) {
+    auto h = std::make_unique<TaskListHarness>(Path());
+    h->List().AddUrlTask(sim_->GenericBase() + "/slow/clip-two");
+    h->List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return h->List().Worker()->ReceivedBytes() > 0; }, 60s));
+    ASSERT_GT(Children(), 0); // yt-dlp runs
+    h.reset();
+    EXPECT_EQ(Children(), 0);
     EXPECT_EQ(Tree(Out()), QStringList());
 }
