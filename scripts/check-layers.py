@@ -18,7 +18,7 @@ ALLOWED = {
     'platform': ['base'],
     'mediatools': ['platform', 'base'],
     'history': ['platform', 'base', 'mediatools'],
-    'retrieval': ['platform', 'base'],
+    'retrieval': ['platform', 'base', 'mediatools'],  # the yt-dlp item runs the tool
     'update': ['platform', 'base', 'retrieval'],
     'browser': ['platform', 'base', 'retrieval'],
     'session': ['platform', 'base', 'mediatools', 'history', 'retrieval'],

@@ -23,6 +23,7 @@ inline constexpr int StatusHeader = 283;
 // The task list: questions, messages and status lines.
 inline constexpr int StopDownloadsQuestion = 309;
 inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
+inline constexpr int OnlyWebAddress = 32909; // "... starts with http:// or https://."
 inline constexpr int NoSoundTrack = 32788;
 inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."
 inline constexpr int DownloadingBytes = 32827; // "Downloading %s: %s of %s bytes"
@@ -77,6 +78,7 @@ inline constexpr int ReadingVideoInfo = 32883;
 inline constexpr int SettingSiteLanguage = 32903;
 inline constexpr int ReadingVideoPage = 32907;
 inline constexpr int VideoPageRead = 32908;
+inline constexpr int ReadingMediaInfo = 32911; // "Reading the video information"
 
 // Download errors shown in a row's status column.
 inline constexpr int NoMediaAddress = 32884; // "Error: cannot find the video file address"
@@ -88,6 +90,7 @@ inline constexpr int HostedElsewhere = 32904; // "The video is hosted on another
 inline constexpr int CannotSetSiteLanguage = 32905;
 inline constexpr int VerificationCodeRequired = 32906;
 inline constexpr int NoMediaOnPage = 32891; // "No video file was found on this page."
+inline constexpr int NeedsYtDlp = 32910;    // "This address needs yt-dlp, ... apt install yt-dlp ..."
 
 // Status codes 100 to 103, 200 to 204 and 205 to 207 take consecutive texts:
 // code 100 + k the text StatusTextsFrom100 + k, and so on.

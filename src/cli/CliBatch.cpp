@@ -7,7 +7,7 @@
 #include "cli/CliText.h"
 #include "cli/ProgressView.h"
 #include "history/HistoryRowText.h"
-#include "retrieval/ExtractorFactory.h"
+#include "retrieval/AddressRoute.h"
 
 #include <chrono>
 
@@ -35,14 +35,15 @@ void CliBatch::Run(const QStringList& addresses) {
     int queued = 0;
     for (qsizetype i = 0; i < addresses.size(); ++i) {
         results_[i].address = addresses[i];
-        if (DetectSite(addresses[i]) < 0) {
+        const RoutedAddress routed = RouteAddress(addresses[i]);
+        if (routed.route == AddressRoute::Refused) {
             // The worker skips such addresses without a word; say why here.
             results_[i].line = QStringLiteral("error: not a video page of YouTube, Google Video, Metacafe "
                                               "or NicoVideo: ") +
                                Printable(addresses[i]);
             continue;
         }
-        worker.Enqueue(addresses[i], int(i));
+        worker.Enqueue(routed.address, int(i));
         ++queued;
     }
     if (queued > 0) {
@@ -68,9 +69,9 @@ void CliBatch::Run(const QStringList& addresses) {
             continue;
         const auto snapshot = worker.RowSnapshot(int(i));
         if (r.stopped)
-            r.line = QStringLiteral("stopped: ") + Printable(r.address);
+            r.line = QStringLiteral("stopped: ") + Shown(r);
         else if (!snapshot && stopping_)
-            r.line = QStringLiteral("not started, the batch was stopped: ") + Printable(r.address);
+            r.line = QStringLiteral("not started, the batch was stopped: ") + Shown(r);
         else if (const QString error = snapshot ? snapshot->lastError : QString(); !error.isEmpty())
             r.line = QStringLiteral("error: ") + Printable(error);
         else
@@ -78,12 +79,32 @@ void CliBatch::Run(const QStringList& addresses) {
     }
 }
 
+QString CliBatch::Shown(const Result& r) {
+    const QString address = Printable(r.address);
+    return r.playlistItem > 0 ? QStringLiteral("%1 (video %2)").arg(address, QString::number(r.playlistItem))
+                              : address;
+}
+
 void CliBatch::NoteRow(int row) {
     if (row == currentRow_ || row < 0 || row >= int(results_.size()))
         return;
     currentRow_ = row;
     lastErrorLine_.clear();
-    view_.BeginItem(Printable(results_[row].address), row + 1, int(results_.size()));
+    view_.BeginItem(Shown(results_[row]), row + 1, int(results_.size()));
+}
+
+void CliBatch::OnItemEntries(int, const std::vector<PageEntry>& entries) {
+    // Each further video of the page is a result of its own, downloaded
+    // after everything queued so far.
+    for (const PageEntry& e : entries) {
+        if (results_.size() >= 65535)
+            break; // rows are numbered in 16 bits
+        Result r;
+        r.address = e.address;
+        r.playlistItem = e.playlistItem;
+        results_.push_back(r);
+        session_.Worker().Enqueue(e.address, int(results_.size()) - 1, e.playlistItem);
+    }
 }
 
 void CliBatch::OnItemProgress(int row, int perMille, quint64 received, quint64 total, const QString&) {
@@ -104,7 +125,11 @@ void CliBatch::OnItemTitle(int row, const QString& title) {
         view_.Line(QStringLiteral("  ") + Printable(title));
 }
 
-void CliBatch::OnBatchEnded(bool) {
+void CliBatch::OnBatchEnded(bool stopped) {
+    // A page's further videos may arrive after the batch ran out of work:
+    // they make one more batch.
+    if (!stopped && !stopping_ && session_.Worker().QueuedCount() > 0 && session_.Worker().Start())
+        return;
     finished_ = true;
 }
 

@@ -25,6 +25,7 @@ class CliBatch : private SessionObserver {
   public:
     struct Result {
         QString address;
+        int playlistItem = 0; // > 0: that video of the page at `address`
         bool downloaded = false;
         bool stopped = false; // the user stopped the batch during this item
         QString line;         // what the final summary prints for the address
@@ -51,10 +52,13 @@ class CliBatch : private SessionObserver {
                         const QString& mediaAddress) override;
     void OnItemRetry(int row, int retry) override;
     void OnItemTitle(int row, const QString& title) override;
+    void OnItemEntries(int row, const std::vector<PageEntry>& entries) override;
     void OnItemRecorded(const RecordedItem& item) override;
     void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
     void OnBatchEnded(bool stopped) override;
 
+    // The address of a result as printed.
+    static QString Shown(const Result& r);
     // Announces the item of `row` when it is not the one shown last.
     void NoteRow(int row);
 

@@ -30,6 +30,7 @@ struct DownloadTask {
     QString dateText; // history rows: date text
     int state = Pending;
     int site = -2;
+    int playlistItem = 0; // pending: > 0, that video of the page at `location`
     QString siteName; // OTHER_SITE: the site's name as yt-dlp reports it ("Generic", "Vimeo")
 
     // Copies an identification result and turns the task into a local file.

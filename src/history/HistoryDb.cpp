@@ -35,6 +35,10 @@ std::string_view Text(const SqliteResultSet& rows, int index) {
     return text ? std::string_view(text) : std::string_view();
 }
 
+// The site numbers of the video sites (retrieval's VideoSite), which this
+// layer does not see: any other site, and none.
+constexpr int kOtherSite = 4;
+constexpr int kNoSite = -1;
 } // namespace
 
 QString HistorySiteLabel(int site) {
@@ -50,6 +54,13 @@ QString HistorySiteLabel(int site) {
     default:
         return QString();
     }
+}
+
+int SiteOfLabel(const QString& label) {
+    for (int site = 0; site < kOtherSite; ++site)
+        if (HistorySiteLabel(site) == label)
+            return site;
+    return label.isEmpty() ? kNoSite : kOtherSite;
 }
 
 void UseHistoryFromOneThread() {
@@ -79,7 +90,7 @@ int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& 
 }
 
 int InsertHistory(SqliteConnection* db, const DownloadTask& task, const QDateTime& insertedAt) {
-    const QString label = HistorySiteLabel(task.site);
+    const QString label = task.site == kOtherSite ? task.siteName.trimmed().toUpper() : HistorySiteLabel(task.site);
     if (!db)
         return 1;
     if (label.isEmpty()) {
@@ -160,7 +171,7 @@ int QueryHistoryRows(SqliteConnection* db, const QString& label,
 }
 
 int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver& pane) {
-    return QueryHistoryRows(db, label, [&pane](const HistoryRowView& row) {
+    return QueryHistoryRows(db, label, [&pane, &label](const HistoryRowView& row) {
         DownloadTask task;
         task.siteUrl = QString::fromUtf8(row.siteUrl.data());
         task.location = QString::fromUtf8(row.location.data());
@@ -170,6 +181,11 @@ int QueryHistory(SqliteConnection* db, const QString& label, HistoryRowReceiver&
         task.videoFormat = QString::fromUtf8(row.videoFormat.data());
         task.sizeText = QString::fromUtf8(row.sizeText.data());
         task.dateText = QString::fromUtf8(row.dateText.data());
+        // Only the capitals are stored: they are the site's name from now on.
+        if (SiteOfLabel(label) == kOtherSite) {
+            task.site = kOtherSite;
+            task.siteName = label;
+        }
         pane.AddHistoryRow(std::move(task));
     });
 }

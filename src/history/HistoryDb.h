@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,9 @@
 // "YOUTUBE", "GOOGLE", "METACAFE", "NICOVIDEO" for VideoSite 0..3; empty for
 // anything else.
 QString HistorySiteLabel(int site);
+// The site a stored label names: one of the four, else OTHER_SITE (NO_SITE
+// for no label).
+int SiteOfLabel(const QString& label);
 
 // For a process that lists the history and nothing else: SQLite then skips
 // its per-call locking, which a listing pays on every column of every row.

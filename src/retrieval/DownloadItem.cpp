@@ -26,11 +26,12 @@ DownloadItem::~DownloadItem() {
     DeleteTemporaryFiles();
 }
 
-void DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
+bool DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
     const int retries = w_.ItemSettings().retryTimes;
     bool succeeded = false;
     bool captchaMark = false;
     bool signInMark = false;
+    int lastResolve = 0;
     retriesLeft_ = retries;
     attemptNumber_ = retries + 1;
     w_.BeginItem(row_, p->site);
@@ -38,6 +39,7 @@ void DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
     for (;;) {
         p->GetVideoId();
         const int r = p->Resolve();
+        lastResolve = r;
         if (r == DownloadStatus::FollowAnotherAddress) {
             p = CreateExtractor(p->pageUrl, &w_);
             if (!p)
@@ -78,6 +80,8 @@ void DownloadItem::Run(std::unique_ptr<SiteExtractor> p) {
         w_.PostStatus(DownloadStatus::Finished);
     if (w_.Stopped())
         w_.PostStatus(DownloadStatus::Stopped);
+    // -2: the page held no media address the extractor could find.
+    return !succeeded && !w_.Stopped() && lastResolve == -2;
 }
 
 void DownloadItem::AwaitDialog(BrowserDialog kind, bool& mark) {

@@ -26,7 +26,9 @@ class DownloadItem {
     DownloadItem& operator=(const DownloadItem&) = delete;
 
     // Runs the item to its end and posts its last statuses (110 / 111).
-    void Run(std::unique_ptr<SiteExtractor> extractor);
+    // True when it failed because the page was not in the form its
+    // extractor knows (not for a network error or a stop).
+    bool Run(std::unique_ptr<SiteExtractor> extractor);
 
   private:
     enum class Outcome { Failed, Succeeded, Ended };

@@ -11,6 +11,7 @@
 //   UM_DOWNLOAD_RETRY     retry number (1 first) / row
 //   UM_DOWNLOAD_STOPPED   0                      / 0
 //   UM_DOWNLOAD_TITLE     row                    / 0
+//   UM_DOWNLOAD_ENTRIES   row                    / number of entries (read with the row's state)
 inline constexpr int UM_DOWNLOAD_PROGRESS = 5121;
 inline constexpr int UM_DOWNLOAD_ITEM_DONE = 5122;
 inline constexpr int UM_DOWNLOAD_STATUS = 5123;
@@ -18,6 +19,7 @@ inline constexpr int UM_DOWNLOAD_ALL_DONE = 5124;
 inline constexpr int UM_DOWNLOAD_RETRY = 5125;
 inline constexpr int UM_DOWNLOAD_STOPPED = 5126;
 inline constexpr int UM_DOWNLOAD_TITLE = 5127;
+inline constexpr int UM_DOWNLOAD_ENTRIES = 5128;
 
 // Status codes: below 200 progress steps, 200 and above errors. The extractor
 // result 205 ("follow another address") shares its number with a status.

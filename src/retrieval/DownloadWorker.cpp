@@ -4,7 +4,9 @@
 #include "base/Localization.h"
 #include "base/TextIds.h"
 #include "base/ThreadCheck.h"
+#include "retrieval/AddressRoute.h"
 #include "retrieval/DownloadItem.h"
+#include "retrieval/YtDlpItem.h"
 #include "retrieval/ExtractorFactory.h"
 
 #include <system_error>
@@ -93,24 +95,32 @@ QString DownloadWorker::LocalText(int id) {
     return LoadText(id);
 }
 
-void DownloadWorker::Enqueue(const QString& address, int row) {
+void DownloadWorker::Enqueue(const QString& address, int row, int playlistItem) {
     ZORV_WINDOW_THREAD_ONLY("Enqueue");
     std::lock_guard lock(queueMutex_);
     queueAddresses_ << address;
     queueRows_ << static_cast<quint16>(row);
+    queueItems_ << playlistItem;
 }
 
-bool DownloadWorker::TakeQueued(int index, QString& address, int& row) {
+int DownloadWorker::QueuedCount() const {
+    std::lock_guard lock(queueMutex_);
+    return static_cast<int>(queueAddresses_.size());
+}
+
+bool DownloadWorker::TakeQueued(int index, QString& address, int& row, int& playlistItem) {
     std::lock_guard lock(queueMutex_);
     if (index >= queueAddresses_.size()) {
         // Checked and emptied under one lock: an address appended from now
         // on waits for the next batch instead of being dropped.
         queueAddresses_.clear();
         queueRows_.clear();
+        queueItems_.clear();
         return false;
     }
     address = queueAddresses_.at(index);
     row = queueRows_.at(index);
+    playlistItem = queueItems_.at(index);
     return true;
 }
 
@@ -260,6 +270,8 @@ void DownloadWorker::Publish() {
     std::lock_guard lock(stateMutex_);
     published_.row = currentRow_;
     published_.site = currentSite_;
+    published_.siteName = currentSiteName_;
+    published_.entries = entries_;
     published_.title = currentTitle_;
     published_.pageUrl = currentPageUrl_;
     published_.finalPath = finalPath_;
@@ -357,19 +369,34 @@ void DownloadWorker::RequestSignIn(const QString& address) {
 }
 
 ItemHost::Settings DownloadWorker::ItemSettings() const {
-    return Settings{outputFolder_.Get(), useTitle_.load(), retryTimes_.load()};
+    return Settings{outputFolder_.Get(), useTitle_.load(), retryTimes_.load(), ytDlpPath_.Get(),
+                    youtubeFmt_.load()};
 }
 
 void DownloadWorker::BeginItem(int row, VideoSite site) {
     ZORV_BATCH_THREAD_ONLY("BeginItem");
     currentRow_ = row;
     currentSite_ = site;
+    currentSiteName_.clear();
+    entries_.clear();
     finalPath_.clear(); // the previous item's file is not this one's
 }
 
 void DownloadWorker::SetItemSite(VideoSite site) {
     ZORV_BATCH_THREAD_ONLY("SetItemSite");
     currentSite_ = site;
+}
+
+void DownloadWorker::SetItemSiteName(const QString& name) {
+    ZORV_BATCH_THREAD_ONLY("SetItemSiteName");
+    currentSiteName_ = name;
+}
+
+void DownloadWorker::PostEntries(const std::vector<PageEntry>& entries) {
+    ZORV_BATCH_THREAD_ONLY("PostEntries");
+    entries_ = entries;
+    // Kept with the row until its item ends: the session reads them by row.
+    Post(UM_DOWNLOAD_ENTRIES, currentRow_, static_cast<qintptr>(entries.size()));
 }
 
 void DownloadWorker::SetItemPage(const QString& title, const QString& pageUrl) {
@@ -398,7 +425,8 @@ void DownloadWorker::Run() {
     for (int i = 0;; ++i) {
         QString address;
         int row = -1;
-        if (!TakeQueued(i, address, row))
+        int playlistItem = 0;
+        if (!TakeQueued(i, address, row, playlistItem))
             break;
         lastProgress_ = 0;
         if (stopFlag_ || IsAbandoned()) {
@@ -408,12 +436,19 @@ void DownloadWorker::Run() {
             std::lock_guard lock(queueMutex_);
             queueAddresses_.clear();
             queueRows_.clear();
+            queueItems_.clear();
             break;
+        }
+        const RoutedAddress routed = RouteAddress(address);
+        if (routed.route == AddressRoute::YtDlp) {
+            YtDlpItem(*this, row).Run(routed.address, playlistItem);
+            continue;
         }
         std::unique_ptr<SiteExtractor> p = CreateExtractor(address, this);
         if (!p)
             continue; // not a video site: skipped without a word
-        DownloadItem(*this, row).Run(std::move(p));
+        if (DownloadItem(*this, row).Run(std::move(p)) && !stopFlag_)
+            YtDlpItem(*this, row).RunInstead(address);
     }
     if (link_)
         link_->runReturned = true;

@@ -89,6 +89,7 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     struct ItemState {
         int row = -1;
         VideoSite site = NO_SITE;
+        QString siteName; // OTHER_SITE: the site's name as yt-dlp gives it
         QString title;
         QString pageUrl;
         QString finalPath;
@@ -98,6 +99,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
         QString signInAddress;
         // The batch waits for the CAPTCHA or sign-in dialog to close.
         bool waitingForDialog = false;
+        // The further videos of the row's page (UM_DOWNLOAD_ENTRIES).
+        std::vector<PageEntry> entries;
     };
 
     explicit DownloadWorker(MessageTarget* window);
@@ -107,7 +110,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
 
     // ---- window thread ----
     // Appends an address with its row; a running batch picks it up.
-    void Enqueue(const QString& address, int row);
+    // `playlistItem` > 0: that video (1-based) of a page holding several.
+    void Enqueue(const QString& address, int row, int playlistItem = 0);
     // Starts a batch thread over the queue. False when one still runs or the
     // thread could not be started.
     bool Start();
@@ -124,6 +128,9 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     QString LastError() const;
     // The dialog of `kind` has closed: a batch waiting for it goes on.
     void DialogClosed(BrowserDialog kind);
+    // Addresses waiting for a batch: after a batch has ended, those
+    // appended too late for it.
+    int QueuedCount() const;
     // True while a batch thread runs Run.
     bool IsRunning() const { return running_ != 0; }
     quint64 ReceivedBytes() const { return receivedBytes_.load(std::memory_order_relaxed); }
@@ -133,6 +140,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     void SetUseTitle(int useTitle) { useTitle_ = useTitle; }
     void SetRetryTimes(int retries) { retryTimes_ = retries; }
     void SetUseInternalCache(int use) { useInternalCache_ = use; }
+    void SetYtDlpPath(const QString& path) { ytDlpPath_ = path; }
+    void SetYoutubeFormat(int format) { youtubeFmt_ = format; }
     QString OutputFolder() const { return outputFolder_.Get(); }
     int UseTitle() const { return useTitle_; }
     int RetryTimes() const { return retryTimes_; }
@@ -157,6 +166,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     Settings ItemSettings() const override;
     void BeginItem(int row, VideoSite site) override;
     void SetItemSite(VideoSite site) override;
+    void SetItemSiteName(const QString& name) override;
+    void PostEntries(const std::vector<PageEntry>& entries) override;
     void SetItemPage(const QString& title, const QString& pageUrl) override;
     void SetFinalPath(const QString& path) override;
     bool Stopped() const override;
@@ -177,7 +188,7 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     void ThreadMain(std::shared_ptr<BatchLink> link);
     void Post(int msg, qintptr wParam, qintptr lParam, std::optional<QString> text = std::nullopt);
     void Publish();
-    bool TakeQueued(int index, QString& address, int& row);
+    bool TakeQueued(int index, QString& address, int& row, int& playlistItem);
     bool StopBatch();
     bool IsAbandoned() const;
     bool OnOwnerThread() const;
@@ -195,6 +206,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     std::atomic<int> useTitle_{1};
     std::atomic<int> retryTimes_{0};
     std::atomic<int> useInternalCache_{0}; // 0: requests bypass caches
+    LockedValue<QString> ytDlpPath_;
+    std::atomic<int> youtubeFmt_{1};
 
     // ---- batch state, written by the batch thread ----
     std::atomic<int> running_{0};
@@ -204,6 +217,8 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     QString currentTitle_;
     QString currentPageUrl_;
     VideoSite currentSite_ = NO_SITE;
+    QString currentSiteName_;
+    std::vector<PageEntry> entries_;
     QString mediaAddress_;
     QString finalPath_;
     QString captchaAddress_; // set by an extractor together with status 207
@@ -217,6 +232,7 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     mutable std::mutex queueMutex_;
     QStringList queueAddresses_;
     QList<quint16> queueRows_;
+    QList<int> queueItems_;
 
     mutable std::mutex stateMutex_;
     QString lastError_; // under stateMutex_: LastError() reads it from any thread

@@ -14,6 +14,16 @@
 
 #include <QString>
 
+#include <vector>
+
+// One more video of a page that holds several: its own address, or the
+// page's address and its position there (playlistItem, 1-based).
+struct PageEntry {
+    QString address;
+    int playlistItem = 0; // 0: the address is the video's own page
+    QString title;
+};
+
 // The two site gates a batch waits at.
 enum class BrowserDialog { Captcha, SignIn };
 
@@ -24,6 +34,8 @@ class ItemHost : public TransferContext {
         QString outputFolder;
         int useTitle = 1;
         int retryTimes = 0;
+        QString ytDlpPath; // empty: yt-dlp on PATH
+        int youtubeFmt = 1;
     };
     // What one media download ended with.
     struct MediaDownload {
@@ -37,6 +49,12 @@ class ItemHost : public TransferContext {
     virtual void BeginItem(int row, VideoSite site) = 0;
     // The item moved to another site (the page sent it elsewhere).
     virtual void SetItemSite(VideoSite site) = 0;
+    // The site's own name (OTHER_SITE: yt-dlp's name for it), published
+    // with the next post.
+    virtual void SetItemSiteName(const QString& name) = 0;
+    // Posts UM_DOWNLOAD_ENTRIES: the page's further videos, each to become
+    // a row of its own after the current one.
+    virtual void PostEntries(const std::vector<PageEntry>& entries) = 0;
     // The resolved page's title and address, published with the next post.
     virtual void SetItemPage(const QString& title, const QString& pageUrl) = 0;
     // Where the file goes (empty: nowhere yet), published with the next post.

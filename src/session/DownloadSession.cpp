@@ -54,6 +54,8 @@ void DownloadSession::Configure(const SettingsValues& settings) {
     worker_->SetUseTitle(settings.UseTitleAsFileName);
     worker_->SetRetryTimes(settings.RetryTimes);
     worker_->SetUseInternalCache(settings.UseInternalCache);
+    worker_->SetYtDlpPath(settings.YtDlpPath);
+    worker_->SetYoutubeFormat(settings.YoutubeFMT);
 }
 
 QString DownloadSession::SetOutputFolder(const QString& folder) {
@@ -111,6 +113,11 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         note.row = static_cast<int>(m.wParam);
         note.text = worker_->RowSnapshot(note.row).value_or(worker_->Snapshot()).title;
         break;
+    case UM_DOWNLOAD_ENTRIES:
+        note.row = static_cast<int>(m.wParam);
+        if (const std::optional<DownloadWorker::ItemState> state = worker_->RowSnapshot(note.row))
+            note.entries = state->entries;
+        break;
     case UM_DOWNLOAD_ITEM_DONE: {
         note.row = static_cast<int>(m.lParam);
         note.job = nextJob_++;
@@ -122,6 +129,7 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
             job.record.path = state->finalPath;
             job.record.pageUrl = state->pageUrl;
             job.record.site = state->site;
+            job.record.siteName = state->siteName;
         }
         if (job.record.path.isEmpty()) {
             job.ready = true; // nothing to identify
@@ -179,6 +187,7 @@ void DownloadSession::Record(RecordedItem& record) {
     record.task.ApplyMediaInfo(record.path, record.info);
     record.task.pageUrl = record.pageUrl;
     record.task.site = record.site;
+    record.task.siteName = record.siteName;
     record.historyTried = history_ != nullptr;
     record.historyInserted = history_ && InsertHistory(history_, record.task);
 }
@@ -206,6 +215,9 @@ void DownloadSession::Deliver(const Note& note) {
         break;
     case UM_DOWNLOAD_TITLE:
         observer_.OnItemTitle(note.row, note.text);
+        break;
+    case UM_DOWNLOAD_ENTRIES:
+        observer_.OnItemEntries(note.row, note.entries);
         break;
     case UM_DOWNLOAD_ALL_DONE:
         observer_.OnBatchEnded(false);

@@ -62,6 +62,7 @@ struct RecordedItem {
     QString path;           // the downloaded file; empty when none was published
     QString pageUrl;
     int site = NO_SITE;
+    QString siteName; // OTHER_SITE: the site's name as yt-dlp gives it
     bool identified = false; // mplayer described the file (info and task are filled)
     MediaInfo info;
     DownloadTask task;            // the history row: the info, path, page and site
@@ -82,6 +83,9 @@ class SessionObserver {
                                 const QString& mediaAddress) = 0;
     virtual void OnItemRetry(int row, int retry) = 0;
     virtual void OnItemTitle(int row, const QString& title) = 0;
+    // The page of `row` holds more videos: each becomes a row of its own,
+    // in this order, queued with its address and playlist item number.
+    virtual void OnItemEntries(int /*row*/, const std::vector<PageEntry>& /*entries*/) {}
     // A finished item was identified and recorded (or failed to be).
     virtual void OnItemRecorded(const RecordedItem& item) = 0;
     // The site asks for a browser dialog at `address`; returns when the user
@@ -135,6 +139,7 @@ class DownloadSession {
         quint64 received = 0;
         quint64 total = 0;
         quint64 job = 0; // UM_DOWNLOAD_ITEM_DONE: its record
+        std::vector<PageEntry> entries;
     };
     struct Job {
         RecordedItem record;

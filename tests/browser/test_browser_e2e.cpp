@@ -307,3 +307,42 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheAgeGatedDownloadFinish) {
     EXPECT_TRUE(ExportCookies().join('\n').contains(QLatin1String("\tLOGIN_INFO\t")));
     EXPECT_FALSE(QString::fromUtf8(ReadFile(LogPath())).contains(QLatin1String("yt-secret-42")));
 }
+
+// A site read through yt-dlp turns the visitor away (403 on a page that sets
+// a cookie): the window opens the program's browser on the video's page, the
+// user follows its sign-in link and types the account in, the dialog closes
+// once the browser is back on the site, and the retry through yt-dlp carries
+// the browser's sign-in cookie to the file.
+TEST_F(BrowserDialogs, SignInInTheWindowLetsTheYtDlpDownloadOfAMembersPageFinish) {
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8"));
+    CTrevaloDlg& window = Open(/*connected=*/true);
+    const QString page = sim_->GenericBase() + QStringLiteral("/members/members-clip");
+    window.TaskList()->AddUrlTask(page);
+    ModalBrowserDriver toForm([](const QUrl& url) { return url.path().startsWith(QLatin1String("/members/")); },
+                              QStringLiteral("a[href=\"/signin\"]"), [](QDialog&, QWebEngineView& view) {
+                                  view.page()->runJavaScript(
+                                      QStringLiteral("document.querySelector('a[href=\"/signin\"]').click();"));
+                              });
+    const SimAccount account = sim_->GenericAccount();
+    ModalBrowserDriver signIn([](const QUrl& url) { return url.path() == QLatin1String("/signin"); },
+                              QStringLiteral("input[type=password]"), [account](QDialog&, QWebEngineView& view) {
+                                  view.page()->runJavaScript(
+                                      QStringLiteral("document.querySelector('input[name=user]').value = '%1';"
+                                                     "document.querySelector('input[name=password]').value = "
+                                                     "'%2';document.forms[0].submit();")
+                                          .arg(account.user, account.password));
+                              });
+    ASSERT_TRUE(window.ExecuteCommand(32855));
+    const bool done =
+        WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
+                   std::chrono::seconds(120));
+    EXPECT_TRUE(toForm.acted) << "the video's page never showed";
+    EXPECT_TRUE(signIn.acted) << "the sign-in form never showed";
+    ASSERT_TRUE(done) << "status: " << Rows()->index(0, 6).data().toString().toStdString();
+    const QString path = window.TaskList()->Model()->Task(0)->location;
+    EXPECT_EQ(ReadFile(path), ReadFile(sim_->GenericMediaFile(QStringLiteral("members-clip"))));
+    EXPECT_EQ(CountHistory(history_.get(), QStringLiteral("HTML5MEDIAEMBED")), 1);
+    EXPECT_TRUE(
+        LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
+    EXPECT_FALSE(QString::fromUtf8(ReadFile(LogPath())).contains(account.password));
+}

@@ -271,3 +271,35 @@ TEST_F(HistoryDbTest, DatabaseErrorsAreLoggedAndReported) {
                            "no such table: history"),
         1);
 }
+
+TEST_F(HistoryDbTest, OtherSitesAreFiledUnderTheirNameInCapitalsAndReadBackAsOtherSites) {
+    Open();
+    struct Case {
+        const char* siteName;
+        int inserted;
+        const char* label; // where the row is listed; nullptr: refused
+    } cases[] = {
+        {"Vimeo", 1, "VIMEO"},
+        {"HTML5MediaEmbed", 1, "HTML5MEDIAEMBED"},
+        {"Generic", 1, "GENERIC"},
+        {"", 0, nullptr}, // no name: no label to list it under
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        DownloadTask task = IdentifiedTask(4, QString("/v/other%1.mp4").arg(n++), "https://x.example/v");
+        task.siteName = c.siteName;
+        EXPECT_EQ(InsertHistory(db_.get(), task), c.inserted) << c.siteName;
+        if (!c.label)
+            continue;
+        CollectingReceiver rows;
+        ASSERT_EQ(QueryHistory(db_.get(), c.label, rows), 1);
+        ASSERT_EQ(rows.rows.size(), 1u) << c.label;
+        EXPECT_EQ(rows.rows[0].site, 4) << c.label;
+        EXPECT_EQ(rows.rows[0].siteName, c.label);
+    }
+    ASSERT_EQ(InsertHistory(db_.get(), IdentifiedTask(0, "/v/yt.flv", "http://www.youtube.com/watch?v=a")), 1);
+    CollectingReceiver youtube;
+    ASSERT_EQ(QueryHistory(db_.get(), "YOUTUBE", youtube), 1);
+    ASSERT_EQ(youtube.rows.size(), 1u);
+    EXPECT_TRUE(youtube.rows[0].siteName.isEmpty());
+}

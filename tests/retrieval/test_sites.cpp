@@ -2,6 +2,7 @@
 // parser, without a network.
 
 #include "base/StringTable.h"
+#include "retrieval/AddressRoute.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/ExtractorFactory.h"
 #include "retrieval/MetaCafeExtractor.h"
@@ -9,6 +10,35 @@
 #include "support/RecordingContext.h"
 
 #include <gtest/gtest.h>
+
+TEST(RouteAddress, FourSitesPlainHttpBuiltInOtherWebAddressesYtDlpTheRestRefused) {
+    struct Case {
+        const char* text;
+        AddressRoute route;
+        const char* address;
+    } cases[] = {
+        {"http://www.youtube.com/watch?v=abc", AddressRoute::BuiltIn, "http://www.youtube.com/watch?v=abc"},
+        {" \thttp://www.metacafe.com/watch/1/x/\r\n", AddressRoute::BuiltIn, "http://www.metacafe.com/watch/1/x/"},
+        {"http://video.google.com/videoplay?docid=1", AddressRoute::BuiltIn, nullptr},
+        {"https://www.youtube.com/watch?v=abc", AddressRoute::YtDlp, nullptr},
+        {"HTTPS://www.nicovideo.jp/watch/sm9", AddressRoute::YtDlp, "HTTPS://www.nicovideo.jp/watch/sm9"},
+        {"http://127.0.0.1:8080/watch/clip-one", AddressRoute::YtDlp, nullptr},
+        {"https://vimeo.example/123", AddressRoute::YtDlp, nullptr},
+        {"ftp://www.youtube.com/watch?v=abc", AddressRoute::Refused, nullptr},
+        {"www.youtube.com/watch?v=abc", AddressRoute::Refused, nullptr},
+        {"http://", AddressRoute::Refused, nullptr},
+        {"http://a.example/x\nhttp://b.example/y", AddressRoute::Refused, nullptr},
+        {"http://a.example/x y", AddressRoute::Refused, nullptr},
+        {"", AddressRoute::Refused, nullptr},
+    };
+    for (const Case& c : cases) {
+        const RoutedAddress routed = RouteAddress(QString::fromUtf8(c.text));
+        EXPECT_EQ(routed.route, c.route) << c.text;
+        if (c.address) {
+            EXPECT_EQ(routed.address.toStdString(), c.address) << c.text;
+        }
+    }
+}
 
 TEST(DetectSite, ByHostName) {
     EXPECT_EQ(DetectSite("http://www.youtube.com/watch?v=abc"), YOUTUBE);

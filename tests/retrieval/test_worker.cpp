@@ -117,7 +117,7 @@ TEST_F(WorkerTest, QueueSkipsAnAddressThatIsNoVideoSite) {
     ServeVideo("11", "First", "one");
     ServeVideo("33", "Third", "three");
     worker_->Enqueue(Watch("11"), 0);
-    worker_->Enqueue("http://www.example.org/page", 1);
+    worker_->Enqueue("ftp://www.example.org/page", 1);
     worker_->Enqueue(Watch("33"), 2);
     ASSERT_TRUE(worker_->Start());
     const std::vector<PostedMessage> all = Collect();

@@ -10,9 +10,9 @@
 #include "base/TextFill.h"
 #include "base/TextIds.h"
 #include "mediatools/IdentifyMedia.h"
-#include "platform/ParseUrl.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
+#include "retrieval/AddressRoute.h"
 #include "retrieval/DownloadWorker.h"
 #include "ui/GuiMessageTarget.h"
 
@@ -112,36 +112,43 @@ void DownloadTaskList::CreateOutputFolder(const QString& folder) {
         LogWarnW(kCategory, QStringLiteral("Can not create output folder [%1]").arg(outputFolder_));
 }
 
-void DownloadTaskList::AddUrlTask(const QString& address) {
-    const std::optional<UrlParts> parts = ParseUrl(address);
-    if (!parts || parts->scheme != QLatin1String("http") || address.contains(QLatin1Char('\n')) ||
-        address.contains(QLatin1Char('\r'))) {
-        prompts_.ShowMessage(LoadText(TextId::OnlyHttp), UserPrompts::Icon::Warning);
+void DownloadTaskList::AddUrlTask(const QString& text) {
+    const RoutedAddress routed = RouteAddress(text);
+    if (routed.route == AddressRoute::Refused) {
+        prompts_.ShowMessage(LoadText(TextId::OnlyWebAddress), UserPrompts::Icon::Warning);
         return;
     }
+    AddPendingTask(routed.address, 0, routed.address, downloading_ && appendNewTasks_);
+}
+
+int DownloadTaskList::AddPendingTask(const QString& address, int playlistItem, const QString& title,
+                                     bool enqueue) {
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);
-        if (task->state == DownloadTask::Pending && task->location == address)
-            return;
+        if (task->state == DownloadTask::Pending && task->location == address &&
+            task->playlistItem == playlistItem)
+            return -1;
     }
     auto task = std::make_unique<DownloadTask>();
     task->location = address;
+    task->playlistItem = playlistItem;
     const DownloadTask& added = *task;
     const int row = model_->AppendTask(std::move(task));
     if (row < 0) {
         LogWarn(kCategory, "The task list is full (%d rows)", TaskListModel::kMaxRows);
-        return;
+        return -1;
     }
     model_->SetChecked(row, true);
     model_->SetRowAlert(row);
-    model_->SetCellText(row, TaskListModel::TitleColumn, address);
+    model_->SetCellText(row, TaskListModel::TitleColumn, title);
     FillRowCells(row, added);
     model_->SetCellText(row, TaskListModel::StatusColumn, TaskListText::kReady);
     model_->SetToolTip(row, address);
-    if (downloading_ && appendNewTasks_ && session_)
-        session_->Worker().Enqueue(address, row);
+    if (enqueue && session_)
+        session_->Worker().Enqueue(address, row, playlistItem);
     RefreshToolbar();
     Q_EMIT bringTaskListToFront();
+    return row;
 }
 
 void DownloadTaskList::AddUrls(const QStringList& lines) {
@@ -264,7 +271,7 @@ void DownloadTaskList::StartAll() {
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);
         if (task->state == DownloadTask::Pending && model_->IsChecked(row))
-            worker.Enqueue(task->location, row);
+            worker.Enqueue(task->location, row, task->playlistItem);
     }
     downloading_ = true;
     appendNewTasks_ = true;
@@ -292,7 +299,8 @@ void DownloadTaskList::StartSelected() {
     const QList<int> selected = SelectedRows();
     if (selected.size() != 1 || model_->Task(selected.first())->state != DownloadTask::Pending)
         return;
-    worker.Enqueue(model_->Task(selected.first())->location, selected.first());
+    const DownloadTask* task = model_->Task(selected.first());
+    worker.Enqueue(task->location, selected.first(), task->playlistItem);
     downloading_ = true;
     if (!worker.Start()) {
         LogWarn(kCategory, "Download worker could not start a batch");
@@ -336,9 +344,7 @@ void DownloadTaskList::OpenAddUrlDialog(QWidget* parent) {
 }
 
 bool DownloadTaskList::CanPaste() const {
-    const QString text = QApplication::clipboard()->text();
-    const std::optional<UrlParts> parts = ParseUrl(text);
-    return parts && parts->scheme == QLatin1String("http");
+    return RouteAddress(QApplication::clipboard()->text()).route != AddressRoute::Refused;
 }
 
 void DownloadTaskList::PasteFromClipboard() {

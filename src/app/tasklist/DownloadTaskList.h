@@ -56,7 +56,9 @@ class DownloadTaskList : public QObject, private SessionObserver {
     DownloadSession* Session() const { return session_.get(); }
 
     // ---- task list operations ----
-    void AddUrlTask(const QString& address);
+    // A web address (white space around it ignored) as a pending row;
+    // anything else is refused with a message.
+    void AddUrlTask(const QString& text);
     void AddUrls(const QStringList& lines); // one candidate each, in order
     bool AddLocalFile(const QString& path);
     // Identifies the file on this thread (dropped local files) and fills the
@@ -126,6 +128,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
                         const QString& mediaAddress) override;
     void OnItemRetry(int row, int retry) override;
     void OnItemTitle(int row, const QString& title) override;
+    void OnItemEntries(int row, const std::vector<PageEntry>& entries) override;
     void OnItemRecorded(const RecordedItem& item) override;
     void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
     void OnBatchEnded(bool stopped) override;
@@ -134,6 +137,9 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // signal.
     int FillRowFromInfo(const QString& path, int row, std::unique_ptr<DownloadTask> fresh, DownloadTask* task,
                         const MediaInfo& info, int site, const QString& pageUrl);
+    // Appends a checked pending row (none when the same one waits already),
+    // queued at once when `enqueue`; its row, or -1.
+    int AddPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 

@@ -79,6 +79,13 @@ void DownloadTaskList::OnItemTitle(int row, const QString& title) {
     model_->SetCellText(row, TaskListModel::TitleColumn, title);
 }
 
+void DownloadTaskList::OnItemEntries(int, const std::vector<PageEntry>& entries) {
+    // The page's further videos: a row each, in page order, downloaded in
+    // the batch that found them.
+    for (const PageEntry& e : entries)
+        AddPendingTask(e.address, e.playlistItem, e.title.isEmpty() ? e.address : e.title, downloading_);
+}
+
 void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
     const int row = item.row;
     if (row < 0)
@@ -95,6 +102,7 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
             SetStatusText(text);
         } else {
             // The session identified the file and inserted its history row.
+            task->siteName = item.siteName;
             FillRowFromInfo(item.path, row, nullptr, task, item.info, item.site, item.pageUrl);
         }
     }
@@ -105,6 +113,10 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
 }
 
 void DownloadTaskList::OnBatchEnded(bool stopped) {
+    // A page's further videos may have come after the batch ran out of work.
+    if (!stopped && downloading_ && session_ && session_->Worker().QueuedCount() > 0 &&
+        session_->Worker().Start())
+        return;
     downloading_ = false;
     RefreshToolbar();
     ShowTaskInPreview();

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
 #include <QWebEnginePage>
@@ -78,15 +79,48 @@ void CCaptchaDlg::OnDocumentComplete(const QString& address) {
 }
 
 CSignInDlg::CSignInDlg(const WebDialogRequest& request, QWidget* parent)
-    : BrowserDlg(request, 1115, parent) {}
+    : BrowserDlg(request, 1115, parent), otherSite_(IsOtherSiteSignIn(request.startAddress)),
+      siteHost_(QUrl(request.startAddress).host()) {}
+
+bool CSignInDlg::IsOtherSiteSignIn(const QString& startAddress) {
+    const QUrl url(startAddress);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    // The built-in sites sign in through their own pages (YouTube's through
+    // its accounts host), and close on YouTube's home page.
+    const QString host = url.host().toLower();
+    for (const char* site : {"youtube", "google", "metacafe", "nicovideo"})
+        if (host.contains(QLatin1String(site)))
+            return false;
+    return true;
+}
 
 bool CSignInDlg::IsHomeAfterSignIn(const QString& address) {
     return address == kYouTubeHome || address == kYouTubeHome + QLatin1String("index?gl=US&hl=ja");
 }
 
 void CSignInDlg::OnDocumentComplete(const QString& address) {
-    if (closing_ || !IsHomeAfterSignIn(address))
+    if (closing_)
         return;
+    if (!otherSite_) {
+        if (IsHomeAfterSignIn(address))
+            CloseSoon();
+        return;
+    }
+    const QString host = QUrl(address).host();
+    Browser()->page()->runJavaScript(
+        QStringLiteral("document.querySelector('input[type=password]') !== null"),
+        [this, host](const QVariant& form) {
+            if (closing_)
+                return;
+            if (form.toBool())
+                sawForm_ = true;
+            else if (sawForm_ && host == siteHost_)
+                CloseSoon();
+        });
+}
+
+void CSignInDlg::CloseSoon() {
     // The site may still be writing its cookies for the new session: give it
     // a second, with the window still answering, before the download goes on.
     closing_ = true;

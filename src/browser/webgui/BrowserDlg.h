@@ -57,9 +57,20 @@ class CSignInDlg : public BrowserDlg {
     static bool IsHomeAfterSignIn(const QString& address);
     static constexpr int kCloseDelayMs = 1000;
 
+    // A sign-in on a site other than YouTube (one read through yt-dlp):
+    // its sign-in page is the site's own business, so the dialog is done
+    // once the browser has shown a sign-in form (a password field) and then
+    // comes back to the site on a page without one.
+    static bool IsOtherSiteSignIn(const QString& startAddress);
+
   protected:
     void OnDocumentComplete(const QString& address) override;
 
   private:
+    void CloseSoon();
+
     bool closing_ = false;
+    const bool otherSite_;
+    const QString siteHost_;
+    bool sawForm_ = false;
 };

@@ -28,8 +28,8 @@ QMimeData* FileData(const QString& path) {
 }
 } // namespace
 
-TEST_F(TaskListTest, OnlyAPlainHttpAddressOnOneLineIsAccepted) {
-    const QString warning = LoadText(32782);
+TEST_F(TaskListTest, OnlyAWebAddressOnOneLineIsAccepted) {
+    const QString warning = LoadText(32909);
     const QString twoLines = Metacafe() + "\n" + YouTube("zvNormal001");
     struct Case {
         const char* how;
@@ -37,7 +37,7 @@ TEST_F(TaskListTest, OnlyAPlainHttpAddressOnOneLineIsAccepted) {
         bool dropped;
         bool accepted;
     } cases[] = {
-        {"https", "https://www.youtube.com/watch?v=zvNormal001", false, false},
+        {"https", "https://www.youtube.com/watch?v=zvNormal001", false, true},
         {"ftp", "ftp://www.metacafe.com/watch/1000001/sample_clip/", false, false},
         {"empty", "", false, false},
         {"two lines", twoLines, false, false},
