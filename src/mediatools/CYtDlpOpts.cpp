@@ -62,6 +62,11 @@ void CYtDlpOpts::SetDownloadRun(const QString& format, const QString& folder, in
     SetOptionValue(QStringLiteral("--print"), QStringLiteral("after_move:") +
                                                   QLatin1StringView(kYtDlpFilePrefix) +
                                                   QStringLiteral("%(filepath)s"));
+    // -O is --print under its short name: a second template, since one name
+    // holds one value here. It saves the separate metadata run and its start-up.
+    SetOptionValue(QStringLiteral("-O"), QStringLiteral("before_dl:") + QLatin1StringView(kYtDlpInfoPrefix) +
+                                             QStringLiteral("%(extractor_key)s %(playlist_count)s "
+                                                            "%(playlist_index)s %(ext)s %(id)s %(title)s"));
 }
 
 void CYtDlpOpts::SetCookieFile(const QString& path) {

@@ -75,6 +75,12 @@ void CYtDlpProcess::LineLocked(QByteArray line) {
         ++activity_;
         return;
     }
+    if (std::optional<YtDlpVideoInfo> info = ParseYtDlpVideoInfo(text)) {
+        videoInfo_ = std::move(*info);
+        ++videoInfoCount_;
+        ++activity_;
+        return;
+    }
     if (text.startsWith(u"ERROR:")) {
         lastError_ = text;
         ++activity_;
@@ -121,6 +127,16 @@ QString CYtDlpProcess::FilePath() const {
 QString CYtDlpProcess::ErrorLine() const {
     std::lock_guard lock(mutex_);
     return lastError_;
+}
+
+YtDlpVideoInfo CYtDlpProcess::VideoInfo() const {
+    std::lock_guard lock(mutex_);
+    return videoInfo_;
+}
+
+int CYtDlpProcess::VideoInfoCount() const {
+    std::lock_guard lock(mutex_);
+    return videoInfoCount_;
 }
 
 quint64 CYtDlpProcess::Activity() const {

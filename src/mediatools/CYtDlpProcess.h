@@ -44,6 +44,9 @@ class CYtDlpProcess : public CConsoleProcess {
     YtDlpProgress Progress() const;
     QString FilePath() const;
     QString ErrorLine() const; // the last "ERROR:" line
+    // The newest "zorv-info" line and how many have come so far.
+    YtDlpVideoInfo VideoInfo() const;
+    int VideoInfoCount() const;
     // Grows with every line that shows yt-dlp at work (progress, its own
     // messages); garbage does not count.
     quint64 Activity() const;
@@ -67,5 +70,7 @@ class CYtDlpProcess : public CConsoleProcess {
     YtDlpProgress progress_;
     QString filePath_;
     QString lastError_;
+    YtDlpVideoInfo videoInfo_;
+    int videoInfoCount_ = 0;
     quint64 activity_ = 0;
 };

@@ -80,6 +80,16 @@ RunEnd Watch(CYtDlpProcess& process, int stallMs, const YtDlpCallbacks& callback
         reportedAny = true;
         callbacks.progress(p);
     };
+    int infoSeen = 0;
+    // Before any progress of the same video, so the caller names it first.
+    const auto tellInfo = [&] {
+        const int count = process.VideoInfoCount();
+        if (count == infoSeen)
+            return;
+        infoSeen = count;
+        if (callbacks.videoInfo)
+            callbacks.videoInfo(process.VideoInfo());
+    };
     while (!process.WaitForReader(YtDlpRunner::kPollMs)) {
         if (callbacks.stopRequested && callbacks.stopRequested()) {
             EndRun(process);
@@ -97,9 +107,11 @@ RunEnd Watch(CYtDlpProcess& process, int stallMs, const YtDlpCallbacks& callback
             EndRun(process);
             return RunEnd::Stalled;
         }
+        tellInfo();
         report();
     }
     process.Close();
+    tellInfo();
     report();
     return process.Unreadable() ? RunEnd::Unreadable : RunEnd::Finished;
 }

@@ -57,6 +57,8 @@ struct YtDlpCallbacks {
     std::function<void(const YtDlpProgress&)> progress;
     std::function<void(const QString&)> status;
     std::function<bool()> stopRequested;
+    // A download run: what the video is, before its bytes come.
+    std::function<void(const YtDlpVideoInfo&)> videoInfo = nullptr;
 };
 
 struct YtDlpInfoResult {

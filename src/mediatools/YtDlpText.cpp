@@ -34,6 +34,35 @@ std::optional<YtDlpProgress> ParseYtDlpProgress(QStringView line) {
     return p;
 }
 
+std::optional<YtDlpVideoInfo> ParseYtDlpVideoInfo(QStringView line) {
+    const QLatin1StringView prefix(kYtDlpInfoPrefix);
+    if (!line.startsWith(prefix))
+        return std::nullopt;
+    QStringView rest = line.mid(prefix.size());
+    QStringView fields[5];
+    for (QStringView& field : fields) {
+        const qsizetype space = rest.indexOf(u' ');
+        if (space < 0)
+            return std::nullopt;
+        field = rest.left(space);
+        rest = rest.mid(space + 1);
+    }
+    const auto known = [](QStringView v) { return v == u"NA" ? QString() : v.toString(); };
+    const auto count = [](QStringView v) {
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        return ok && n > 0 ? n : 0;
+    };
+    YtDlpVideoInfo info;
+    info.site = known(fields[0]);
+    info.pageEntries = count(fields[1]);
+    info.pageIndex = count(fields[2]);
+    info.ext = known(fields[3]);
+    info.id = known(fields[4]);
+    info.title = known(rest);
+    return info;
+}
+
 QString CleanYtDlpError(QStringView line) {
     QStringView text = line.trimmed();
     if (text.startsWith(u"ERROR:"))

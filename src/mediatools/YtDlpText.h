@@ -16,6 +16,22 @@
 inline constexpr char kYtDlpProgressPrefix[] = "zorv-progress ";
 // The line printed after the file has reached its final name: prefix + path.
 inline constexpr char kYtDlpFilePrefix[] = "zorv-file ";
+// The line a download run prints before each video it fetches, so the one run
+// tells what the video is: prefix, then the extractor, the page's entry count
+// and the video's place on it ("NA" for a page of one), the container, the id,
+// and the title last, as it may hold spaces.
+inline constexpr char kYtDlpInfoPrefix[] = "zorv-info ";
+
+struct YtDlpVideoInfo {
+    QString site;       // yt-dlp's extractor key
+    int pageEntries = 0; // entries of the page it came from, 0 for a page of one
+    int pageIndex = 0;   // its place there (1-based), 0 when not one of several
+    QString ext;
+    QString id;
+    QString title;
+};
+
+std::optional<YtDlpVideoInfo> ParseYtDlpVideoInfo(QStringView line);
 
 struct YtDlpProgress {
     int perMille = 0;    // 0..1000 of the total (or of the estimate)

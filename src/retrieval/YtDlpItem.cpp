@@ -147,7 +147,9 @@ YtDlpOptions YtDlpItem::Options() const {
 }
 
 YtDlpItem::Outcome YtDlpItem::Attempt() {
-    if (!haveInfo_) {
+    if (!haveInfo_ && playlistItem_ > 0) {
+        // A further video of a page: its row is named after the page's
+        // site, which only the page's listing tells.
         const Outcome read = ReadInfo();
         if (read != Outcome::Succeeded)
             return read;
@@ -161,17 +163,77 @@ YtDlpItem::Outcome YtDlpItem::Attempt() {
         w_.PostProgress(p.perMille);
     };
     callbacks.stopRequested = [this] { return w_.StopRequested(); };
-    w_.PostStatus(DownloadStatus::DownloadBegins);
-    YtDlpDownload download = runner.Download(address_, settings.outputFolder, Options(), callbacks);
+    // The first try both reads what the video is and fetches it: each run of
+    // yt-dlp pays Python's start-up, more than a short video's bytes take.
+    const bool reading = !haveInfo_;
+    YtDlpOptions options = Options();
+    if (reading) {
+        w_.PostStatus(DownloadStatus::SiteStep, LoadText(TextId::ReadingMediaInfo));
+        callbacks.videoInfo = [this](const YtDlpVideoInfo& info) {
+            if (!haveInfo_ && TakeInfo(info))
+                w_.PostStatus(DownloadStatus::DownloadBegins);
+        };
+        // A page of several videos: this row fetches the first.
+        if (options.playlistItem == 0)
+            options.playlistItem = 1;
+    } else {
+        w_.PostStatus(DownloadStatus::DownloadBegins);
+    }
+    YtDlpDownload download = runner.Download(address_, settings.outputFolder, options, callbacks);
     if (download.kind != YtDlpResultKind::Ok)
-        return Judge(download.kind, download.error, false);
+        return Judge(download.kind, download.error, reading && !haveInfo_);
     if (w_.StopRequested()) {
         w_.CheckStop();
         return Outcome::Ended; // a stopped item never gets its file
     }
+    if (!haveInfo_) {
+        // yt-dlp fetched it without saying what it was: ask it on its own.
+        const Outcome read = ReadInfo();
+        if (read != Outcome::Succeeded)
+            return read;
+    }
     w_.PostStatus(DownloadStatus::DownloadEnded);
     return Place(download.FilePath());
     // `download` goes here, and with it the private folder.
+}
+
+bool YtDlpItem::TakeInfo(const YtDlpVideoInfo& info) {
+    const bool fresh = playlistItem_ == 0;
+    QString site = info.site;
+    if (info.pageEntries > 1 && fresh) {
+        // The other videos of the page get rows of their own, in page order,
+        // before this row is named, as a separate reading would have them.
+        const ItemHost::Settings settings = w_.ItemSettings();
+        const YtDlpRunner runner{YtDlpTool(settings.ytDlpPath)};
+        YtDlpCallbacks callbacks;
+        callbacks.stopRequested = [this] { return w_.StopRequested(); };
+        YtDlpOptions options = Options();
+        options.playlistItem = 0;
+        const YtDlpInfoResult result = runner.FetchInfo(address_, true, options, callbacks);
+        if (result.kind == YtDlpResultKind::Ok && result.info.isPlaylist && result.info.entries.size() > 1) {
+            std::vector<PageEntry> more;
+            for (size_t i = 1; i < result.info.entries.size(); ++i) {
+                const YtDlpEntry& e = result.info.entries[i];
+                more.push_back(e.url.isEmpty() ? PageEntry{address_, e.index, e.title} : PageEntry{e.url, 0, e.title});
+            }
+            w_.PostEntries(more);
+            site = result.info.site; // the page's site, as for its other rows
+        } else if (result.kind != YtDlpResultKind::Stopped) {
+            LogWarnW(kCategory, QStringLiteral("The page's other videos could not be listed: ") + result.error);
+        }
+    }
+    // Retries fetch the same video again, not the page's first.
+    if (fresh && info.pageIndex > 0)
+        playlistItem_ = info.pageIndex;
+    id_ = info.id;
+    title_ = info.title.isEmpty() ? id_ : info.title;
+    siteName_ = site;
+    haveInfo_ = true;
+    w_.SetItemSite(OTHER_SITE);
+    w_.SetItemSiteName(siteName_);
+    w_.SetItemPage(title_, pageAddress_);
+    w_.PostTitle(title_);
+    return true;
 }
 
 YtDlpItem::Outcome YtDlpItem::ReadInfo() {

@@ -39,6 +39,9 @@ class YtDlpItem {
     // Reads what the video is; for a page of several, takes the first
     // (or the queued one) and hands the others to the front end once.
     Outcome ReadInfo();
+    // What the download run said the video is; a page of several videos
+    // also hands its others to the front end once.
+    bool TakeInfo(const YtDlpVideoInfo& info);
     // What a run's result means for the item.
     Outcome Judge(YtDlpResultKind kind, const QString& error, bool readingInfo);
     Outcome Fail(const QString& error, bool retry);
