@@ -113,6 +113,27 @@ class YtDlpToolTest : public TempDirTest {
     QString Script(const char* name, const QByteArray& body) { return WriteScriptTool(Path(name), body); }
 };
 
+TEST(YtDlpVideoInfoLine, FieldsReadInOrderWithTheTitleLast) {
+    const std::optional<YtDlpVideoInfo> one =
+        ParseYtDlpVideoInfo(u"zorv-info HTML5MediaEmbed NA NA mp4 clip-one-1 A title  with spaces");
+    ASSERT_TRUE(one.has_value());
+    EXPECT_EQ(Std(one->site), "HTML5MediaEmbed");
+    EXPECT_EQ(one->pageEntries, 0);
+    EXPECT_EQ(one->pageIndex, 0);
+    EXPECT_EQ(Std(one->ext), "mp4");
+    EXPECT_EQ(Std(one->id), "clip-one-1");
+    EXPECT_EQ(Std(one->title), "A title  with spaces");
+
+    const std::optional<YtDlpVideoInfo> entry = ParseYtDlpVideoInfo(u"zorv-info Generic 3 2 webm three-2 NA");
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->pageEntries, 3);
+    EXPECT_EQ(entry->pageIndex, 2);
+    EXPECT_EQ(Std(entry->title), "");
+
+    EXPECT_FALSE(ParseYtDlpVideoInfo(u"zorv-info Generic 3 2 webm").has_value());
+    EXPECT_FALSE(ParseYtDlpVideoInfo(u"zorv-progress downloading 1 2 NA NA").has_value());
+}
+
 TEST_F(YtDlpToolTest, VersionTellsMissingBrokenAndWorkingToolsApart) {
     using S = YtDlpVersion::Status;
     struct Case {
@@ -389,6 +410,43 @@ TEST_F(YtDlpSiteTest, DownloadDeliversTheServedBytesAndLeavesOnlyTheMovedFile) {
     const QString cookie = sim_->GenericMemberCookie();
     EXPECT_TRUE(log.contains("--cookies")) << log.toStdString();
     EXPECT_FALSE(log.contains(cookie.mid(cookie.indexOf('=') + 1).toUtf8())) << log.toStdString();
+}
+
+TEST_F(YtDlpSiteTest, TheDownloadRunSaysWhatTheVideoIsBeforeItsBytes) {
+    struct Case {
+        QString url;
+        int item;
+        const char* id;
+        int entries;
+        int index;
+    } cases[] = {
+        {sim_->GenericBase() + "/watch/clip-one", 0, "clip-one-1", 0, 0},
+        {sim_->GenericBase() + "/three", 2, "three-2", 3, 2},
+    };
+    for (const Case& c : cases) {
+        YtDlpOptions options;
+        options.playlistItem = c.item;
+        std::vector<YtDlpVideoInfo> infos;
+        size_t progressBeforeInfo = 0;
+        size_t progressSeen = 0;
+        YtDlpCallbacks callbacks;
+        callbacks.progress = [&](const YtDlpProgress&) { ++progressSeen; };
+        callbacks.videoInfo = [&](const YtDlpVideoInfo& info) {
+            progressBeforeInfo = progressSeen;
+            infos.push_back(info);
+        };
+        const YtDlpDownload download = runner_.Download(c.url, Folder("info"), options, callbacks);
+        ASSERT_EQ(download.kind, YtDlpResultKind::Ok) << Std(download.error);
+        ASSERT_EQ(infos.size(), 1u) << c.id;
+        EXPECT_EQ(progressBeforeInfo, 0u) << c.id;
+        EXPECT_GT(progressSeen, 0u) << c.id;
+        EXPECT_EQ(Std(infos[0].id), c.id);
+        EXPECT_EQ(Std(infos[0].site), "HTML5MediaEmbed");
+        EXPECT_EQ(Std(infos[0].ext), "mp4");
+        EXPECT_FALSE(infos[0].title.isEmpty());
+        EXPECT_EQ(infos[0].pageEntries, c.entries) << c.id;
+        EXPECT_EQ(infos[0].pageIndex, c.index) << c.id;
+    }
 }
 
 TEST_F(YtDlpSiteTest, RefusalsAreClassifiedAndLeaveNothing) {
