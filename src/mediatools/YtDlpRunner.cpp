@@ -60,8 +60,10 @@ void EndRun(CYtDlpProcess& process) {
 }
 
 // Waits for the run while asking the stop callback, watching for a stall or
-// unreadable output and reporting progress. The process is closed on return.
-RunEnd Watch(CYtDlpProcess& process, int stallMs, const YtDlpCallbacks& callbacks) {
+// unreadable output and reporting progress; `poll`, when given, is called
+// with every look. The process is closed on return.
+RunEnd Watch(CYtDlpProcess& process, int stallMs, const YtDlpCallbacks& callbacks,
+             const std::function<void()>& poll = nullptr) {
     using Clock = std::chrono::steady_clock;
     quint64 seen = process.Activity();
     auto lastActivity = Clock::now();
@@ -109,10 +111,14 @@ RunEnd Watch(CYtDlpProcess& process, int stallMs, const YtDlpCallbacks& callback
         }
         tellInfo();
         report();
+        if (poll)
+            poll();
     }
     process.Close();
     tellInfo();
     report();
+    if (poll)
+        poll();
     return process.Unreadable() ? RunEnd::Unreadable : RunEnd::Finished;
 }
 
@@ -280,16 +286,42 @@ YtDlpDownload YtDlpRunner::Download(const QString& url, const QString& outputFol
         result.error = o.error;
         return result;
     }
-    const RunEnd end = Watch(process, options.stallMs, callbacks);
-    Outcome outcome = Judge(end, process, options.stallMs, prepared.cookieFile, options.cookieLines);
-    if (outcome.kind == YtDlpResultKind::Ok) {
-        // Only a file yt-dlp named, that exists, directly in the private folder.
+    // Only a file yt-dlp named, that exists, directly in the private folder.
+    const auto namedFile = [&process, &folder]() -> QString {
         const QFileInfo file(process.FilePath());
         if (process.FilePath().isEmpty() || !file.isFile() || file.isSymLink() ||
             QFileInfo(file.absolutePath()).canonicalFilePath() != QFileInfo(folder).canonicalFilePath())
-            outcome = {YtDlpResultKind::ToolFailed,
-                       QStringLiteral("yt-dlp did not name the downloaded file")};
+            return {};
+        return file.absoluteFilePath();
+    };
+    // The file is final once named: handing it over now lets the caller
+    // place and identify it while yt-dlp ends, which takes it a fifth of a
+    // second.
+    bool asked = false;
+    bool taken = false;
+    const auto handOver = [&] {
+        if (asked || !callbacks.fileReady || (callbacks.stopRequested && callbacks.stopRequested()))
+            return;
+        const QString file = namedFile();
+        if (file.isEmpty())
+            return;
+        asked = true;
+        taken = callbacks.fileReady(file);
+    };
+    const RunEnd end = Watch(process, options.stallMs, callbacks, handOver);
+    if (taken) {
+        if (end != RunEnd::Finished || process.ExitCode() != 0)
+            LogWarnW(kCategory, QStringLiteral("yt-dlp did not end cleanly after the file was finished (exit "
+                                               "code %1); the file is kept")
+                                    .arg(process.ExitCode()));
+        result.kind = YtDlpResultKind::Ok;
+        if (callbacks.status)
+            callbacks.status(QStringLiteral("Downloaded"));
+        return result; // the private folder goes with `prepared`
     }
+    Outcome outcome = Judge(end, process, options.stallMs, prepared.cookieFile, options.cookieLines);
+    if (outcome.kind == YtDlpResultKind::Ok && namedFile().isEmpty())
+        outcome = {YtDlpResultKind::ToolFailed, QStringLiteral("yt-dlp did not name the downloaded file")};
     if (outcome.kind != YtDlpResultKind::Ok) {
         LogFailure(outcome, process);
         result.kind = outcome.kind;

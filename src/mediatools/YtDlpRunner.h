@@ -59,6 +59,12 @@ struct YtDlpCallbacks {
     std::function<bool()> stopRequested;
     // A download run: what the video is, before its bytes come.
     std::function<void(const YtDlpVideoInfo&)> videoInfo = nullptr;
+    // A download run: the finished file, as soon as yt-dlp names it and
+    // while it still winds down (Python's exit, the cookie jar written
+    // back). Return true when the file was moved out of the private folder:
+    // the run then counts as done whatever yt-dlp does last, and the
+    // result's FilePath() is empty. Asked once, at most.
+    std::function<bool(const QString&)> fileReady = nullptr;
 };
 
 struct YtDlpInfoResult {
@@ -68,8 +74,9 @@ struct YtDlpInfoResult {
 };
 
 // The outcome of a download. With kind Ok, FilePath() is the finished file in
-// the private folder: move it out, then destroy the object (or call Cleanup),
-// which removes the folder with whatever is still in it.
+// the private folder (empty when fileReady took it): move it out, then
+// destroy the object (or call Cleanup), which removes the folder with
+// whatever is still in it.
 class YtDlpDownload {
   public:
     YtDlpDownload();

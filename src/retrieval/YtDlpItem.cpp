@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace {
 constexpr const char* kCategory = CVideoDownloader::kLogCategory;
 
@@ -179,9 +181,21 @@ YtDlpItem::Outcome YtDlpItem::Attempt() {
     } else {
         w_.PostStatus(DownloadStatus::DownloadBegins);
     }
+    // Placed as soon as yt-dlp names the file, so that its identification
+    // runs while yt-dlp is still ending.
+    std::optional<Outcome> placed;
+    callbacks.fileReady = [this, &placed](const QString& file) {
+        if (!haveInfo_)
+            return false; // it needs a name first: placed after the run
+        w_.PostStatus(DownloadStatus::DownloadEnded);
+        placed = Place(file);
+        return true;
+    };
     YtDlpDownload download = runner.Download(address_, settings.outputFolder, options, callbacks);
     if (download.kind != YtDlpResultKind::Ok)
         return Judge(download.kind, download.error, reading && !haveInfo_);
+    if (placed)
+        return *placed;
     if (w_.StopRequested()) {
         w_.CheckStop();
         return Outcome::Ended; // a stopped item never gets its file

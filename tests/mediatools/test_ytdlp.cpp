@@ -257,6 +257,24 @@ TEST_F(YtDlpToolTest, DownloadsThatGoWrongEndClearlyAndLeaveNothing) {
     }
 }
 
+TEST_F(YtDlpToolTest, TheNamedFileIsHandedOverWhileYtDlpStillEnds) {
+    // The stand-in ends well only when the file leaves while it still runs,
+    // then fails: what it does after naming the file no longer matters.
+    const QString program = Script("slow-end", "echo media > media.mp4; echo \"zorv-file $PWD/media.mp4\"\n"
+                                               "for i in $(seq 50); do [ -e media.mp4 ] || exit 3; sleep 0.1; done\n"
+                                               "exit 0");
+    const QString out = Path("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    YtDlpCallbacks callbacks;
+    callbacks.fileReady = [&](const QString& file) { return QFile::rename(file, out + "/kept.mp4"); };
+    const auto start = Clock::now();
+    YtDlpDownload d = YtDlpRunner(YtDlpTool(program)).Download("http://127.0.0.1:9/watch/x", out, {}, callbacks);
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_EQ(d.kind, YtDlpResultKind::Ok) << Std(d.error);
+    EXPECT_TRUE(d.FilePath().isEmpty());
+    EXPECT_EQ(Entries(out), QStringList{"kept.mp4"}); // the private folder is gone
+}
+
 TEST_F(YtDlpToolTest, MetadataThatIsNoAnswerFailsClearly) {
     struct Case {
         const char* name;
