@@ -75,42 +75,35 @@ std::string Id(int mib) {
     return "bench" + std::to_string(mib);
 }
 
-std::int64_t Bytes(int mib) {
-    return std::int64_t(mib) << 20;
-}
-
 // 0 on success, 2 with the complaint printed.
 int ParseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        bool ok = true;
-        if (a == "--size-mib" && hasValue) {
-            ok = ParsePositive(argv[++i], o.sizeMib);
-        } else if (a == "--pairs" && hasValue) {
-            ok = ParsePositive(argv[++i], o.pairs);
-        } else if (a == "--worker-mib" && hasValue) {
-            std::string v = argv[++i];
-            const size_t comma = v.find(',');
-            ok = comma != std::string::npos && ParsePositive(v.substr(0, comma).c_str(), o.workerSmallMib) &&
-                 ParsePositive(v.substr(comma + 1).c_str(), o.workerLargeMib);
-        } else if (a == "--zorv-get" && hasValue) {
-            o.zorvGet = argv[++i];
-        } else if (a == "--no-pairs") {
-            o.runPairs = false;
-        } else if (a == "--no-worker") {
-            o.runWorker = false;
-        } else if (a == "-h" || a == "--help") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "download_throughput: bad option %s\n%s", a.c_str(), kUsage);
-            return 2;
-        }
-    }
+    const auto flag = [](bool& value) { // a --no-… option
+        return [&value](const char*) {
+            value = false;
+            return true;
+        };
+    };
+    const int bad =
+        ParseBenchOptions("download_throughput", argc, argv, kUsage,
+                          {{"--size-mib", true, [&](const char* v) { return ParsePositive(v, o.sizeMib); }},
+                           {"--pairs", true, [&](const char* v) { return ParsePositive(v, o.pairs); }},
+                           {"--worker-mib", true,
+                            [&](const char* v) {
+                                const std::string sizes = v;
+                                const size_t comma = sizes.find(',');
+                                return comma != std::string::npos &&
+                                       ParsePositive(sizes.substr(0, comma).c_str(), o.workerSmallMib) &&
+                                       ParsePositive(sizes.substr(comma + 1).c_str(), o.workerLargeMib);
+                            }},
+                           {"--zorv-get", true,
+                            [&](const char* v) {
+                                o.zorvGet = v;
+                                return true;
+                            }},
+                           {"--no-pairs", false, flag(o.runPairs)},
+                           {"--no-worker", false, flag(o.runWorker)}});
+    if (bad)
+        return bad;
     if (!o.runPairs && !o.runWorker) {
         std::fprintf(stderr, "download_throughput: --no-pairs and --no-worker leave nothing to run\n");
         return 2;
@@ -118,40 +111,22 @@ int ParseOptions(int argc, char** argv, Options& o) {
     return 0;
 }
 
-std::string SelfPath() {
-    std::error_code error;
-    return fs::read_symlink("/proc/self/exe", error).string();
-}
-
 // Every program the run needs, or a message naming the missing ones.
 bool FindTools(const Options& o, Tools& t) {
     t.self = SelfPath();
-    t.nginx = FindProgram("nginx");
-    t.curl = FindProgram("curl");
-    t.ffmpeg = FindProgram("ffmpeg");
-    t.mplayer = FindProgram("mplayer");
-    t.zorvGet =
-        FindProgram(o.zorvGet.empty() ? fs::path(t.self).parent_path().string() + "/zorv-get" : o.zorvGet);
-    std::string missing;
-    if (t.nginx.empty())
-        missing += "  nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)\n";
-    if (t.curl.empty())
-        missing += "  curl (apt-get install -y curl)\n";
-    if (t.ffmpeg.empty())
-        missing += "  ffmpeg (apt-get install -y ffmpeg): makes the FLV clip\n";
-    if (t.mplayer.empty())
-        missing += "  mplayer (apt-get install -y mplayer): zorv-get identifies every download with it\n";
-    if (t.zorvGet.empty() && o.runPairs)
-        missing += "  zorv-get (build the zorv-get target, or pass --zorv-get PATH)\n";
-    if (t.self.empty())
-        missing += "  /proc/self/exe (this program's own path)\n";
-    if (!missing.empty())
-        std::fprintf(stderr, "download_throughput: missing programs:\n%s", missing.c_str());
-    return missing.empty();
-}
-
-double MiBps(int mib, double seconds) {
-    return seconds > 0 ? mib / seconds : 0;
+    if (t.self.empty()) {
+        std::fprintf(stderr, "download_throughput: cannot read /proc/self/exe (this program's own path)\n");
+        return false;
+    }
+    return FindPrograms(
+        "download_throughput",
+        {{&t.nginx, "nginx", "nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)"},
+         {&t.curl, "curl", "curl (apt-get install -y curl)"},
+         {&t.ffmpeg, "ffmpeg", "ffmpeg (apt-get install -y ffmpeg): makes the FLV clip"},
+         {&t.mplayer, "mplayer",
+          "mplayer (apt-get install -y mplayer): zorv-get identifies every download with it"},
+         {&t.zorvGet, ZorvGetPath(o.zorvGet), "zorv-get (build the zorv-get target, or pass --zorv-get PATH)",
+          o.runPairs}});
 }
 
 double Mib(long kib) {
@@ -162,7 +137,7 @@ void RunPairs(const Options& o, const Tools& t, const Folders& f) {
     const std::string page = MediaFixture::PageUrl(Id(o.sizeMib));
     const std::string media = MediaFixture::MediaUrl(Id(o.sizeMib));
     const std::string connectTo = std::getenv("ZORV_CONNECT_TO");
-    const std::int64_t bytes = Bytes(o.sizeMib);
+    const std::int64_t bytes = MibBytes(o.sizeMib);
     std::printf("\nzorv-get -q -o DIR %s\n  against curl -s -o FILE %s (same server, same file)\n",
                 page.c_str(), media.c_str());
     std::vector<double> ratios, zorvSeconds, curlSeconds;
@@ -213,7 +188,7 @@ void RunWorker(const Options& o, const Tools& t, const Folders& f) {
         const std::string log = f.logs + "/worker.log";
         const ChildOutcome w = Timed({t.self, "--worker-batch", MediaFixture::PageUrl(Id(sizes[i])), f.out},
                                      log, "the worker batch");
-        TakeOutput(f.out, Bytes(sizes[i]), "the worker batch");
+        TakeOutput(f.out, MibBytes(sizes[i]), "the worker batch");
         double seconds = 0;
         std::istringstream lines(ReadText(log));
         for (std::string word; lines >> word;)
@@ -244,9 +219,9 @@ void Run(const Options& o, const Tools& t) {
         sizes.insert(o.sizeMib);
     if (o.runWorker)
         sizes.insert({o.workerSmallMib, o.workerLargeMib});
-    std::int64_t needed = Bytes(*sizes.rbegin()) + (std::int64_t(256) << 20);
+    std::int64_t needed = MibBytes(*sizes.rbegin()) + (std::int64_t(256) << 20);
     for (int mib : sizes)
-        needed += Bytes(mib);
+        needed += MibBytes(mib);
     struct statvfs fsInfo {};
     if (::statvfs(base.c_str(), &fsInfo) == 0 && std::int64_t(fsInfo.f_bavail * fsInfo.f_frsize) < needed)
         throw std::runtime_error("not enough free space under " + base + ": " + std::to_string(needed >> 20) +
@@ -258,7 +233,7 @@ void Run(const Options& o, const Tools& t) {
     const std::string clip = base + "/clip.flv";
     MediaFixture::MakeClip(t.ffmpeg, clip, f.logs + "/ffmpeg.log");
     for (int mib : sizes) {
-        MediaFixture::WriteMedia(clip, f.root, Id(mib), Bytes(mib));
+        MediaFixture::WriteMedia(clip, f.root, Id(mib), MibBytes(mib));
         MediaFixture::WritePage(f.root, Id(mib));
     }
 
@@ -294,23 +269,5 @@ int main(int argc, char** argv) {
     Tools tools;
     if (!FindTools(options, tools))
         return 2;
-    InstallStopSignals();
-    int signal = 0;
-    try {
-        Run(options, tools);
-    } catch (const BenchInterrupted& stop) {
-        signal = stop.signal;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "download_throughput: %s\n", error.what());
-        if (StopSignal() == 0)
-            return 1;
-    }
-    if (signal == 0)
-        signal = StopSignal();
-    if (signal != 0) {
-        std::fprintf(stderr, "download_throughput: stopped by signal %d; server stopped, files removed\n",
-                     signal);
-        ReRaise(signal);
-    }
-    return 0;
+    return RunStoppable("download_throughput", [&] { Run(options, tools); });
 }

@@ -10,6 +10,9 @@
 // before the next run, and the median time ratio zorv-get/yt-dlp.
 // Settings, history and log live in temporary folders (XDG_CONFIG_HOME,
 // XDG_DATA_HOME, HOME); both programs run the yt-dlp found on PATH.
+// A virtual machine's disk makes either program's time vary by a quarter
+// from run to run; TMPDIR=/dev/shm puts the served file and both programs'
+// output in memory and leaves what the programs themselves cost.
 // Nothing is asserted: it prints figures. When zorv-get cannot download the
 // page it says so with zorv-get's last line and ends with status 1.
 //
@@ -17,6 +20,7 @@
 //   build/bin/ytdlp_throughput                       (256 MiB, 9 pairs)
 //   build/bin/ytdlp_throughput --size-mib 32 --pairs 1   (a quick run)
 //   build/bin/ytdlp_throughput --no-zorv-get         (yt-dlp and the server alone)
+//   TMPDIR=/dev/shm build/bin/ytdlp_throughput       (without the disk's noise)
 
 #include "support/ChildProcess.h"
 #include "support/MediaFixture.h"
@@ -72,70 +76,35 @@ const char* const kUsage =
     "  --zorv-get PATH     the program to measure (default: zorv-get next to this one)\n"
     "Needs nginx (apt-get install -y nginx-light), curl, ffmpeg, mplayer and yt-dlp.\n";
 
-std::int64_t Bytes(int mib) {
-    return std::int64_t(mib) << 20;
-}
-
 // 0 on success, 2 with the complaint printed.
 int ParseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        bool ok = true;
-        if (a == "--size-mib" && hasValue) {
-            ok = ParsePositive(argv[++i], o.sizeMib);
-        } else if (a == "--pairs" && hasValue) {
-            ok = ParsePositive(argv[++i], o.pairs);
-        } else if (a == "--zorv-get" && hasValue) {
-            o.zorvGet = argv[++i];
-        } else if (a == "--no-zorv-get") {
-            o.runZorvGet = false;
-        } else if (a == "-h" || a == "--help") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "ytdlp_throughput: bad option %s\n%s", a.c_str(), kUsage);
-            return 2;
-        }
-    }
-    return 0;
+    return ParseBenchOptions(
+        "ytdlp_throughput", argc, argv, kUsage,
+        {{"--size-mib", true, [&](const char* v) { return ParsePositive(v, o.sizeMib); }},
+         {"--pairs", true, [&](const char* v) { return ParsePositive(v, o.pairs); }},
+         {"--zorv-get", true,
+          [&](const char* v) {
+              o.zorvGet = v;
+              return true;
+          }},
+         {"--no-zorv-get", false, [&](const char*) {
+              o.runZorvGet = false;
+              return true;
+          }}});
 }
 
 // Every program the run needs, or a message naming the missing ones.
 bool FindTools(const Options& o, Tools& t) {
-    std::error_code error;
-    const std::string self = fs::read_symlink("/proc/self/exe", error).string();
-    t.nginx = FindProgram("nginx");
-    t.curl = FindProgram("curl");
-    t.ffmpeg = FindProgram("ffmpeg");
-    t.mplayer = FindProgram("mplayer");
-    t.ytDlp = FindProgram("yt-dlp");
-    if (o.runZorvGet)
-        t.zorvGet =
-            FindProgram(o.zorvGet.empty() ? fs::path(self).parent_path().string() + "/zorv-get" : o.zorvGet);
-    std::string missing;
-    if (t.nginx.empty())
-        missing += "  nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)\n";
-    if (t.curl.empty())
-        missing += "  curl (apt-get install -y curl): reads the files once before the runs\n";
-    if (t.ffmpeg.empty())
-        missing += "  ffmpeg (apt-get install -y ffmpeg): makes the MP4 clip\n";
-    if (t.mplayer.empty())
-        missing += "  mplayer (apt-get install -y mplayer): zorv-get identifies every download with it\n";
-    if (t.ytDlp.empty())
-        missing += "  yt-dlp (apt-get install -y yt-dlp): the reference, and what zorv-get runs\n";
-    if (t.zorvGet.empty() && o.runZorvGet)
-        missing += "  zorv-get (build the zorv-get target, or pass --zorv-get PATH)\n";
-    if (!missing.empty())
-        std::fprintf(stderr, "ytdlp_throughput: missing programs:\n%s", missing.c_str());
-    return missing.empty();
-}
-
-double MiBps(int mib, double seconds) {
-    return seconds > 0 ? mib / seconds : 0;
+    return FindPrograms(
+        "ytdlp_throughput",
+        {{&t.nginx, "nginx", "nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)"},
+         {&t.curl, "curl", "curl (apt-get install -y curl): reads the files once before the runs"},
+         {&t.ffmpeg, "ffmpeg", "ffmpeg (apt-get install -y ffmpeg): makes the MP4 clip"},
+         {&t.mplayer, "mplayer",
+          "mplayer (apt-get install -y mplayer): zorv-get identifies every download with it"},
+         {&t.ytDlp, "yt-dlp", "yt-dlp (apt-get install -y yt-dlp): the reference, and what zorv-get runs"},
+         {&t.zorvGet, ZorvGetPath(o.zorvGet), "zorv-get (build the zorv-get target, or pass --zorv-get PATH)",
+          o.runZorvGet}});
 }
 
 // One zorv-get run; throws ZorvGetFailed with its last line when it failed
@@ -150,7 +119,8 @@ ChildOutcome RunZorvGet(const Tools& t, const Folders& f, const std::string& pag
         if (last.empty())
             last = "(it printed nothing)";
         throw ZorvGetFailed("zorv-get could not download the page: " + last + "\n  (" + z.Describe() +
-                            (problem.empty() ? std::string() : "; it left " + problem) + ")");
+                            (problem.empty() ? std::string() : "; it left " + problem) +
+                            ")\nno ratio printed");
     }
     return z;
 }
@@ -164,7 +134,7 @@ ChildOutcome RunYtDlp(const Tools& t, const Folders& f, const std::string& page,
 }
 
 void RunPairs(const Options& o, const Tools& t, const Folders& f, const std::string& page) {
-    const std::int64_t bytes = Bytes(o.sizeMib);
+    const std::int64_t bytes = MibBytes(o.sizeMib);
     if (o.runZorvGet)
         std::printf("\nzorv-get -o DIR %s\n  against yt-dlp --ignore-config --no-cache-dir -o FILE %s\n"
                     "  (same server, same page, same file; %d MiB, %d pairs)\n",
@@ -237,7 +207,7 @@ void Run(const Options& o, const Tools& t) {
     UseTemporaryHome(base);
 
     // The served file, one run's copy, and room for yt-dlp's work.
-    const std::int64_t needed = 2 * Bytes(o.sizeMib) + (std::int64_t(256) << 20);
+    const std::int64_t needed = 2 * MibBytes(o.sizeMib) + (std::int64_t(256) << 20);
     struct statvfs fsInfo {};
     if (::statvfs(base.c_str(), &fsInfo) == 0 && std::int64_t(fsInfo.f_bavail * fsInfo.f_frsize) < needed)
         throw std::runtime_error("not enough free space under " + base + ": " + std::to_string(needed >> 20) +
@@ -247,7 +217,7 @@ void Run(const Options& o, const Tools& t) {
     std::fflush(stdout);
     const std::string clip = base + "/clip.mp4";
     MediaFixture::MakeMp4Clip(t.ffmpeg, clip, f.logs + "/ffmpeg.log");
-    MediaFixture::WriteMp4Media(clip, f.root + kMediaPath, Bytes(o.sizeMib));
+    MediaFixture::WriteMp4Media(clip, f.root + kMediaPath, MibBytes(o.sizeMib));
 
     NginxServer server(t.nginx, f.prefix, f.root);
     server.Start();
@@ -274,29 +244,5 @@ int main(int argc, char** argv) {
     Tools tools;
     if (!FindTools(options, tools))
         return 2;
-    InstallStopSignals();
-    int signal = 0;
-    try {
-        Run(options, tools);
-    } catch (const BenchInterrupted& stop) {
-        signal = stop.signal;
-    } catch (const ZorvGetFailed& failed) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\nno ratio printed\n", failed.what());
-        if (StopSignal() == 0)
-            return 1;
-    } catch (const std::exception& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "ytdlp_throughput: %s\n", error.what());
-        if (StopSignal() == 0)
-            return 1;
-    }
-    if (signal == 0)
-        signal = StopSignal();
-    if (signal != 0) {
-        std::fprintf(stderr, "ytdlp_throughput: stopped by signal %d; server stopped, files removed\n",
-                     signal);
-        ReRaise(signal);
-    }
-    return 0;
+    return RunStoppable("ytdlp_throughput", [&] { Run(options, tools); });
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,61 @@ bool ParsePositive(const char* text, int& value) {
         return false;
     value = int(v);
     return true;
+}
+
+int ParseBenchOptions(const char* program, int argc, char** argv, const char* usage,
+                      const std::vector<BenchOption>& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "-h" || a == "--help") {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        }
+        bool ok = false;
+        for (const BenchOption& o : options) {
+            if (a != o.name)
+                continue;
+            if (!o.takesValue)
+                ok = o.take(nullptr);
+            else if (i + 1 < argc)
+                ok = o.take(argv[++i]);
+            break;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "%s: bad option %s\n%s", program, a.c_str(), usage);
+            return 2;
+        }
+    }
+    return 0;
+}
+
+std::int64_t MibBytes(int mib) {
+    return std::int64_t(mib) << 20;
+}
+
+double MiBps(int mib, double seconds) {
+    return seconds > 0 ? mib / seconds : 0;
+}
+
+std::string SelfPath() {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).string();
+}
+
+bool FindPrograms(const char* program, const std::vector<NeededProgram>& programs) {
+    std::string missing;
+    for (const NeededProgram& p : programs) {
+        *p.path = FindProgram(p.name);
+        if (p.path->empty() && p.needed)
+            missing += std::string("  ") + p.hint + "\n";
+    }
+    if (!missing.empty())
+        std::fprintf(stderr, "%s: missing programs:\n%s", program, missing.c_str());
+    return missing.empty();
+}
+
+std::string ZorvGetPath(const std::string& given) {
+    return given.empty() ? fs::path(SelfPath()).parent_path().string() + "/zorv-get" : given;
 }
 
 std::string ReadText(const std::string& path) {

@@ -9,6 +9,7 @@
 #include "ChildProcess.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,41 @@ void UseTemporaryHome(const std::string& base);
 
 // A positive number of at most 65536; false for anything else.
 bool ParsePositive(const char* text, int& value);
+
+// One command-line option of a benchmark: with `takesValue`, `take` gets
+// the next argument; without, it gets nullptr. `take` returns false for a
+// bad value.
+struct BenchOption {
+    const char* name;
+    bool takesValue;
+    std::function<bool(const char* value)> take;
+};
+// Reads argv against `options`; -h/--help prints `usage` and exits. 0 on
+// success, 2 with the bad option and the usage printed on stderr.
+int ParseBenchOptions(const char* program, int argc, char** argv, const char* usage,
+                      const std::vector<BenchOption>& options);
+
+// Megabytes as bytes, and the rate of `mib` in `seconds` (0 for no time).
+std::int64_t MibBytes(int mib);
+double MiBps(int mib, double seconds);
+
+// A program a benchmark runs: `name` (looked up on PATH unless it holds a
+// "/") is found into *path; when it is missing and `needed`, `hint` (how to
+// get it) is printed.
+struct NeededProgram {
+    std::string* path;
+    std::string name;
+    const char* hint;
+    bool needed = true;
+};
+// Finds them all; false, with "program: missing programs:" and the hints
+// on stderr, when a needed one is missing.
+bool FindPrograms(const char* program, const std::vector<NeededProgram>& programs);
+// zorv-get as a benchmark runs it: `given`, or the one next to this program.
+std::string ZorvGetPath(const std::string& given);
+
+// Where this program lies (/proc/self/exe); empty when it cannot be read.
+std::string SelfPath();
 
 // The whole text of a file; empty when it cannot be read.
 std::string ReadText(const std::string& path);

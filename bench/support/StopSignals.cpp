@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -63,4 +64,26 @@ void ReRaise(int signal) {
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
     ::raise(signal);
     std::_Exit(128 + signal);
+}
+
+int RunStoppable(const char* program, const std::function<void()>& run) {
+    InstallStopSignals();
+    int signal = 0;
+    try {
+        run();
+    } catch (const BenchInterrupted& stop) {
+        signal = stop.signal;
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", program, error.what());
+        if (StopSignal() == 0)
+            return 1;
+    }
+    if (signal == 0)
+        signal = StopSignal();
+    if (signal != 0) {
+        std::fprintf(stderr, "%s: stopped by signal %d; server stopped, files removed\n", program, signal);
+        ReRaise(signal);
+    }
+    return 0;
 }

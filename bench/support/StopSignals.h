@@ -11,6 +11,7 @@
 //
 // Threads: the benchmark's main thread only (plus the handler).
 
+#include <functional>
 #include <stdexcept>
 #include <sys/types.h>
 
@@ -33,3 +34,8 @@ enum class WatchSlot { Server = 0, Job = 1 };
 void WatchGroup(WatchSlot slot, pid_t group);
 // Restores the default action and raises the signal again.
 [[noreturn]] void ReRaise(int signal);
+
+// main()'s end for a benchmark: installs the handler, calls `run`, and
+// returns 0 when it ends, 1 with "program: what" printed when it throws;
+// after a stop signal it says so and re-raises the signal.
+int RunStoppable(const char* program, const std::function<void()>& run);
