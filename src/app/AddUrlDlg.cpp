@@ -55,7 +55,7 @@ AddUrlDlg::AddUrlDlg(QWidget* parent) : QDialog(parent), text_(new AddressEdit(t
     text_->setProperty("ctrlId", kTextCtrlId);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setTabChangesFocus(true);
-    text_->setPlaceholderText(QStringLiteral("http://"));
+    text_->setPlaceholderText(QStringLiteral("https://"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);

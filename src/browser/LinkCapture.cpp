@@ -50,18 +50,18 @@ size_t WritePage(char* data, size_t size, size_t count, void* user) {
     return size * count;
 }
 
-QString PageAddress(const QString& server, const QString& object, int port) {
+QString PageAddress(const QString& scheme, const QString& server, const QString& object, int port) {
     QUrl base;
-    base.setScheme(QStringLiteral("http"));
+    base.setScheme(scheme);
     base.setHost(server);
-    if (port != 80)
+    if (port != (scheme == QLatin1String("https") ? 443 : 80))
         base.setPort(port);
     return base.toString(QUrl::FullyEncoded) + object;
 }
 
 const QRegularExpression& YouTubePattern() {
     static const QRegularExpression pattern(
-        QStringLiteral("(http://%1)?/watch\\?v=[\\w|\\-]+")
+        QStringLiteral("(https?://%1)?/watch\\?v=[\\w|\\-]+")
             .arg(QRegularExpression::escape(QLatin1String(YouTubeExtractor::kWebHost))),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
@@ -69,20 +69,21 @@ const QRegularExpression& YouTubePattern() {
 
 const QRegularExpression& GoogleVideoPattern() {
     static const QRegularExpression pattern(
-        QStringLiteral("(http://%1)/videoplay\\?docid=[\\w\\d]+")
+        QStringLiteral("(https?://%1)/videoplay\\?docid=[\\w\\d]+")
             .arg(QRegularExpression::escape(QLatin1String(LinkCapture::kGoogleVideoWebHost))),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
 } // namespace
 
-int FetchPageToFile(const QString& server, const QString& object, const QString& localPath, int port) {
+int FetchPageToFile(const QString& server, const QString& object, const QString& localPath, int port,
+                    const QString& scheme) {
     CURL* curl = curl_easy_init();
     if (!curl)
         return 0;
     PageSink sink;
     sink.file.setFileName(localPath);
-    const QByteArray address = PageAddress(server, object, port).toUtf8();
+    const QByteArray address = PageAddress(scheme, server, object, port).toUtf8();
     curl_slist* headers = nullptr;
     for (const char* header : kRequestHeaders)
         headers = curl_slist_append(headers, header);
@@ -143,7 +144,7 @@ QStringList ExtractVideoLinks(const QString& path) {
 
 QStringList ImportVideoLinks(const QString& address, const std::function<void(bool)>& fetching) {
     const std::optional<UrlParts> url = ParseUrl(address);
-    if (!url || url->scheme != QLatin1String("http"))
+    if (!url || (url->scheme != QLatin1String("http") && url->scheme != QLatin1String("https")))
         return ExtractVideoLinks(address);
 
     QTemporaryFile page(QDir::tempPath() + QLatin1Char('/') + QLatin1String(LinkCapture::kTempPrefix) +
@@ -155,7 +156,7 @@ QStringList ImportVideoLinks(const QString& address, const std::function<void(bo
     page.close();
     if (fetching)
         fetching(true);
-    FetchPageToFile(url->server, url->object, path, url->port);
+    FetchPageToFile(url->server, url->object, path, url->port, url->scheme);
     // A failed fetch still leaves what arrived to be scanned.
     QStringList links = ExtractVideoLinks(path);
     page.remove();

@@ -19,20 +19,22 @@ inline constexpr qint64 kMaxPageBytes = qint64(64) * 1024 * 1024;
 inline constexpr const char* kTempPrefix = "~qx";
 } // namespace LinkCapture
 
-// Fetches http://server[:port]object into `localPath` (created or emptied).
+// Fetches scheme://server[:port]object (http or https) into `localPath`
+// (created or emptied).
 // Returns 1 when the whole body arrived, 0 otherwise; whatever arrived stays
 // in the file (a page over kMaxPageBytes leaves it empty). A reply without
 // Content-Length is read to its end. Redirects are followed.
-int FetchPageToFile(const QString& server, const QString& object, const QString& localPath, int port = 80);
+int FetchPageToFile(const QString& server, const QString& object, const QString& localPath, int port = 80,
+                    const QString& scheme = QStringLiteral("http"));
 
 // Every watch link in the file, in two passes: all YouTube links in text
-// order (relative ones made absolute on the YouTube web host), then all
-// Google Video links. Duplicates are kept. A file that cannot be read, or
-// one over kMaxPageBytes, gives none.
+// order (relative ones made absolute on the YouTube web host; an absolute
+// one keeps its scheme, http or https), then all Google Video links. Duplicates are kept. A file that cannot
+// be read, or one over kMaxPageBytes, gives none.
 QStringList ExtractVideoLinks(const QString& path);
 
-// The links of a page: a plain http address is fetched into a temporary file
-// that is scanned and deleted; anything else (https and other schemes
-// included) is read as the path of a local file. `fetching` is told true
+// The links of a page: an http or https address is fetched into a temporary
+// file that is scanned and deleted; anything else (other schemes included)
+// is read as the path of a local file. `fetching` is told true
 // before a fetch and false after it.
 QStringList ImportVideoLinks(const QString& address, const std::function<void(bool)>& fetching = {});

@@ -3,6 +3,9 @@
 #include "base/AppLog.h"
 #include "history/CppSQLite3Exception.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 // NULL counts as "none of the four" too: such a row belongs to no site node.
 constexpr const char* kOtherLabels =
@@ -63,13 +66,17 @@ int QueryOtherSitesHistory(SqliteConnection* db, HistoryRowReceiver& pane) {
         task.sizeText = FromUtf8(row.sizeText);
         task.dateText = FromUtf8(row.dateText);
         task.site = kOtherSiteTask;
-        task.siteName = OtherSiteName(FromUtf8(label));
+        task.siteName = OtherSiteName(FromUtf8(label), task.location);
         pane.AddHistoryRow(std::move(task));
     });
 }
 
-QString OtherSiteName(const QString& label) {
+QString OtherSiteName(const QString& label, const QString& location) {
     if (label.isEmpty())
         return label;
+    // The file's site folder was named after the site as it spells itself.
+    const QString folder = QFileInfo(location).dir().dirName();
+    if (folder.compare(label, Qt::CaseInsensitive) == 0)
+        return folder;
     return label.left(1).toUpper() + label.mid(1).toLower();
 }

@@ -25,7 +25,7 @@ inline constexpr int kOtherSiteTask = 4;
 int CountOtherSitesHistory(SqliteConnection* db);
 
 // Hands every such row to `pane`, in insertion order, as QueryHistory does,
-// with `site` = kOtherSiteTask and `siteName` = OtherSiteName(label). 1 when
+// with `site` = kOtherSiteTask and `siteName` = OtherSiteName(label, location). 1 when
 // all rows were handed over; 0 without a database or on a database error.
 int QueryOtherSitesHistory(SqliteConnection* db, HistoryRowReceiver& pane);
 
@@ -33,6 +33,9 @@ int QueryOtherSitesHistory(SqliteConnection* db, HistoryRowReceiver& pane);
 int QueryOtherSitesRows(SqliteConnection* db,
                         const std::function<void(const HistoryRowView&, std::string_view label)>& row);
 
-// A label as a name to show: "VIMEO" -> "Vimeo". The stored label has lost
-// the name's own capitals, and a word in capitals reads as shouting.
-QString OtherSiteName(const QString& label);
+// A label as a name to show. The stored label has lost the name's own
+// capitals, and a word in capitals reads as shouting: the file's folder
+// keeps them when it is the site's folder ("HTML5MEDIAEMBED" of
+// ".../HTML5MediaEmbed/a.mp4" -> "HTML5MediaEmbed"); otherwise the label
+// is shown with one capital ("VIMEO" -> "Vimeo").
+QString OtherSiteName(const QString& label, const QString& location);

@@ -7,6 +7,7 @@
 #include "support/LoopbackServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TempDirTest.h"
+#include "support/TestCertificates.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,6 +116,9 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
         {"three times", "/watch?v=a1 /watch?v=a1\r\n/watch?v=a1", {kYt + "a1", kYt + "a1", kYt + "a1"}},
         {"google first", page.toUtf8(), {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
         {"any case", "HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1", {"HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1"}},
+        {"https kept",
+         "https://www.youtube.com/watch?v=s1 https://video.google.com/videoplay?docid=9",
+         {"https://www.youtube.com/watch?v=s1", "https://video.google.com/videoplay?docid=9"}},
         {"other hosts",
          "http://m.youtube.com/watch?v=b2 http://video.google.de/videoplay?docid=5",
          {kYt + "b2"}}, // only the path part matches: the link is moved to the web host
@@ -145,15 +149,22 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
     EXPECT_TRUE(ExtractVideoLinks(huge.fileName()).isEmpty());
 }
 
-TEST_F(LinkCaptureTest, ImportFetchesPlainHttpIntoATemporaryFileAndReadsEverythingElseAsAPath) {
+TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEverythingElseAsAPath) {
     LoopbackServer server;
+    TestCertificates certs;
+    ASSERT_TRUE(MakeTestCertificates(Path(), {"pages.example"}, certs));
+    LoopbackServer tls(certs.certFile, certs.keyFile);
     const QByteArray page = "<a href=\"/watch?v=p1\">p</a> http://video.google.com/videoplay?docid=77";
     const QStringList links = {kYt + "p1", "http://video.google.com/videoplay?docid=77"};
     server.ServeBody("/page", page);
     server.ServeChunked("/chunked", page, "text/html");
     server.ServeStatus("/missing", 404, "gone: /watch?v=e404");
     server.ServeCutShort("/short", 4096, page);
-    qputenv("ZORV_CONNECT_TO", server.ConnectTo(QStringLiteral("pages.example")).toUtf8());
+    tls.ServeBody("/page", page);
+    qputenv("ZORV_CONNECT_TO", (server.ConnectTo(QStringLiteral("pages.example")) + QLatin1Char(',') +
+                                tls.ConnectTo(QStringLiteral("pages.example"), 443))
+                                   .toUtf8());
+    qputenv("ZORV_CA_BUNDLE", certs.caFile.toUtf8());
     const QString saved = WriteFile(QStringLiteral("saved.htm"), page);
 
     struct Case {
@@ -167,7 +178,7 @@ TEST_F(LinkCaptureTest, ImportFetchesPlainHttpIntoATemporaryFileAndReadsEverythi
         {"http://pages.example/chunked", links, true},
         {"http://pages.example/missing", {kYt + "e404"}, true}, // an error page is scanned too
         {"http://pages.example/short", links, true},            // whatever arrived is scanned
-        {"https://pages.example/page", {}, false},
+        {"https://pages.example/page", links, true},
         {"http://127.0.0.1:1/page", {}, true},
         {saved, links, false},
         {"ftp://pages.example/page", {}, false},
@@ -184,6 +195,8 @@ TEST_F(LinkCaptureTest, ImportFetchesPlainHttpIntoATemporaryFileAndReadsEverythi
     }
     EXPECT_EQ(server.Hits("/page"), 2);
     EXPECT_EQ(server.Hits("/chunked"), 1);
+    EXPECT_EQ(tls.Hits("/page"), 1);
+    qunsetenv("ZORV_CA_BUNDLE");
 }
 
 TEST_F(LinkCaptureTest, FetchSendsTheFourHeadersInOrderAndFailsOnAShortOrOversizedBody) {

@@ -49,8 +49,9 @@ TEST_F(OtherSitesHistoryTest, EveryLabelBesidesTheFourIsAnotherSiteNamedAfterIt)
     Row("VIMEO", "v1.mp4");
     Row(nullptr, "lost.mp4");
     Row("youtube", "lower.mp4"); // labels are compared exactly, as a site's own list does
-    Row("HTML5MEDIAEMBED", "embed.webm");
-    EXPECT_EQ(CountOtherSitesHistory(db_.get()), 5);
+    Row("HTML5MEDIAEMBED", "HTML5MediaEmbed/embed.webm"); // its site folder keeps its capitals
+    Row("GENERIC", "Gen/other.mp4");
+    EXPECT_EQ(CountOtherSitesHistory(db_.get()), 6);
     EXPECT_EQ(CountHistory(db_.get(), "YOUTUBE"), 1) << "the four keep their rows";
 
     Collected got;
@@ -62,7 +63,8 @@ TEST_F(OtherSitesHistoryTest, EveryLabelBesidesTheFourIsAnotherSiteNamedAfterIt)
                     {"v1.mp4", "Vimeo"},
                     {"lost.mp4", ""},
                     {"lower.mp4", "Youtube"},
-                    {"embed.webm", "Html5mediaembed"}};
+                    {"HTML5MediaEmbed/embed.webm", "HTML5MediaEmbed"},
+                    {"Gen/other.mp4", "Generic"}};
     ASSERT_EQ(got.rows.size(), std::size(expected));
     for (size_t i = 0; i < got.rows.size(); ++i) {
         const DownloadTask& task = got.rows[i];

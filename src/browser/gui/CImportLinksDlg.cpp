@@ -44,7 +44,7 @@ CImportLinksDlg::CImportLinksDlg(QWidget* parent)
     WidgetTranslation::SetCtrlId(prompt, kPromptCtrlId);
     WidgetTranslation::SetCtrlId(address_, kAddressCtrlId);
     WidgetTranslation::SetCtrlId(browse_, kBrowseCtrlId);
-    address_->setPlaceholderText(QStringLiteral("http://"));
+    address_->setPlaceholderText(QStringLiteral("https://"));
     browse_->setAutoDefault(false);
     connect(browse_, &QPushButton::clicked, this, &CImportLinksDlg::Browse);
 
