@@ -1,8 +1,8 @@
 #include "app/MainWindowWidgets.h"
 
+#include "app/history/SiteTreePanel.h"
 #include "base/AppFolders.h"
 #include "base/Localization.h"
-#include "app/history/SiteTreePanel.h"
 #include "ui/FramelessFrame.h"
 #include "ui/ResourceBundle.h"
 #include "ui/TipsPanel.h"
@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // Bitmap numbers of the bundle.
@@ -51,6 +53,8 @@ QLineEdit#outputFolderBox:focus { border-color: #e0662f; }
 #footerButtons QToolButton { border: 1px solid #c6cdd6; border-radius: 4px; background: #ffffff; padding: 3px 8px; }
 #footerButtons QToolButton:hover { background: #f4f6f9; }
 )";
+
+constexpr int kSiteFrameWidth = 182;
 
 QFrame* Panel(QWidget* content) {
     auto* frame = new QFrame;
@@ -114,7 +118,12 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
 
     siteTree = new SiteTreePanel(bundle_, history);
     siteFrame_ = Panel(siteTree);
-    siteFrame_->setFixedWidth(182);
+    siteFrame_->setFixedWidth(kSiteFrameWidth);
+    // Wider when a node's name and count need it (a long language, a large
+    // history), never narrower than usual.
+    QObject::connect(siteTree, &SiteTreePanel::widthWanted, siteFrame_, [frame = siteFrame_](int width) {
+        frame->setFixedWidth(std::max(kSiteFrameWidth, width + 2));
+    });
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));

@@ -13,10 +13,10 @@ namespace {
 // of the client width less 2 pixels, as the task list's last column does.
 constexpr double kShares[] = {0.40, 0.12, 0.12, 0.15};
 // The widest texts the short columns usually show.
-constexpr const char* kSamples[] = {"", "00:00:00", "FLV1", "1280x720"};
+constexpr const char* kSamples[] = {"", "00:00:00", "FLV1", "1920x1080"};
 // The same with the site column after the file's.
 constexpr double kSiteShares[] = {0.30, 0.11, 0.11, 0.09, 0.13};
-constexpr const char* kSiteSamples[] = {"", "Generic", "00:00:00", "FLV1", "1280x720"};
+constexpr const char* kSiteSamples[] = {"", "Generic", "00:00:00", "FLV1", "1920x1080"};
 } // namespace
 
 HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {

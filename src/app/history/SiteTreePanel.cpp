@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 constexpr int kImageStrip = 183, kBackground = 174;
 constexpr int kToggleNormal = 175, kToggleDown = 176, kToggleDisabled = 177, kToggleHover = 178;
@@ -174,6 +176,16 @@ void SiteTreePanel::Recount() {
         font.setBold(count > 0);
         node->setFont(0, font);
     }
+    Q_EMIT widthWanted(WantedWidth());
+}
+
+int SiteTreePanel::WantedWidth() const {
+    // The widest node with its indentation and icon, and what the tree's
+    // frame and padding take around its items; a little room besides, as
+    // the item style pads each text.
+    const int around = std::max(tree_->width() - tree_->viewport()->width(), 2 * tree_->frameWidth() + 8);
+    // (QTreeView hides it; through the base it still counts the indentation.)
+    return static_cast<const QAbstractItemView*>(tree_)->sizeHintForColumn(0) + around + 8;
 }
 
 void SiteTreePanel::Retranslate() {
@@ -229,6 +241,11 @@ void SiteTreePanel::resizeEvent(QResizeEvent* event) {
     header_->setGeometry(r.right() - 15, r.top() + 5, 10, 11);
     tree_->setGeometry(r.left(), r.top() + kBandHeight, r.width(), std::max(0, r.height() - 48));
     footer_->setGeometry(r.left() + 1, r.bottom() - kFooterHeight, r.width() - 2, kFooterHeight);
+}
+
+void SiteTreePanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Q_EMIT widthWanted(WantedWidth());
 }
 
 void SiteTreePanel::paintEvent(QPaintEvent*) {

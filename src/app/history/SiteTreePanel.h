@@ -56,6 +56,9 @@ class SiteTreePanel : public QWidget {
     // list also shows each row's site. The result is QueryHistory's.
     int QueryRows(int itemData, HistoryRowReceiver& pane);
 
+    // The panel's width that shows every node's name and count whole.
+    int WantedWidth() const;
+
     QTreeWidget* Tree() const { return tree_; }
     QTreeWidgetItem* Node(int itemData) const; // a root (-1: the history's) or a site
     QTreeWidgetItem* TaskRoot() const { return tasksRoot_; }
@@ -67,10 +70,13 @@ class SiteTreePanel : public QWidget {
     void taskListRequested();
     void historyRequested(int itemData);
     void commandRequested(int id);
+    // A node's text changed (a count, the language): WantedWidth() may differ.
+    void widthWanted(int width);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override; // styled now: widthWanted once more
 
   private:
     void OnButton(int number);
