@@ -6,8 +6,8 @@
 #include "base/ThreadCheck.h"
 #include "retrieval/AddressRoute.h"
 #include "retrieval/DownloadItem.h"
-#include "retrieval/YtDlpItem.h"
 #include "retrieval/ExtractorFactory.h"
+#include "retrieval/YtDlpItem.h"
 
 #include <system_error>
 
@@ -63,7 +63,7 @@ bool DownloadWorker::OnBatchThread() const {
 
 #define ZORV_WINDOW_THREAD_ONLY(what)                                                                        \
     ZORV_CHECK_THREAD(OnOwnerThread(), "DownloadWorker::" what " called off the thread that made the "       \
-                                                               "worker")
+                                       "worker")
 #define ZORV_BATCH_THREAD_ONLY(what)                                                                         \
     ZORV_CHECK_THREAD(OnBatchThread(),                                                                       \
                       "DownloadWorker::" what " called off the batch thread while a batch runs")
@@ -380,6 +380,7 @@ void DownloadWorker::BeginItem(int row, VideoSite site) {
     currentSiteName_.clear();
     entries_.clear();
     finalPath_.clear(); // the previous item's file is not this one's
+    mediaAddress_.clear();
 }
 
 void DownloadWorker::SetItemSite(VideoSite site) {
@@ -403,6 +404,10 @@ void DownloadWorker::SetItemPage(const QString& title, const QString& pageUrl) {
     ZORV_BATCH_THREAD_ONLY("SetItemPage");
     currentTitle_ = title;
     currentPageUrl_ = pageUrl;
+    // Until a media address is known (an item read through yt-dlp never
+    // has one), the bytes are the page's.
+    if (mediaAddress_.isEmpty())
+        mediaAddress_ = pageUrl;
 }
 
 void DownloadWorker::SetFinalPath(const QString& path) {

@@ -1,12 +1,12 @@
 // The real main window on a real X display (its own Xvfb, xcb platform):
 // an address pasted from the clipboard is downloaded from the site
 // simulator into the history, and the whole window is saved as a picture.
-#include "app/history/HistoryList.h"
+#include "app/MainWindowFixture.h"
 #include "app/MainWindowWidgets.h"
+#include "app/history/HistoryList.h"
+#include "app/history/HistoryListView.h"
 #include "app/history/SiteTreePanel.h"
 #include "support/XvfbDisplay.h"
-#include "app/history/HistoryListView.h"
-#include "app/MainWindowFixture.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -165,4 +165,56 @@ TEST_F(MainWindowE2E, SiteHistoryListIsSaved) {
     window.History()->ListView()->selectRow(1);
     EXPECT_EQ(tree->Node(SiteTreePanel::kYouTube)->text(0), QStringLiteral("YouTube (6)"));
     EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("history.png")));
+}
+
+// An https page of a site the program has no reader for, pasted into the
+// real window: yt-dlp downloads it, the row shows its progress (saved in
+// English and German), and closing the window meanwhile leaves no process
+// and nothing in the output folder.
+class MainWindowYtDlpE2E : public LanguageSwitchingFixture {};
+
+TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLeavesNothing) {
+    sim_->SetPublishedVersion(QStringLiteral("1.0.8")); // no update dialog
+    const struct {
+        const char* code;
+        const char* picture;
+    } languages[] = {{"en", "main-window-ytdlp.png"}, {"de", "main-window-ytdlp-de.png"}};
+    const QStringList before = ChildProcesses(); // the X server
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.code);
+        Settings().LangID = QString::fromLatin1(language.code);
+        SelectLanguage(Settings().LangID);
+        CTrevaloDlg& window = Open(/*connected=*/true);
+        ASSERT_TRUE(WaitForGui([&] { return window.windowHandle()->isExposed(); }));
+        // Seconds for a small file: the picture and the close come during it.
+        sim_->SetMediaFault(QStringLiteral("crawl"));
+        QApplication::clipboard()->setText(sim_->GenericTlsBase() + QStringLiteral("/watch/clip-two"));
+        // (an https address of a host that is none of the four sites)
+        ASSERT_TRUE(WaitForGui([&] { return window.IsCommandEnabled(57637); }));
+        ASSERT_TRUE(window.ExecuteCommand(57637));
+        ASSERT_EQ(Rows()->rowCount(), 1);
+        ASSERT_TRUE(window.ExecuteCommand(32855));
+        const auto status = [&] { return Rows()->index(0, 6).data().toString(); };
+        ASSERT_TRUE(WaitForGui([&] { return window.TaskList()->Worker()->ReceivedBytes() > 0; },
+                               std::chrono::seconds(60)))
+            << status().toStdString();
+        ASSERT_TRUE(WaitForGui([&] { return Rows()->index(0, 1).data().toString() != "N/A"; }));
+        // The status line names what the bytes come from: the page.
+        ASSERT_TRUE(WaitForGui([&] {
+            return window.StatusText().contains(QLatin1String("/watch/clip-two"));
+        })) << window.StatusText().toStdString();
+        // yt-dlp numbers the videos it finds in a page: the first of one.
+        EXPECT_EQ(Rows()->index(0, 1).data().toString().toStdString(), "Second clip (1)");
+        EXPECT_TRUE(SaveScreenshot(window, QLatin1String(language.picture)));
+        ASSERT_GT(ChildProcessCount(), before.size()); // yt-dlp runs
+
+        prompts_.answers = {true}; // "Stop the downloads and exit?"
+        window.close();
+        window_.reset(); // as main() does once the window has closed
+        EXPECT_EQ(prompts_.questions.size(), 1);
+        prompts_.questions.clear();
+        EXPECT_EQ(ChildProcesses(), before);
+        EXPECT_EQ(FolderTree(Path("downloads")), QStringList());
+        sim_->SetMediaFault(QString());
+    }
 }

@@ -7,7 +7,6 @@
 #include "support/ZorvGetRunner.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -16,16 +15,6 @@ std::string Std(const QString& s) {
     return s.toStdString();
 }
 
-// Every file and folder under `folder`, hidden ones too, relative to it.
-QStringList Tree(const QString& folder) {
-    QStringList found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << QDir(folder).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
 } // namespace
 
 class ZorvGetYtDlpTest : public SimulatorSuite {
@@ -64,7 +53,8 @@ TEST_F(ZorvGetYtDlpTest, DownloadsIdentifiesAndRecordsAVideoOverHttpAndHttps) {
         EXPECT_TRUE(IsDownloadedLine(run.OutLines().last(), path)) << Std(run.out);
         EXPECT_EQ(ReadFile(path), Served(c.id));
         // The site folder holds the file alone: nothing of yt-dlp's is left.
-        EXPECT_EQ(Tree(out), (QStringList{"HTML5MediaEmbed", QString("HTML5MediaEmbed/") + c.id + "-1.mp4"}));
+        EXPECT_EQ(FolderTree(out),
+                  (QStringList{"HTML5MediaEmbed", QString("HTML5MediaEmbed/") + c.id + "-1.mp4"}));
     }
     // The label is the site's name in capitals, listed with the other sites.
     const ZorvGetRun history = runner_->Run({"--history", "other"});
@@ -89,7 +79,7 @@ TEST_F(ZorvGetYtDlpTest, APageOfThreeVideosGivesThreeFilesInPageOrder) {
         EXPECT_TRUE(IsDownloadedLine(lines[lines.size() - 3 + i], path)) << Std(run.out);
         EXPECT_EQ(ReadFile(path), Served(served[i])) << i;
     }
-    EXPECT_EQ(Tree(Out()).size(), 4) << Std(Tree(Out()).join(' '));
+    EXPECT_EQ(FolderTree(Out()).size(), 4) << Std(FolderTree(Out()).join(' '));
     const QStringList history = runner_->Run({"--history"}).OutLines();
     ASSERT_EQ(history.size(), 3);
     for (const QString& row : history)
@@ -102,7 +92,7 @@ TEST_F(ZorvGetYtDlpTest, StoppingDuringADownloadEndsAtOnceAndLeavesNothing) {
     EXPECT_EQ(run.exitCode, 1) << Std(run.out) << Std(run.err);
     EXPECT_EQ(run.OutLines().last(), "stopped: " + page);
     EXPECT_LT(run.msAfterSignal, 1000);
-    EXPECT_EQ(Tree(Out()), QStringList()) << Std(Tree(Out()).join(' '));
+    EXPECT_EQ(FolderTree(Out()), QStringList()) << Std(FolderTree(Out()).join(' '));
 }
 
 TEST_F(ZorvGetYtDlpTest, FailuresSayWhatIsMissingOrWhatTheSiteWants) {
@@ -134,6 +124,6 @@ TEST_F(ZorvGetYtDlpTest, FailuresSayWhatIsMissingOrWhatTheSiteWants) {
             EXPECT_EQ(run.OutLines().last(), c.result) << Std(run.out);
         else
             EXPECT_TRUE(run.OutLines().last().startsWith("error: ")) << Std(run.out);
-        EXPECT_EQ(Tree(out), QStringList()) << Std(Tree(out).join(' '));
+        EXPECT_EQ(FolderTree(out), QStringList()) << Std(FolderTree(out).join(' '));
     }
 }

@@ -1,10 +1,14 @@
 #include "support/TempDirTest.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 void TempDirTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
@@ -51,4 +55,38 @@ QByteArray TempDirTest::ReadFile(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+QStringList FolderTree(const QString& folder) {
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << QDir(folder).relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+QStringList ChildProcesses() {
+    QStringList found;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    QDir proc(QStringLiteral("/proc"));
+    proc.setSorting(QDir::NoSort);
+    QList<qint64> pids;
+    for (const QString& name : proc.entryList(QDir::Dirs))
+        if (const qint64 pid = name.toLongLong(); pid > 0)
+            pids << pid;
+    std::sort(pids.begin(), pids.end());
+    for (const qint64 number : pids) {
+        const QString pid = QString::number(number);
+        QFile stat(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromUtf8(stat.readAll());
+        // "pid (name) state ppid ...": the name may hold spaces, never ") ".
+        const QStringList rest = text.mid(text.lastIndexOf(QLatin1String(") ")) + 2).split(QLatin1Char(' '));
+        if (rest.value(1) == self)
+            found << text.left(text.lastIndexOf(QLatin1String(") ")) + 1);
+    }
+    return found;
 }

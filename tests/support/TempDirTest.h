@@ -6,7 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+// Every file and folder under `folder`, hidden ones too, relative to it and
+// sorted: what a run left behind.
+QStringList FolderTree(const QString& folder);
+// The processes that have this one as their parent (zombies included), as
+// "pid (name)", in pid order.
+QStringList ChildProcesses();
+inline int ChildProcessCount() {
+    return static_cast<int>(ChildProcesses().size());
+}
 
 class TempDirTest : public ::testing::Test {
   protected:

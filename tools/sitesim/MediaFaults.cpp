@@ -20,6 +20,8 @@ namespace {
 constexpr qint64 kBlock = 8192;
 constexpr qint64 kSlowBlock = 2048;
 constexpr auto kSlowPause = std::chrono::milliseconds(100);
+constexpr qint64 kCrawlBlock = 512;
+constexpr auto kCrawlPause = std::chrono::milliseconds(250);
 const char* const kLastModified = "Tue, 01 Mar 2011 10:00:00 GMT";
 
 // The numbers after "name:" in `fault`; none when `fault` has no part `name`.
@@ -230,7 +232,10 @@ void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_p
     }
     const qint64 length = last + 1 - from;
     const qint64 limit = cutAt < 0 ? length : std::clamp(cutAt - from, qint64(0), length);
-    const bool slow = Has(fault, "slow");
+    const bool crawl = Has(fault, "crawl");
+    const bool slow = crawl || Has(fault, "slow");
+    const qint64 slowBlock = crawl ? kCrawlBlock : kSlowBlock;
+    const auto slowPause = crawl ? kCrawlPause : kSlowPause;
     const bool tls = req.ssl != nullptr;
     const int localPort = req.local_port;
     const int remotePort = req.remote_port;
@@ -246,9 +251,9 @@ void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_p
                                      return false;
                                  }
                                  if (slow)
-                                     std::this_thread::sleep_for(kSlowPause);
+                                     std::this_thread::sleep_for(slowPause);
                                  const qint64 most = std::min(
-                                     {static_cast<qint64>(wanted), limit - at, slow ? kSlowBlock : kBlock});
+                                     {static_cast<qint64>(wanted), limit - at, slow ? slowBlock : kBlock});
                                  return WriteBlock(*file, from + at, most, sink);
                              });
 }

@@ -67,8 +67,9 @@ bool AnswerInstead(const httplib::Request& req, httplib::Response& res, const QS
 
 // Sends `file` (of `size` bytes), honouring Range, with the cuts, resets,
 // trickle and validators `fault` asks for on this attempt. "cut" (the
-// connection closed after half the file) and "slow" (about 20 KB/s) are
-// served here too.
+// connection closed after half the file), "slow" (about 20 KB/s) and
+// "crawl" (about 2 KB/s: a small file still takes seconds) are served here
+// too.
 void SendFile(const httplib::Request& req, httplib::Response& res, std::shared_ptr<QFile> file, qint64 size,
               const std::string& mime, const QString& fault, int attempt, const std::atomic<bool>& stopping);
 

@@ -10,38 +10,9 @@
 #include "support/gui/GuiTestSupport.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 
 using namespace std::chrono_literals;
-
-namespace {
-QStringList Tree(const QString& folder) {
-    QStringList found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << QDir(folder).relativeFilePath(it.next());
-    found.sort();
-    return found;
-}
-// The processes whose parent is this one (yt-dlp, or a stray mplayer).
-int Children() {
-    int count = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile stat("/proc/" + pid + "/stat");
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = QString::fromUtf8(stat.readAll());
-        // "pid (name) state ppid ...": the name may hold spaces, never ") ".
-        const QStringList rest = text.mid(text.lastIndexOf(QLatin1String(") ")) + 2).split(' ');
-        if (rest.value(1) == self)
-            ++count;
-    }
-    return count;
-}
-} // namespace
 
 class TaskListYtDlpTest : public SimulatorSuite {
   protected:
@@ -75,7 +46,7 @@ TEST_F(TaskListYtDlpTest, AVideoPageBecomesAFileAndAHistoryRowOfItsSite) {
     EXPECT_EQ(task.siteName, "HTML5MediaEmbed");
     EXPECT_EQ(h.Model().CellText(0, TaskListModel::FormatColumn).isEmpty(), false);
     EXPECT_EQ(HistoryRows("HTML5MEDIAEMBED"), 1);
-    EXPECT_EQ(Tree(Out()), (QStringList{"HTML5MediaEmbed", "HTML5MediaEmbed/clip-two-1.mp4"}));
+    EXPECT_EQ(FolderTree(Out()), (QStringList{"HTML5MediaEmbed", "HTML5MediaEmbed/clip-two-1.mp4"}));
     qunsetenv("ZORV_CA_BUNDLE");
 }
 
@@ -109,7 +80,7 @@ TEST_F(TaskListYtDlpTest, TheUsersStopEndsTheRowWithinASecondAndLeavesNothing) {
     ASSERT_TRUE(h.WaitIdle(5s));
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(h.Model().Task(0)->state, DownloadTask::Pending);
-    EXPECT_EQ(Tree(Out()), QStringList());
+    EXPECT_EQ(FolderTree(Out()), QStringList());
 }
 
 TEST_F(TaskListYtDlpTest, ClosingTheListDuringADownloadLeavesNoProcessAndNoFile) {
@@ -117,8 +88,8 @@ TEST_F(TaskListYtDlpTest, ClosingTheListDuringADownloadLeavesNoProcessAndNoFile)
     h->List().AddUrlTask(sim_->GenericBase() + "/slow/clip-two");
     h->List().StartAll();
     ASSERT_TRUE(WaitOnWindow([&] { return h->List().Worker()->ReceivedBytes() > 0; }, 60s));
-    ASSERT_GT(Children(), 0); // yt-dlp runs
+    ASSERT_GT(ChildProcessCount(), 0); // yt-dlp runs
     h.reset();
-    EXPECT_EQ(Children(), 0);
-    EXPECT_EQ(Tree(Out()), QStringList());
+    EXPECT_EQ(ChildProcessCount(), 0);
+    EXPECT_EQ(FolderTree(Out()), QStringList());
 }
