@@ -181,7 +181,13 @@ Outcome OpenFailure(const CYtDlpProcess& process, const QString& program) {
     return {YtDlpResultKind::Failed, QStringLiteral("yt-dlp could not be started (error %1)").arg(err)};
 }
 
-void LogRun(CYtDlpOpts& opts) {
+// What every run adds to its own options: the cookie copy, the trust, the
+// address; then the command line goes to the log.
+void FinishOptions(CYtDlpOpts& opts, const Prepared& prepared, const QString& url) {
+    opts.SetCookieFile(prepared.cookieFile);
+    if (prepared.trustFromEnvironment)
+        opts.SetCertificatesFromEnvironment();
+    opts.SetUrl(url);
     // Only the cookie file's path is on the command line, never a cookie.
     LogInfoW(kCategory, QStringLiteral("Running ") + opts.BuildCommandLine());
 }
@@ -222,11 +228,7 @@ YtDlpInfoResult YtDlpRunner::FetchInfo(const QString& url, bool listing, const Y
     }
     CYtDlpOpts opts(tool_.Program());
     opts.SetInfoRun(listing);
-    opts.SetCookieFile(prepared.cookieFile);
-    if (prepared.trustFromEnvironment)
-        opts.SetCertificatesFromEnvironment();
-    opts.SetUrl(url);
-    LogRun(opts);
+    FinishOptions(opts, prepared, url);
     if (callbacks.status)
         callbacks.status(QStringLiteral("Reading the page"));
 
@@ -271,11 +273,7 @@ YtDlpDownload YtDlpRunner::Download(const QString& url, const QString& outputFol
     const QString folder = prepared.folder->path();
     CYtDlpOpts opts(tool_.Program());
     opts.SetDownloadRun(CYtDlpOpts::FormatFor(options.youtubeFmt), folder, options.playlistItem);
-    opts.SetCookieFile(prepared.cookieFile);
-    if (prepared.trustFromEnvironment)
-        opts.SetCertificatesFromEnvironment();
-    opts.SetUrl(url);
-    LogRun(opts);
+    FinishOptions(opts, prepared, url);
     if (callbacks.status)
         callbacks.status(QStringLiteral("Starting yt-dlp"));
 
