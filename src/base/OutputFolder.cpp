@@ -1,30 +1,16 @@
 #include "base/OutputFolder.h"
 
-#include <QDir>
+#include "base/AppSettings.h"
 
-namespace {
-bool IsSeparator(QChar c) {
-    return c == QLatin1Char('/') || c == QLatin1Char('\\');
-}
-} // namespace
+#include <QDir>
 
 QString NormalizeOutputFolder(const QString& folder) {
     QString path = folder.trimmed();
-    while (!path.isEmpty() && IsSeparator(path.back()))
-        path.chop(1);
     if (path.isEmpty())
-        path = QDir::cleanPath(QDir::tempPath() + QStringLiteral("/temp"));
-
-    static const QString kReplaced = QStringLiteral("*?\"<>|:");
-    for (qsizetype i = 0; i < path.size(); ++i) {
-        const QChar c = path.at(i);
-        // Doubled separators: the right-hand neighbour is still the original
-        // character, so "///" turns into "--/".
-        if (kReplaced.contains(c) || (IsSeparator(c) && i + 1 < path.size() && IsSeparator(path.at(i + 1))))
-            path[i] = QLatin1Char('-');
-    }
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return AppSettings::DefaultOutputFolder();
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path.replace(0, 1, QDir::homePath());
     if (!path.startsWith(QLatin1Char('/')))
-        path = QDir(QDir::homePath()).filePath(path);
-    return path;
+        path = QDir::homePath() + QLatin1Char('/') + path;
+    return QDir::cleanPath(path);
 }

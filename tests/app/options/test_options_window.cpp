@@ -11,6 +11,7 @@
 #include "app/MainWindowFixture.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -58,6 +59,29 @@ TEST_F(OptionsWindowTest, OptionsHandTheWorkerTheFolderAndRetriesAndReportOnlyAC
         EXPECT_EQ(window.StatusText(),
                   c.reported ? FillFormat(LoadText(32814), {c.folder}) : QStringLiteral("before"));
     }
+}
+
+TEST_F(OptionsWindowTest, AFolderWithAColonSurvivesTheOptionsAndTheNextStart) {
+    CTrevaloDlg& window = Open();
+    const QString folder = Path("a:b");
+    WhenModalOpens(&window, [&] {
+        auto* sheet = qobject_cast<COptionsSheet*>(QApplication::activeModalWidget());
+        ASSERT_NE(sheet, nullptr);
+        sheet->General()->Folder()->setText(folder + QStringLiteral("/"));
+        sheet->accept();
+    });
+    ASSERT_TRUE(window.ExecuteCommand(32791));
+    EXPECT_EQ(window.StatusText(), FillFormat(LoadText(32814), {folder}));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_FALSE(QFileInfo::exists(Path("a-b")));
+
+    window.close(); // closing saves the settings
+    Settings().OutputFolder.clear();
+    Settings().Load();
+    EXPECT_EQ(Settings().OutputFolder, folder);
+    CTrevaloDlg& next = Open();
+    EXPECT_EQ(prompts_.messages, QStringList{}); // no "folder does not exist"
+    EXPECT_EQ(next.TaskList()->Worker()->OutputFolder(), folder);
 }
 
 TEST_F(OptionsWindowTest, GermanReLabelsTheWindowAndTheCurrentLanguageChangesNothing) {
