@@ -112,4 +112,6 @@ inline constexpr int YtDlpNotFound = 33105;     // "yt-dlp was not found. Instal
 inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
 inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
 inline constexpr int ChooseYtDlpTitle = 33108;
+inline constexpr int AddressTooLong = 33300;  // "This text is longer than 32 KiB ..."
+inline constexpr int BadAddressLines = 33301; // "These lines were not added: ...", the lines follow
 } // namespace TextId

@@ -34,13 +34,15 @@ void CliBatch::Run(const QStringList& addresses) {
     results_.assign(addresses.size(), Result{});
     int queued = 0;
     for (qsizetype i = 0; i < addresses.size(); ++i) {
-        results_[i].address = addresses[i];
         const RoutedAddress routed = RouteAddress(addresses[i]);
+        results_[i].address = routed.tooLong ? addresses[i].left(100) + QChar(0x2026) : routed.address;
         if (routed.route == AddressRoute::Refused) {
             // The worker skips such addresses without a word; say why here.
-            results_[i].line = QStringLiteral("error: not a video page of YouTube, Google Video, Metacafe "
-                                              "or NicoVideo: ") +
-                               Printable(addresses[i]);
+            results_[i].line = routed.tooLong
+                                   ? QStringLiteral("error: longer than %1 KiB, not an address")
+                                         .arg(kMaxAddressLength / 1024)
+                                   : QStringLiteral("error: not a web address (http:// or https://): ") +
+                                         Printable(routed.address);
             continue;
         }
         worker.Enqueue(routed.address, int(i));

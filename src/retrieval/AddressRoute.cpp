@@ -5,6 +5,10 @@
 
 RoutedAddress RouteAddress(const QString& text) {
     RoutedAddress routed;
+    if (text.size() > kMaxAddressLength) {
+        routed.tooLong = true;
+        return routed;
+    }
     routed.address = text.trimmed();
     const std::optional<UrlParts> parts = ParseUrl(routed.address);
     // White space inside would make one entry of two addresses.

@@ -15,9 +15,14 @@ enum class AddressRoute {
     Refused, // not a web address
 };
 
+// No page address comes near this; longer text is refused unread, so a
+// clipboard or drop of megabytes costs nothing.
+inline constexpr qsizetype kMaxAddressLength = 32 * 1024;
+
 struct RoutedAddress {
     AddressRoute route = AddressRoute::Refused;
-    QString address; // the text without surrounding white space
+    QString address;      // the text without surrounding white space and line breaks
+    bool tooLong = false; // refused for its length alone
 };
 
 RoutedAddress RouteAddress(const QString& text);

@@ -33,7 +33,8 @@ const QString kMetacafe = "http://www.metacafe.com/watch/1000001/sample_clip/";
 }
 
 TEST_F(ZorvGetTest, DownloadsIdentifiesAndRecordsInHistory) {
-    const ZorvGetRun run = runner_->Run({"-o", Out(), kMetacafe});
+    // As copied from a terminal: the line break and spaces are not the address's.
+    const ZorvGetRun run = runner_->Run({"-o", Out(), QString(" ") + kMetacafe + "\n"});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     const QString path = Out() + "/MetaCafe/1000001.flv";
     const QRegularExpression finalLine("^" + QRegularExpression::escape(path) +
@@ -74,12 +75,15 @@ TEST_F(ZorvGetTest, RelativeOutputFoldersAreRecordedAbsolute) {
 }
 
 TEST_F(ZorvGetTest, FailedAndUnsupportedAddressesGiveErrorLinesAndExitOne) {
-    const ZorvGetRun run = runner_->Run(
-        {"-q", "-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/", "http://example.com/video"});
+    const ZorvGetRun run =
+        runner_->Run({"-q", "-o", Out(), "http://www.metacafe.com/watch/1000004/cut_short/",
+                      "http://example.com/video", "ftp://www.metacafe.com/watch/1000001/"});
     EXPECT_EQ(run.exitCode, 1);
-    ASSERT_EQ(run.OutLines().size(), 2) << run.out.toStdString(); // quiet: only the result lines
+    ASSERT_EQ(run.OutLines().size(), 3) << run.out.toStdString(); // quiet: only the result lines
     EXPECT_EQ(run.OutLines()[0], "error: Network error, can not get FLV file");
-    EXPECT_TRUE(run.OutLines()[1].startsWith("error: not a video page"));
+    EXPECT_TRUE(run.OutLines()[1].startsWith("error: not a video page")) << run.out.toStdString();
+    EXPECT_EQ(run.OutLines()[2],
+              "error: not a web address (http:// or https://): ftp://www.metacafe.com/watch/1000001/");
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000004.flv.qxt"));
 }

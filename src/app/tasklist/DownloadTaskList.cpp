@@ -115,20 +115,27 @@ void DownloadTaskList::CreateOutputFolder(const QString& folder) {
 void DownloadTaskList::AddUrlTask(const QString& text) {
     const RoutedAddress routed = RouteAddress(text);
     if (routed.route == AddressRoute::Refused) {
-        prompts_.ShowMessage(LoadText(TextId::OnlyWebAddress), UserPrompts::Icon::Warning);
+        prompts_.ShowMessage(LoadText(routed.tooLong ? TextId::AddressTooLong : TextId::OnlyWebAddress),
+                             UserPrompts::Icon::Warning);
         return;
     }
     AddPendingTask(routed.address, 0, routed.address, downloading_ && appendNewTasks_);
 }
 
-int DownloadTaskList::AddPendingTask(const QString& address, int playlistItem, const QString& title,
-                                     bool enqueue) {
+bool DownloadTaskList::HasPendingTask(const QString& address, int playlistItem) const {
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);
         if (task->state == DownloadTask::Pending && task->location == address &&
             task->playlistItem == playlistItem)
-            return -1;
+            return true;
     }
+    return false;
+}
+
+int DownloadTaskList::AddPendingTask(const QString& address, int playlistItem, const QString& title,
+                                     bool enqueue) {
+    if (HasPendingTask(address, playlistItem))
+        return -1;
     auto task = std::make_unique<DownloadTask>();
     task->location = address;
     task->playlistItem = playlistItem;
@@ -152,8 +159,32 @@ int DownloadTaskList::AddPendingTask(const QString& address, int playlistItem, c
 }
 
 void DownloadTaskList::AddUrls(const QStringList& lines) {
-    for (const QString& line : lines)
-        AddUrlTask(line);
+    // Empty lines are ignored; the refused ones are named in one message.
+    constexpr int kNamedAtMost = 10;
+    constexpr int kShownLength = 100;
+    QStringList refused;
+    int refusedCount = 0;
+    for (const QString& line : lines) {
+        const RoutedAddress routed = RouteAddress(line);
+        if (routed.route != AddressRoute::Refused) {
+            AddPendingTask(routed.address, 0, routed.address, downloading_ && appendNewTasks_);
+            continue;
+        }
+        if (!routed.tooLong && routed.address.isEmpty())
+            continue;
+        if (++refusedCount > kNamedAtMost)
+            continue;
+        const QString shown = routed.tooLong ? line.left(kShownLength).trimmed() : routed.address;
+        refused << (routed.tooLong || shown.size() > kShownLength ? shown.left(kShownLength) + QChar(0x2026)
+                                                                  : shown);
+    }
+    if (refusedCount == 0)
+        return;
+    if (refusedCount > kNamedAtMost)
+        refused << QStringLiteral("(+%1)").arg(refusedCount - kNamedAtMost);
+    prompts_.ShowMessage(LoadText(TextId::BadAddressLines) + QLatin1Char('\n') +
+                             refused.join(QLatin1Char('\n')),
+                         UserPrompts::Icon::Warning);
 }
 
 bool DownloadTaskList::AddLocalFile(const QString& path) {
@@ -344,7 +375,12 @@ void DownloadTaskList::OpenAddUrlDialog(QWidget* parent) {
 }
 
 bool DownloadTaskList::CanPaste() const {
-    return RouteAddress(QApplication::clipboard()->text()).route != AddressRoute::Refused;
+    // Exactly when pasting would add a row: a web address that is not already
+    // waiting in the list, and room for it.
+    if (model_->TaskCount() >= TaskListModel::kMaxRows)
+        return false;
+    const RoutedAddress routed = RouteAddress(QApplication::clipboard()->text());
+    return routed.route != AddressRoute::Refused && !HasPendingTask(routed.address, 0);
 }
 
 void DownloadTaskList::PasteFromClipboard() {

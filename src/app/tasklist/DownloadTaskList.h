@@ -59,7 +59,9 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // A web address (white space around it ignored) as a pending row;
     // anything else is refused with a message.
     void AddUrlTask(const QString& text);
-    void AddUrls(const QStringList& lines); // one candidate each, in order
+    // One candidate per line, in order; empty lines are skipped and the
+    // refused lines named in one message.
+    void AddUrls(const QStringList& lines);
     bool AddLocalFile(const QString& path);
     // Identifies the file on this thread (dropped local files) and fills the
     // row (`row` < 0: a new one).
@@ -93,7 +95,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     bool IsDownloading() const { return downloading_; }
     bool AppendsNewTasks() const { return appendNewTasks_; }
     void OpenAddUrlDialog(QWidget* parent);
-    bool CanPaste() const; // the clipboard holds a plain HTTP address
+    bool CanPaste() const; // pasting the clipboard would add a row
     void PasteFromClipboard();
     // When exactly one row is selected, asks for its task in the preview.
     void ShowTaskInPreview();
@@ -140,6 +142,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // Appends a checked pending row (none when the same one waits already),
     // queued at once when `enqueue`; its row, or -1.
     int AddPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
+    bool HasPendingTask(const QString& address, int playlistItem) const;
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 

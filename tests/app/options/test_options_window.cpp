@@ -1,14 +1,14 @@
 // The main window's options command, its language menu and the start-up
 // update check's quiet results, on the offscreen platform with the shipped
 // language files.
-#include "base/Localization.h"
-#include "base/TextFill.h"
+#include "app/MainWindowFixture.h"
 #include "app/MainWindowWidgets.h"
 #include "app/options/COptionsSheet.h"
 #include "app/options/CPageGeneral.h"
 #include "app/options/CPageOnline.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
 #include "retrieval/DownloadWorker.h"
-#include "app/MainWindowFixture.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
 #include <QFileInfo>

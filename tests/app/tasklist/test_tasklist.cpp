@@ -4,13 +4,15 @@
 
 #include "app/tasklist/TaskListTest.h"
 
+#include "app/tasklist/TaskListText.h"
 #include "base/AppSettings.h"
 #include "base/Localization.h"
 #include "base/TextFill.h"
-#include "app/tasklist/TaskListText.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/VideoSite.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -45,6 +47,8 @@ TEST_F(TaskListTest, OnlyAWebAddressOnOneLineIsAccepted) {
         {"two lines dropped", twoLines, true, false},
         {"http with a path and query", "http://www.example.org/any/path?x=1&y=2", false, true},
         {"http dropped", Metacafe(), true, true},
+        {"copied with a line break", YouTube("zvCopied001") + "\r\n", false, true},
+        {"dropped with spaces around", "   " + YouTube("zvSpaced001") + " \t", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
@@ -60,16 +64,48 @@ TEST_F(TaskListTest, OnlyAWebAddressOnOneLineIsAccepted) {
         if (!c.accepted)
             continue;
         const int row = before;
-        EXPECT_EQ(Model().Task(row)->location, c.candidate);
+        const QString address = c.candidate.trimmed();
+        EXPECT_EQ(Model().Task(row)->location, address);
         EXPECT_EQ(Model().Task(row)->state, DownloadTask::Pending);
         EXPECT_TRUE(Model().IsChecked(row));
         const QStringList cells{Model().CellText(row, 1), Model().CellText(row, 2), Model().CellText(row, 3),
                                 Model().CellText(row, 4), Model().CellText(row, 5), Model().CellText(row, 6)};
-        EXPECT_EQ(cells, (QStringList{c.candidate, "N/A", "Online", "N/A", "N/A", "Ready for download..."}));
+        EXPECT_EQ(cells, (QStringList{address, "N/A", "Online", "N/A", "N/A", "Ready for download..."}));
         for (int column = 0; column < TaskListModel::kColumnCount; ++column)
             EXPECT_EQ(Model().CellColour(row, column), QColor(192, 0, 0)) << column;
-        EXPECT_EQ(Model().index(row, 1).data(Qt::ToolTipRole).toString(), c.candidate);
+        EXPECT_EQ(Model().index(row, 1).data(Qt::ToolTipRole).toString(), address);
     }
+}
+
+TEST_F(TaskListTest, AddedLinesSkipEmptyOnesAndNameTheRefusedInOneMessage) {
+    List().AddUrls({"", "  " + Metacafe() + "\n", "ftp://a.example/x", "   ", "not an address",
+                    YouTube("zvNormal001"), "http://b.example/" + QString(40000, 'a')});
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Model().Task(0)->location, Metacafe());
+    const QString cut = ("http://b.example/" + QString(40000, 'a')).left(100) + QChar(0x2026);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, LoadText(33301) + "\nftp://a.example/x\nnot an address\n" + cut);
+}
+
+TEST_F(TaskListTest, PasteIsOfferedExactlyWhenItWouldAddARowAndHugeTextIsRefusedUnread) {
+    const QString huge = "http://c.example/" + QString(10 * 1024 * 1024, 'x');
+    struct Case {
+        QString clipboard;
+        bool offered;
+    } cases[] = {{Metacafe() + "\n", true}, {"ftp://a.example/x", false}, {"", false}, {huge, false}};
+    for (const Case& c : cases) {
+        QApplication::clipboard()->setText(c.clipboard);
+        EXPECT_EQ(List().CanPaste(), c.offered) << c.clipboard.left(40).toStdString();
+    }
+    QApplication::clipboard()->setText(Metacafe());
+    List().PasteFromClipboard();
+    EXPECT_FALSE(List().CanPaste()); // already waiting in the list
+
+    QApplication::clipboard()->setText(huge);
+    List().PasteFromClipboard();
+    EXPECT_EQ(Rows(), 1);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, LoadText(33300));
 }
 
 TEST_F(TaskListTest, AnAddressIsAddedAgainOnlyOnceItsDownloadHasFinished) {
@@ -173,8 +209,8 @@ TEST_F(TaskListTest, ProgressShowsTenthsOfAPercentWhileABatchRuns) {
         EXPECT_EQ(Model().index(0, 6).data(TaskListModel::ProgressRole).toInt(), c.perMille);
     }
     const QLocale locale = QLocale::system();
-    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(32827), {QString(), locale.toString(559031),
-                                                                        locale.toString(1234567)}));
+    EXPECT_EQ(List().StatusText(),
+              FillFormat(LoadText(32827), {QString(), locale.toString(559031), locale.toString(1234567)}));
     // Rows the list does not have (-1 travels as 0xFFFF) change nothing.
     h_->Post(UM_DOWNLOAD_PROGRESS, 700, 5);
     h_->Post(UM_DOWNLOAD_STATUS, 0, DownloadStatus::Pack(DownloadStatus::Failed, -1));
@@ -226,10 +262,8 @@ TEST_F(TaskListTest, StopAskedFirstEndsTheItemWithStatus111AndLeavesNothingBehin
     h_->prompts.answer = UserPrompts::Answer::Yes;
     List().StopAskingFirst();
     EXPECT_FALSE(List().IsDownloading());
-    ASSERT_TRUE(WaitOnWindow([&] {
-        return h_->StatusCell(0) == QStringLiteral("Download stopped") &&
-               !List().IsDownloading();
-    }));
+    ASSERT_TRUE(WaitOnWindow(
+        [&] { return h_->StatusCell(0) == QStringLiteral("Download stopped") && !List().IsDownloading(); }));
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::Pending);
     EXPECT_EQ(Model().CellText(0, 2), "N/A"); // never identified
     EXPECT_TRUE(h_->prompts.shown.empty());
@@ -339,11 +373,10 @@ TEST_F(TaskListTest, TheWorkerGetsTheFolderAsTypedMadeAbsoluteAndClean) {
         QString typed;
         QString expected;
     };
-    for (const Case& c : {Case{"videos/new:set//", Path("home/videos/new:set")},
-                          Case{"  " + Path("a*b\\c?") + "/ \n", Path("a*b\\c?")},
-                          Case{Path("x//y/../z/."), Path("x/z")},
-                          Case{"~/clips", Path("home/clips")},
-                          Case{" \t", AppSettings::DefaultOutputFolder()}}) {
+    for (const Case& c :
+         {Case{"videos/new:set//", Path("home/videos/new:set")},
+          Case{"  " + Path("a*b\\c?") + "/ \n", Path("a*b\\c?")}, Case{Path("x//y/../z/."), Path("x/z")},
+          Case{"~/clips", Path("home/clips")}, Case{" \t", AppSettings::DefaultOutputFolder()}}) {
         h_->settings.OutputFolder = c.typed;
         List().ApplyWorkerSettings();
         EXPECT_EQ(List().Worker()->OutputFolder(), c.expected) << c.typed.toStdString();
