@@ -1,12 +1,14 @@
 #include "app/ZorvApp.h"
 
+#include "app/CTrevaloDlg.h"
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
 #include "base/CZVRegistry.h"
 #include "base/InterfaceFonts.h"
 #include "base/Localization.h"
-#include "app/CTrevaloDlg.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "history/HistoryDb.h"
 #include "history/SqliteConnection.h"
 #include "platform/UserPrompts.h"
@@ -64,7 +66,8 @@ bool ZorvApp::InitInstance() {
     }
     LogInfo("main", "Set resource handle as resource DLL successfully.");
 
-    OpenHistoryDB(history_);
+    QString setAside; // an unreadable history, kept under this name
+    OpenHistoryDB(history_, &setAside);
     LogInfoW("main", QStringLiteral("Loading program %1 ...").arg(product));
     AppSettings& settings = Settings();
     // Sockets need no start-up here; the transport initialises its library.
@@ -79,6 +82,9 @@ bool ZorvApp::InitInstance() {
     LogInfo("main", "Starting main dialog ...");
     ApplyInterfaceFonts();
     SelectLanguage(settings.LangID);
+    if (!setAside.isEmpty())
+        prompts_.ShowMessage(FillFormat(LoadText(TextId::HistorySetAside), {setAside}),
+                             UserPrompts::Icon::Warning);
     return true;
 }
 

@@ -30,8 +30,9 @@ const QHash<int, const char*>& Table() {
         {32907, "Reading the video page..."},
         {32908, "Video page read"},
         {32909, "Please enter a web address that starts with http:// or https://."},
-        {32910, "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
-                "newer one with \"pipx install yt-dlp\"."},
+        {32910,
+         "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
+         "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},
@@ -102,6 +103,16 @@ const QHash<int, const char*>& Table() {
                 "reading them: update it with pipx upgrade yt-dlp or through your distribution's "
                 "yt-dlp package."},
         {33108, "Choose the yt-dlp program"},
+        // Entered addresses, rows without a video, the history.
+        {33300, "This text is longer than 32 KiB and is not taken as an address: a video page's "
+                "address is never that long."},
+        {33301, "These lines were not added: each line must be one web address that starts with "
+                "http:// or https://."},
+        {33302, "Not a video file"},
+        {33303, "%s was saved, but the history could not record it: the history database could not "
+                "be written (see the log)."},
+        {33304, "The download history could not be read: the file is damaged or is not a history. It "
+                "is kept unchanged as %s, and a new, empty history has been started."},
     };
     return table;
 }

@@ -113,5 +113,8 @@ inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
 inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
 inline constexpr int ChooseYtDlpTitle = 33108;
 inline constexpr int AddressTooLong = 33300;  // "This text is longer than 32 KiB ..."
-inline constexpr int BadAddressLines = 33301; // "These lines were not added: ...", the lines follow
+inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
+inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not be written ..."
+inline constexpr int BadAddressLines = 33301;
+inline constexpr int HistorySetAside = 33304; // "The history could not be read ... kept as %s ..." // "These lines were not added: ...", the lines follow
 } // namespace TextId

@@ -205,7 +205,13 @@ int main(int argc, char** argv) {
         if (options.history)
             UseHistoryFromOneThread();
         std::unique_ptr<SqliteConnection> history;
-        const bool historyOpen = OpenHistoryDB(history);
+        QString setAside;
+        const bool historyOpen = OpenHistoryDB(history, &setAside);
+        if (!setAside.isEmpty())
+            std::fprintf(stderr,
+                         "zorv-get: warning: the history could not be read; it is kept as %s and a new one "
+                         "was started\n",
+                         Printable(setAside).toLocal8Bit().constData());
         if (options.history) {
             status = ListHistory(history.get(), options.historySite);
         } else {

@@ -7,7 +7,9 @@
 #include <QStringList>
 
 struct DownloadTask {
-    enum State { LocalFile = 0, Pending = 1 };
+    // Failed: the download ended with a file that is not a video; `location`
+    // is that file, and the row is neither played nor started again.
+    enum State { LocalFile = 0, Pending = 1, Failed = 2 };
 
     QString location; // page address while pending, else the local file path
     int lengthMs = 0;

@@ -6,7 +6,10 @@
 #include "history/SqliteStatementText.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <sqlite3.h>
@@ -68,29 +71,71 @@ void UseHistoryFromOneThread() {
     sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
 }
 
-int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection) {
-    return OpenHistoryDB(connection, QDir(GetDataFolder()).filePath(QStringLiteral("history.db")));
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, QString* setAside) {
+    return OpenHistoryDB(connection, QDir(GetDataFolder()).filePath(QStringLiteral("history.db")), setAside);
 }
 
-int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path) {
+namespace {
+// A free name beside `path` that says why the file was moved there.
+QString SetAsideName(const QString& path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 0;; ++n) {
+        const QString name =
+            path + QStringLiteral(".unreadable-") + stamp + (n ? QStringLiteral("-%1").arg(n) : QString());
+        if (!QFileInfo::exists(name))
+            return name;
+    }
+}
+
+bool OpenOrCreate(SqliteConnection& db, const QString& path) {
+    db.Open(path.toUtf8().constData());
+    if (!db.HasTable(kTableName)) {
+        LogInfo("OpenHistoryDB", "Creating %s table", kTableName);
+        db.Execute(kCreateTable);
+    }
+    return true;
+}
+} // namespace
+
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path, QString* setAside) {
     auto db = std::make_unique<SqliteConnection>();
     LogInfo("OpenHistoryDB", "SQLite Version: %s", kSqliteVersion);
     try {
-        db->Open(path.toUtf8().constData());
-        if (!db->HasTable(kTableName)) {
-            LogInfo("OpenHistoryDB", "Creating %s table", kTableName);
-            db->Execute(kCreateTable);
-        }
+        OpenOrCreate(*db, path);
     } catch (const CppSQLite3Exception& e) {
         LogError("OpenHistoryDB", "DB error occured: %d : %s", e.ErrorCode(), e.ErrorMessage());
-        return 0;
+        // A file that is not a database (or a damaged one) is kept as it is,
+        // under a name that says so, and a new history starts. A busy or
+        // unwritable file is left alone: nothing is wrong with its contents.
+        const int code = e.ErrorCode() & 0xff;
+        if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT)
+            return 0;
+        db->Close();
+        const QString kept = SetAsideName(path);
+        if (!QFile::rename(path, kept)) {
+            LogErrorW("OpenHistoryDB",
+                      QStringLiteral("Can not move the unreadable history [%1] aside").arg(path));
+            return 0;
+        }
+        LogWarnW("OpenHistoryDB",
+                 QStringLiteral("The history [%1] could not be read; kept as [%2], a new one started")
+                     .arg(path, kept));
+        try {
+            OpenOrCreate(*db, path);
+        } catch (const CppSQLite3Exception& again) {
+            LogError("OpenHistoryDB", "DB error occured: %d : %s", again.ErrorCode(), again.ErrorMessage());
+            return 0;
+        }
+        if (setAside)
+            *setAside = kept;
     }
     connection = std::move(db);
     return 1;
 }
 
 int InsertHistory(SqliteConnection* db, const DownloadTask& task, const QDateTime& insertedAt) {
-    const QString label = task.site == kOtherSite ? task.siteName.trimmed().toUpper() : HistorySiteLabel(task.site);
+    const QString label =
+        task.site == kOtherSite ? task.siteName.trimmed().toUpper() : HistorySiteLabel(task.site);
     if (!db)
         return 1;
     if (label.isEmpty()) {

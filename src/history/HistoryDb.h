@@ -35,9 +35,13 @@ void UseHistoryFromOneThread();
 
 // Opens (creating file and table when missing) the database in the data
 // folder. 1 with `connection` set; 0 with `connection` left untouched.
-int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection);
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, QString* setAside = nullptr);
 // The same on an explicit file path (UTF-16; handed to SQLite as UTF-8).
-int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path);
+// A file SQLite cannot read as a database is renamed to
+// "<path>.unreadable-<date>-<time>" (never deleted) and a new history is
+// started; `setAside`, when given, then receives that name.
+int OpenHistoryDB(std::unique_ptr<SqliteConnection>& connection, const QString& path,
+                  QString* setAside = nullptr);
 
 // Records a downloaded and identified file (`location`, `pageUrl`, `site`
 // and the media fields). 1 on success or without a database, 0 on a

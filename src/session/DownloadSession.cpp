@@ -9,8 +9,9 @@
 
 #include <chrono>
 
-#define ZORV_SESSION_THREAD_ONLY(what)                                                                  \
-    ZORV_CHECK_THREAD(OnOwnerThread(), "DownloadSession::" what " called off the thread that made the session")
+#define ZORV_SESSION_THREAD_ONLY(what)                                                                       \
+    ZORV_CHECK_THREAD(OnOwnerThread(),                                                                       \
+                      "DownloadSession::" what " called off the thread that made the session")
 
 namespace {
 // Runs `f` when the scope ends, however it ends.
@@ -81,6 +82,12 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
                 return true;
             result = std::move(it->second);
             finished_.erase(it);
+        }
+        if (auto file = fileJobs_.find(id); file != fileJobs_.end()) {
+            const QString path = std::move(file->second);
+            fileJobs_.erase(file);
+            observer_.OnFileIdentified(path, result.identified, result.info);
+            return true;
         }
         auto job = jobs_.find(id);
         if (job == jobs_.end())
@@ -153,6 +160,17 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
     return true;
 }
 
+void DownloadSession::IdentifyFile(const QString& path) {
+    ZORV_SESSION_THREAD_ONLY("IdentifyFile");
+    const quint64 id = nextJob_++;
+    fileJobs_[id] = path;
+    {
+        std::lock_guard lock(finisherMutex_);
+        finisherQueue_.emplace_back(id, path);
+    }
+    finisherWake_.notify_all();
+}
+
 void DownloadSession::Drain() {
     // An observer may run a nested event loop (a modal dialog) that brings
     // more messages: they wait in `pending_` for this loop.
@@ -199,8 +217,8 @@ void DownloadSession::Deliver(const Note& note) {
         break;
     case UM_DOWNLOAD_STATUS:
         if (note.number == DownloadStatus::CaptchaRequired || note.number == DownloadStatus::SignInRequired) {
-            const BrowserDialog kind =
-                note.number == DownloadStatus::CaptchaRequired ? BrowserDialog::Captcha : BrowserDialog::SignIn;
+            const BrowserDialog kind = note.number == DownloadStatus::CaptchaRequired ? BrowserDialog::Captcha
+                                                                                      : BrowserDialog::SignIn;
             // The worker waits for the dialog without limit: release it
             // however this ends.
             const ScopeExit release([this, kind] { worker_->DialogClosed(kind); });

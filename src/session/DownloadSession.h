@@ -62,7 +62,7 @@ struct RecordedItem {
     QString path;           // the downloaded file; empty when none was published
     QString pageUrl;
     int site = NO_SITE;
-    QString siteName; // OTHER_SITE: the site's name as yt-dlp gives it
+    QString siteName;        // OTHER_SITE: the site's name as yt-dlp gives it
     bool identified = false; // mplayer described the file (info and task are filled)
     MediaInfo info;
     DownloadTask task;            // the history row: the info, path, page and site
@@ -88,6 +88,8 @@ class SessionObserver {
     virtual void OnItemEntries(int /*row*/, const std::vector<PageEntry>& /*entries*/) {}
     // A finished item was identified and recorded (or failed to be).
     virtual void OnItemRecorded(const RecordedItem& item) = 0;
+    // A file handed to IdentifyFile was identified (or could not be).
+    virtual void OnFileIdentified(const QString& /*path*/, bool /*identified*/, const MediaInfo& /*info*/) {}
     // The site asks for a browser dialog at `address`; returns when the user
     // is done with it. The worker goes on however this returns.
     virtual void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) = 0;
@@ -127,6 +129,9 @@ class DownloadSession {
     bool Dispatch(const PostedMessage& m);
     // Finished items not yet recorded.
     int Outstanding() const { return static_cast<int>(jobs_.size()); }
+    // Identifies a local file (a dropped one) on the finisher thread, after
+    // the files queued before it; the result comes to OnFileIdentified.
+    void IdentifyFile(const QString& path);
 
   private:
     // One decoded notification, its values read when it arrived.
@@ -166,6 +171,7 @@ class DownloadSession {
     // ---- front-end thread ----
     std::deque<Note> pending_;
     std::map<quint64, Job> jobs_;
+    std::map<quint64, QString> fileJobs_; // IdentifyFile's jobs: the path
     quint64 nextJob_ = 1;
     bool draining_ = false;
 

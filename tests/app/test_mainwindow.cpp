@@ -1,18 +1,18 @@
 // The main window's frame and commands on the offscreen platform: start-up,
 // the strip's enabling rules, enabled tests from every source, placement.
+#include "app/MainWindowFixture.h"
+#include "app/MainWindowWidgets.h"
+#include "app/ZorvApp.h"
 #include "base/Localization.h"
 #include "base/TextFill.h"
 #include "base/WindowPlacement.h"
-#include "app/MainWindowWidgets.h"
-#include "app/ZorvApp.h"
-#include "app/MainWindowFixture.h"
 #include "ui/TitleButtonStrip.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
 #include <QClipboard>
 #include <QDir>
-#include <QLabel>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,6 +86,24 @@ TEST_F(MainWindowTest, StartUpLogsItsStepsInOrderAndEndsWithoutTheBundle) {
             EXPECT_GE(at, 0) << expected.toStdString() << " missing or out of order";
         }
     }
+}
+
+TEST_F(MainWindowTest, AnUnreadableHistoryIsKeptAndTheUserToldOnceAtStart) {
+    history_.reset();
+    const QString path = GetDataFolder() + QStringLiteral("/history.db");
+    const QByteArray junk(4096, '\x5a');
+    WriteFile(QStringLiteral("junk"), junk);
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(Path("junk"), path));
+
+    WindowPrompts prompts;
+    ZorvApp app(prompts, power_, ResourceBundle::DefaultPath());
+    ASSERT_TRUE(app.InitInstance());
+    const QStringList kept = QDir(GetDataFolder()).entryList({QStringLiteral("history.db.unreadable-*")});
+    ASSERT_EQ(kept.size(), 1);
+    const QString aside = GetDataFolder() + QLatin1Char('/') + kept[0];
+    EXPECT_EQ(ReadFile(aside), junk);
+    EXPECT_EQ(prompts.messages, QStringList{FillFormat(LoadText(33304), {aside})});
 }
 
 TEST_F(MainWindowTest, CommandsRunOnlyWhenTheirTestPassesWhateverIssuesThem) {

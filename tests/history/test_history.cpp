@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <vector>
 
@@ -224,20 +225,29 @@ TEST_F(HistoryDbTest, WithoutADatabaseOperationsReportNothing) {
     EXPECT_TRUE(pane.rows.empty());
 }
 
-TEST_F(HistoryDbTest, AFileThatIsNoDatabaseIsLeftAloneAndTheProgramRunsWithout) {
+TEST_F(HistoryDbTest, AFileThatIsNoDatabaseIsKeptAsideUnchangedAndANewHistoryStarts) {
     const QByteArray garbage(4096, 'x');
     WriteFile("data/Zorv YouTube Downloader/history.db", garbage);
-    EXPECT_EQ(OpenHistoryDB(db_), 0);
-    EXPECT_EQ(db_, nullptr);
+    QString aside;
+    ASSERT_EQ(OpenHistoryDB(db_, &aside), 1);
     EXPECT_EQ(
         LogLinesEndingWith("ERROR OpenHistoryDB <> - DB error occured: 26 : UNKNOWN_ERROR[26]: file is not a "
                            "database"),
         1);
-    EXPECT_EQ(LogLinesEndingWith("Creating history table"), 0);
-    EXPECT_EQ(ReadFile(DbPath()), garbage);
-    EXPECT_EQ(CountHistory(db_.get()), 0);
+    EXPECT_TRUE(aside.startsWith(DbPath() + ".unreadable-")) << aside.toStdString();
+    EXPECT_EQ(ReadFile(aside), garbage); // the user's file, as it was
+    ASSERT_EQ(InsertHistory(db_.get(), IdentifiedTask(0, "/v/a.flv", "http://y/")), 1);
+    EXPECT_EQ(CountHistory(db_.get()), 1);
 
-    // A folder in the file's place fails the same way.
+    // A readable history is never moved.
+    db_.reset();
+    aside.clear();
+    ASSERT_EQ(OpenHistoryDB(db_, &aside), 1);
+    EXPECT_TRUE(aside.isEmpty());
+    EXPECT_EQ(CountHistory(db_.get()), 1);
+
+    // A folder in the file's place is not the history's to move: no history.
+    db_.reset();
     QFile::remove(DbPath());
     QDir().mkpath(DbPath());
     EXPECT_EQ(OpenHistoryDB(db_), 0);
@@ -297,7 +307,8 @@ TEST_F(HistoryDbTest, OtherSitesAreFiledUnderTheirNameInCapitalsAndReadBackAsOth
         EXPECT_EQ(rows.rows[0].site, 4) << c.label;
         EXPECT_EQ(rows.rows[0].siteName, c.label);
     }
-    ASSERT_EQ(InsertHistory(db_.get(), IdentifiedTask(0, "/v/yt.flv", "http://www.youtube.com/watch?v=a")), 1);
+    ASSERT_EQ(InsertHistory(db_.get(), IdentifiedTask(0, "/v/yt.flv", "http://www.youtube.com/watch?v=a")),
+              1);
     CollectingReceiver youtube;
     ASSERT_EQ(QueryHistory(db_.get(), "YOUTUBE", youtube), 1);
     ASSERT_EQ(youtube.rows.size(), 1u);

@@ -9,6 +9,7 @@
 #include "base/OutputFolder.h"
 #include "base/TextFill.h"
 #include "base/TextIds.h"
+#include "history/SqliteConnection.h"
 #include "mediatools/IdentifyMedia.h"
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
@@ -36,11 +37,17 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
     connect(view_, &QObject::destroyed, this, [this] { view_ = nullptr; });
     connect(model_, &TaskListModel::checkToggled, this, &DownloadTaskList::OnCheckToggled);
     connect(view_, &TaskListView::rowDoubleClicked, this, &DownloadTaskList::OnRowDoubleClicked);
-    // Dropped text is one candidate; dropped files are added one by one.
+    // Dropped text is one candidate; dropped files are added one by one, in
+    // the order dropped, once the session's finisher has identified each
+    // (the window does not wait for mplayer).
     connect(view_, &TaskListView::textDropped, this, &DownloadTaskList::AddUrlTask);
     connect(view_, &TaskListView::filesDropped, this, [this](const QStringList& paths) {
-        for (const QString& path : paths)
-            AddLocalFile(path);
+        for (const QString& path : paths) {
+            if (session_)
+                session_->IdentifyFile(path);
+            else
+                AddLocalFile(path);
+        }
     });
     // A row counts once it is both selected and current, whichever came first.
     const auto reportCurrent = [this] {
@@ -78,6 +85,11 @@ QList<int> DownloadTaskList::SelectedRows() const {
 
 void DownloadTaskList::SetHistoryDb(SqliteConnection* db) {
     history_ = db;
+    // The window thread waits at most a second for another program (a
+    // zorv-get run) that holds the history; the row then says it is not
+    // recorded instead of a frozen window.
+    if (db)
+        db->SetBusyTimeout(kWindowHistoryWaitMs);
     if (session_)
         session_->SetHistory(db);
 }
@@ -214,6 +226,18 @@ int DownloadTaskList::FillRowFromFile(const QString& path, int row, int site, co
     return FillRowFromInfo(path, row, std::move(fresh), task, info, site, pageUrl);
 }
 
+void DownloadTaskList::OnFileIdentified(const QString& path, bool identified, const MediaInfo& info) {
+    if (!identified) {
+        const QString text = FillFormat(LoadText(TextId::NotAVideo), {path});
+        DeferMessage(text, UserPrompts::Icon::Warning);
+        SetStatusText(text);
+        return;
+    }
+    auto fresh = std::make_unique<DownloadTask>();
+    DownloadTask* task = fresh.get();
+    FillRowFromInfo(path, -1, std::move(fresh), task, info, -2, QString());
+}
+
 int DownloadTaskList::FillRowFromInfo(const QString& path, int row, std::unique_ptr<DownloadTask> fresh,
                                       DownloadTask* task, const MediaInfo& info, int site,
                                       const QString& pageUrl) {
@@ -221,7 +245,7 @@ int DownloadTaskList::FillRowFromInfo(const QString& path, int row, std::unique_
     if (task->hasAudio) {
         SetStatusText(QString());
     } else {
-        prompts_.ShowMessage(LoadText(TextId::NoSoundTrack), UserPrompts::Icon::Warning);
+        DeferMessage(LoadText(TextId::NoSoundTrack), UserPrompts::Icon::Warning);
         SetStatusText(LoadText(TextId::NoSoundTrack));
     }
     if (fresh) {

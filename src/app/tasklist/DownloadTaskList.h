@@ -15,10 +15,12 @@
 // GuiMessageTarget, as queued events, which event() hands to the session.
 
 #include "app/tasklist/TaskListModel.h"
+#include "platform/UserPrompts.h"
 #include "session/DownloadSession.h"
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +34,6 @@ class GuiMessageTarget;
 class PowerControl;
 class SqliteConnection;
 class TaskListView;
-class UserPrompts;
 class QWidget;
 
 class DownloadTaskList : public QObject, private SessionObserver {
@@ -40,6 +41,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
   public:
     // Shows a site's CAPTCHA (207) or sign-in (208) page and returns once the
     // user is done with it; the worker is told afterwards.
+    static constexpr int kWindowHistoryWaitMs = 1000;
+
     using BrowserDialogHook = std::function<void(int code, const QString& address)>;
 
     DownloadTaskList(AppSettings& settings, UserPrompts& prompts, PowerControl& power, QWidget* viewParent);
@@ -132,6 +135,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     void OnItemTitle(int row, const QString& title) override;
     void OnItemEntries(int row, const std::vector<PageEntry>& entries) override;
     void OnItemRecorded(const RecordedItem& item) override;
+    void OnFileIdentified(const QString& path, bool identified, const MediaInfo& info) override;
     void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
     void OnBatchEnded(bool stopped) override;
     // What a successful identification fills in the row; `site` < 0 for a
@@ -143,6 +147,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // queued at once when `enqueue`; its row, or -1.
     int AddPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
     bool HasPendingTask(const QString& address, int playlistItem) const;
+    void DeferMessage(const QString& text, UserPrompts::Icon icon);
+    QSet<int> unrecordedRows_; // their file is kept but the history did not take it
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 

@@ -41,12 +41,18 @@ void DownloadTaskList::OnItemStatus(int row, int code, const QString& shown, con
         RefreshToolbar();
     }
     model_->SetProgressOn(row, false);
+    // A row whose file turned out to be no video keeps saying so.
+    if (const DownloadTask* task = model_->Task(row);
+        task && task->state == DownloadTask::Failed && code < 200)
+        return;
     if (code >= 200) {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown, TaskListModel::AlertColour());
         SetStatusText(FillFormat(LoadText(TextId::DownloadError), {error}));
     } else {
         model_->SetCellText(row, TaskListModel::StatusColumn, shown);
-        SetStatusText(shown);
+        // "Finished" would hide that the history did not take the file.
+        if (!unrecordedRows_.remove(row))
+            SetStatusText(shown);
     }
 }
 
@@ -90,26 +96,44 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
     const int row = item.row;
     if (row < 0)
         return;
-    model_->SetCellText(row, TaskListModel::StatusColumn, QString());
     model_->SetProgressOn(row, false);
     if (item.historyWasEmpty)
         Q_EMIT showSiteTreeRequested();
     DownloadTask* task = model_->Task(row);
     if (task && item.published && !item.path.isEmpty()) {
         if (!item.identified) {
+            // The file is kept, but it is nothing to play: the row says so and
+            // never stands for a playable file (nor for the page address).
             const QString text = FillFormat(LoadText(TextId::NotAVideo), {item.path});
-            prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
+            DeferMessage(text, UserPrompts::Icon::Warning);
             SetStatusText(text);
+            task->location = item.path;
+            task->state = DownloadTask::Failed;
+            model_->SetCellText(row, TaskListModel::StatusColumn, LoadText(TextId::NotAVideoShort),
+                                TaskListModel::AlertColour());
+            model_->SetToolTip(row, item.path);
         } else {
             // The session identified the file and inserted its history row.
+            model_->SetCellText(row, TaskListModel::StatusColumn, QString());
             task->siteName = item.siteName;
             FillRowFromInfo(item.path, row, nullptr, task, item.info, item.site, item.pageUrl);
+            task->state = DownloadTask::LocalFile;
+            if (item.historyTried && !item.historyInserted) {
+                SetStatusText(FillFormat(LoadText(TextId::HistoryNotWritten), {item.path}));
+                unrecordedRows_.insert(row);
+            }
         }
     }
     ShowTaskInPreview();
     model_->SetChecked(row, false);
-    if (task)
-        task->state = DownloadTask::LocalFile;
+}
+
+void DownloadTaskList::DeferMessage(const QString& text, UserPrompts::Icon icon) {
+    // A modal box run from inside a report would handle the reports after it
+    // (the batch end, a power-off) nested inside this one: it waits for the
+    // report to return.
+    QMetaObject::invokeMethod(
+        this, [this, text, icon] { prompts_.ShowMessage(text, icon); }, Qt::QueuedConnection);
 }
 
 void DownloadTaskList::OnBatchEnded(bool stopped) {
@@ -131,6 +155,6 @@ void DownloadTaskList::OnBatchEnded(bool stopped) {
 void DownloadTaskList::PowerOff() {
     const QString refused = power_.PowerOff();
     if (!refused.isEmpty())
-        prompts_.ShowMessage(refused, UserPrompts::Icon::Error);
+        DeferMessage(refused, UserPrompts::Icon::Error);
     Q_EMIT quitRequested();
 }

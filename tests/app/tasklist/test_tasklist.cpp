@@ -10,12 +10,15 @@
 #include "base/TextFill.h"
 #include "retrieval/DownloadWorker.h"
 #include "retrieval/VideoSite.h"
+#include "support/LoopbackServer.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QUrl>
 
 namespace {
@@ -281,6 +284,7 @@ TEST_F(TaskListTest, ADroppedFileThatIsNoVideoWarnsAndAddsNothing) {
 
     Drop(FileData(notVideo));
     const QString warning = FillFormat(LoadText(32804), {notVideo});
+    ASSERT_TRUE(WaitOnWindow([&] { return !h_->prompts.shown.empty(); }));
     ASSERT_EQ(h_->prompts.shown.size(), 1u);
     EXPECT_EQ(h_->prompts.shown[0].text, warning);
     EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Warning);
@@ -292,7 +296,7 @@ TEST_F(TaskListTest, ADroppedFileThatIsNoVideoWarnsAndAddsNothing) {
     // The next file lands in the next row with its own task.
     const QString clip = WriteFile("drop/A & B.flv", ReadFile(sim_->MediaPath("flv")));
     Drop(FileData(clip));
-    ASSERT_EQ(Rows(), 3);
+    ASSERT_TRUE(WaitOnWindow([&] { return Rows() == 3; }));
     EXPECT_EQ(Model().Task(2)->location, clip);
     EXPECT_EQ(Model().Task(2)->site, -2);
     EXPECT_EQ(Model().CellText(2, 1), "A & B");
@@ -415,6 +419,8 @@ TEST_F(TaskListTest, ACaptchaPageIsShownAndReleasesTheWaitingWorker) {
 TEST_F(TaskListTest, ADroppedFileWithoutSoundWarnsAndIsStillAdded) {
     const QString clip = sim_->MediaPath("videoonly");
     Drop(FileData(clip));
+    EXPECT_EQ(Rows(), 0); // the drop returns at once; mplayer runs off the window thread
+    ASSERT_TRUE(WaitOnWindow([&] { return !h_->prompts.shown.empty(); }));
     ASSERT_EQ(Rows(), 1);
     ASSERT_EQ(h_->prompts.shown.size(), 1u);
     EXPECT_EQ(h_->prompts.shown[0].text, LoadText(32788));
@@ -423,4 +429,52 @@ TEST_F(TaskListTest, ADroppedFileWithoutSoundWarnsAndIsStillAdded) {
     EXPECT_EQ(Model().Task(0)->hasAudio, 0);
     EXPECT_EQ(Model().CellText(0, 4), "320x240");
     EXPECT_TRUE(Model().IsChecked(0));
+}
+
+TEST_F(TaskListTest, ADownloadThatIsNoVideoStaysAFailedRowThatIsNeverPlayed) {
+    LoopbackServer server;
+    server.ServeBody("/watch/42/not_a_video/",
+                     "<html><title>x</title>mediaURL=http%3A%2F%2Fwww.metacafe.com%2Fnote.flv&amp;</html>");
+    server.ServeBody("/note.flv", QByteArray(4096, 'z'), "video/x-flv");
+    const QByteArray routes = qgetenv("ZORV_CONNECT_TO");
+    qputenv("ZORV_CONNECT_TO", server.ConnectTo("www.metacafe.com").toUtf8());
+    List().AddUrlTask("http://www.metacafe.com/watch/42/not_a_video/");
+    QSignalSpy played(&List(), &DownloadTaskList::playTaskRequested);
+    List().StartAll();
+    const bool idle = h_->WaitIdle();
+    qputenv("ZORV_CONNECT_TO", routes);
+    ASSERT_TRUE(idle);
+
+    const QString path = Path("out/MetaCafe/42.flv");
+    ASSERT_TRUE(WaitOnWindow([&] { return !h_->prompts.shown.empty(); })); // after the report returned
+    EXPECT_EQ(h_->prompts.shown[0].text, FillFormat(LoadText(32804), {path}));
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Failed);
+    EXPECT_EQ(Model().Task(0)->location, path);
+    EXPECT_EQ(h_->StatusCell(0), LoadText(33302));
+    Q_EMIT List().ListView()->rowDoubleClicked(0);
+    EXPECT_EQ(played.count(), 0);
+    EXPECT_FALSE(List().CanStripStart());
+}
+
+TEST_F(TaskListTest, AHistoryHeldByAnotherProgramHoldsTheWindowASecondAndIsReported) {
+    QProcess holder; // the sqlite3 shell keeps the history locked until told
+    holder.start("sqlite3", {Path("history.db")});
+    ASSERT_TRUE(holder.waitForStarted());
+    holder.write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
+    QByteArray said;
+    while (!said.contains("locked") && holder.waitForReadyRead(5000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("locked"));
+
+    List().AddUrlTask(Metacafe());
+    List().StartAll();
+    const bool idle = h_->WaitIdle(std::chrono::seconds(15)); // far below SQLite's usual minute
+    holder.write("ROLLBACK;\n");
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(5000));
+    ASSERT_TRUE(idle);
+    const QString path = Path("out/MetaCafe/1000001.flv");
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
+    EXPECT_EQ(List().StatusText(), FillFormat(LoadText(33303), {path}));
+    EXPECT_EQ(h_->HistoryRows(), 0);
 }
