@@ -112,4 +112,8 @@ inline constexpr int YtDlpNotFound = 33105;     // "yt-dlp was not found. Instal
 inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
 inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
 inline constexpr int ChooseYtDlpTitle = 33108;
+
+// The link import.
+inline constexpr int ImportReceived = 33120;     // "Reading the page: %s bytes received"
+inline constexpr int ImportTaskListFull = 33121; // "The task list is full (%s rows): %s links ..."
 } // namespace TextId

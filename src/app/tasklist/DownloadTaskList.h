@@ -60,6 +60,11 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // anything else is refused with a message.
     void AddUrlTask(const QString& text);
     void AddUrls(const QStringList& lines); // one candidate each, in order
+    // The links of an import, in order: each one the list takes and does not
+    // hold pending already becomes a pending row (the pending addresses are
+    // looked up in a set, not row by row). When the list is full the import
+    // stops there with one message. Returns the rows added.
+    int AddImportedLinks(const QStringList& links);
     bool AddLocalFile(const QString& path);
     // Identifies the file on this thread (dropped local files) and fills the
     // row (`row` < 0: a new one).
@@ -140,6 +145,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // Appends a checked pending row (none when the same one waits already),
     // queued at once when `enqueue`; its row, or -1.
     int AddPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
+    // The same without looking for a waiting one.
+    int AppendPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 
