@@ -217,6 +217,8 @@ TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEvery
         {"https://pages.example/page", links, true},
         {"http://127.0.0.1:1/page", {}, true},
         {saved, links, false},
+        {" \t" + saved + "\r\n", links, false}, // as typed or pasted
+        {" http://pages.example/page\n", links, true},
         {"ftp://pages.example/page", {}, false},
     };
     for (const Case& c : cases) {
@@ -229,7 +231,7 @@ TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEvery
         EXPECT_EQ(during.size(), c.fetched ? 2 : 0);
         EXPECT_TRUE(PageFiles(Path("tmp")).isEmpty());
     }
-    EXPECT_EQ(server.Hits("/page"), 2);
+    EXPECT_EQ(server.Hits("/page"), 3);
     EXPECT_EQ(server.Hits("/chunked"), 1);
     EXPECT_EQ(tls.Hits("/page"), 1);
     qunsetenv("ZORV_CA_BUNDLE");
