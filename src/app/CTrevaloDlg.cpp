@@ -228,7 +228,7 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(CommandId::ImportLinks, nullptr, [this] {
         CImportLinksDlg dialog(this);
         if (dialog.exec() == QDialog::Accepted)
-            taskList_->AddUrls(dialog.Links()); // each link in the order found
+            taskList_->AddImportedLinks(dialog.Links()); // each link in the order found
     });
     c.Add(CommandId::OpenOutputFolder, nullptr, [this] { OpenOutputFolder(); });
     c.Add(CommandId::ChooseOutputFolder, nullptr, [this] { ChooseOutputFolder(); });

@@ -103,6 +103,8 @@ const QHash<int, const char*>& Table() {
                 "reading them: update it with pipx upgrade yt-dlp or through your distribution's "
                 "yt-dlp package."},
         {33108, "Choose the yt-dlp program"},
+        {33120, "Reading the page: %s bytes received"},
+        {33121, "The task list is full (%s rows): the remaining %s links were not added."},
         // Entered addresses, rows without a video, the history.
         {33300, "This text is longer than 32 KiB and is not taken as an address: a video page's "
                 "address is never that long."},

@@ -112,9 +112,15 @@ inline constexpr int YtDlpNotFound = 33105;     // "yt-dlp was not found. Instal
 inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
 inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
 inline constexpr int ChooseYtDlpTitle = 33108;
-inline constexpr int AddressTooLong = 33300;  // "This text is longer than 32 KiB ..."
+
+// The link import.
+inline constexpr int ImportReceived = 33120;     // "Reading the page: %s bytes received"
+inline constexpr int ImportTaskListFull = 33121; // "The task list is full (%s rows): %s links ..."
+
+// Entered addresses, rows without a video, the history.
+inline constexpr int AddressTooLong = 33300;    // "This text is longer than 32 KiB ..."
+inline constexpr int BadAddressLines = 33301;   // "These lines were not added: ...", the lines follow
 inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
-inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not be written ..."
-inline constexpr int BadAddressLines = 33301;
-inline constexpr int HistorySetAside = 33304; // "The history could not be read ... kept as %s ..." // "These lines were not added: ...", the lines follow
+inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not record it ..."
+inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
 } // namespace TextId

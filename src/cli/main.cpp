@@ -28,6 +28,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -139,14 +140,29 @@ int ListHistory(SqliteConnection* db, const QString& site) {
     return 0;
 }
 
-// The command line's addresses followed by the links of every imported page.
-QStringList CollectAddresses(const CliOptions& options, ProgressView& view) {
+// The command line's addresses followed by the links of every imported page;
+// nullopt when an interrupt stopped an import. A page that does not arrive
+// within the deadline gives the links of what arrived.
+std::optional<QStringList> CollectAddresses(const CliOptions& options, ProgressView& view) {
     QStringList addresses = options.addresses;
+    FetchControl control;
+    control.stopRequested = [] { return g_interrupted.load(); };
     for (const QString& page : options.imports) {
-        const QStringList links = ImportVideoLinks(page);
-        if (links.isEmpty())
+        view.Line(QStringLiteral("Reading links from %1").arg(page));
+        const ImportResult result = ImportVideoLinks(page, control);
+        if (result.end == FetchEnd::Stopped || g_interrupted) {
+            Print(stderr,
+                  QStringLiteral("zorv-get: stopped while reading %1; nothing was downloaded").arg(page));
+            return std::nullopt;
+        }
+        if (result.end == FetchEnd::TimedOut)
+            view.Warning(
+                QStringLiteral("%1 did not arrive within %2 seconds; only the part that arrived is read")
+                    .arg(page)
+                    .arg(double(control.deadline.count()) / 1000.0));
+        if (result.links.isEmpty())
             view.Warning(QStringLiteral("no video links found in %1").arg(page));
-        addresses += links;
+        addresses += result.links;
     }
     return addresses;
 }
@@ -223,8 +239,11 @@ int main(int argc, char** argv) {
             CliPrompts prompts(stdout);
             SetUserPrompts(&prompts);
             HandleInterrupts();
-            const QStringList addresses = CollectAddresses(options, view);
-            if (addresses.isEmpty()) {
+            const std::optional<QStringList> collected = CollectAddresses(options, view);
+            const QStringList addresses = collected.value_or(QStringList());
+            if (!collected) {
+                status = 1;
+            } else if (addresses.isEmpty()) {
                 status = 1;
             } else if (addresses.size() > 65535) {
                 // Rows travel in 16 bits inside the worker's notifications.

@@ -3,6 +3,7 @@
 
 #include "browser/CTextFileReader.h"
 #include "browser/LinkCapture.h"
+#include "retrieval/AddressRoute.h"
 
 #include "support/LoopbackServer.h"
 #include "support/RawHttpServer.h"
@@ -105,7 +106,7 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
     const QByteArray mixed = "<a href=\"/watch?v=ab-c_d1\">one</a>\n"
                              "<a href=\"http://www.youtube.com/watch?v=XYZ9&feature=related\">two</a>";
     const QString page = QStringLiteral("<a href=\"http://video.google.com/videoplay?docid=8812&hl=en\">g</a>"
-                                        "<a href=\"/watch?v=k|1\">y</a>");
+                                        "<a href=\"/watch?v=k1\">y</a>");
     struct Case {
         const char* name;
         QByteArray bytes;
@@ -114,7 +115,7 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
     const Case cases[] = {
         {"relative then absolute", mixed, {kYt + "ab-c_d1", kYt + "XYZ9"}},
         {"three times", "/watch?v=a1 /watch?v=a1\r\n/watch?v=a1", {kYt + "a1", kYt + "a1", kYt + "a1"}},
-        {"google first", page.toUtf8(), {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+        {"google first", page.toUtf8(), {kYt + "k1", "http://video.google.com/videoplay?docid=8812"}},
         {"any case", "HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1", {"HTTP://WWW.YOUTUBE.COM/WATCH?V=Q1"}},
         {"https kept",
          "https://www.youtube.com/watch?v=s1 https://video.google.com/videoplay?docid=9",
@@ -124,16 +125,17 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
          {kYt + "b2"}}, // only the path part matches: the link is moved to the web host
         {"utf-16 le marked",
          Utf16(page, true, true),
-         {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+         {kYt + "k1", "http://video.google.com/videoplay?docid=8812"}},
         {"utf-16 be marked",
          Utf16(page, false, true),
-         {kYt + "k|1", "http://video.google.com/videoplay?docid=8812"}},
+         {kYt + "k1", "http://video.google.com/videoplay?docid=8812"}},
         {"utf-16 unmarked", Utf16(page, true, false), {}},
         {"invalid utf-8 between", "\xEF\xBB\xBF/watch?v=c3\xFE\xFF/watch?v=d4", {kYt + "c3", kYt + "d4"}},
         {"utf-16 lone surrogate between",
          Utf16("/watch?v=a1 ", true, true) + QByteArray("\x00\xD8", 2) + Utf16(" /watch?v=b2", true, false),
          {kYt + "a1", kYt + "b2"}},
         {"a line break ends an id", "/watch?v=e5\r\nf6", {kYt + "e5"}},
+        {"what the task list refuses", "/watch?v=k|1 /watch?v=k2", {kYt + "k2"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,6 +149,40 @@ TEST_F(LinkCaptureTest, ExtractsYouTubeLinksFirstThenGoogleVideoKeepingDuplicate
     ASSERT_TRUE(huge.resize(LinkCapture::kMaxPageBytes + 1));
     huge.close();
     EXPECT_TRUE(ExtractVideoLinks(huge.fileName()).isEmpty());
+}
+
+TEST_F(LinkCaptureTest, FindsEveryWatchLinkTheTaskListTakes) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QStringList links;
+    };
+    const Case cases[] = {
+        {"negative docid",
+         "<a href=\"http://video.google.com/videoplay?docid=-4711&hl=en\">",
+         {"http://video.google.com/videoplay?docid=-4711"}},
+        {"short link", "see http://youtu.be/zvNormal001.", {"http://youtu.be/zvNormal001"}},
+        {"v link",
+         "<embed src=\"http://www.youtube.com/v/ab-1_c&hl=en\">",
+         {"http://www.youtube.com/v/ab-1_c"}},
+        {"short and v links keep their place",
+         "https://youtu.be/s1 /watch?v=w1 http://m.youtube.com/v/m1",
+         {"https://youtu.be/s1", kYt + "w1", "http://m.youtube.com/v/m1"}},
+        {"metacafe and nicovideo after google",
+         "http://www.nicovideo.jp/watch/sm9 http://www.metacafe.com/watch/1000001/sample_clip/ "
+         "http://video.google.com/videoplay?docid=1",
+         {"http://video.google.com/videoplay?docid=1", "http://www.metacafe.com/watch/1000001/sample_clip/",
+          "http://www.nicovideo.jp/watch/sm9"}},
+        {"surrounded by white space", " \t http://youtu.be/t1 \r\n", {"http://youtu.be/t1"}},
+        {"no video named", "http://youtu.be/ http://www.youtube.com/v/ /videoplay?docid=3", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList links = ExtractVideoLinks(WriteFile(QStringLiteral("page.html"), c.bytes));
+        EXPECT_EQ(links, c.links);
+        for (const QString& link : links)
+            EXPECT_NE(RouteAddress(link).route, AddressRoute::Refused) << link.toStdString();
+    }
 }
 
 TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEverythingElseAsAPath) {
@@ -181,19 +217,21 @@ TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEvery
         {"https://pages.example/page", links, true},
         {"http://127.0.0.1:1/page", {}, true},
         {saved, links, false},
+        {" \t" + saved + "\r\n", links, false}, // as typed or pasted
+        {" http://pages.example/page\n", links, true},
         {"ftp://pages.example/page", {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address.toStdString());
         QStringList during; // the page files while the fetch runs
-        const QStringList found = ImportVideoLinks(c.address, [&](bool fetching) {
-            during += fetching ? PageFiles(Path("tmp")) : QStringList{"after"};
-        });
+        const QStringList found = ImportVideoLinks(c.address, {}, [&](bool fetching) {
+                                      during += fetching ? PageFiles(Path("tmp")) : QStringList{"after"};
+                                  }).links;
         EXPECT_EQ(found, c.links);
         EXPECT_EQ(during.size(), c.fetched ? 2 : 0);
         EXPECT_TRUE(PageFiles(Path("tmp")).isEmpty());
     }
-    EXPECT_EQ(server.Hits("/page"), 2);
+    EXPECT_EQ(server.Hits("/page"), 3);
     EXPECT_EQ(server.Hits("/chunked"), 1);
     EXPECT_EQ(tls.Hits("/page"), 1);
     qunsetenv("ZORV_CA_BUNDLE");

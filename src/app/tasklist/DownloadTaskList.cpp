@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QItemSelectionModel>
+#include <QSet>
 
 #include <algorithm>
 
@@ -148,6 +149,11 @@ int DownloadTaskList::AddPendingTask(const QString& address, int playlistItem, c
                                      bool enqueue) {
     if (HasPendingTask(address, playlistItem))
         return -1;
+    return AppendPendingTask(address, playlistItem, title, enqueue);
+}
+
+int DownloadTaskList::AppendPendingTask(const QString& address, int playlistItem, const QString& title,
+                                        bool enqueue) {
     auto task = std::make_unique<DownloadTask>();
     task->location = address;
     task->playlistItem = playlistItem;
@@ -197,6 +203,34 @@ void DownloadTaskList::AddUrls(const QStringList& lines) {
     prompts_.ShowMessage(LoadText(TextId::BadAddressLines) + QLatin1Char('\n') +
                              refused.join(QLatin1Char('\n')),
                          UserPrompts::Icon::Warning);
+}
+
+int DownloadTaskList::AddImportedLinks(const QStringList& links) {
+    QSet<QString> pending;
+    for (int row = 0; row < model_->TaskCount(); ++row) {
+        const DownloadTask* task = model_->Task(row);
+        if (task->state == DownloadTask::Pending && task->playlistItem == 0)
+            pending.insert(task->location);
+    }
+    int added = 0;
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        const RoutedAddress routed = RouteAddress(links[i]);
+        if (routed.route == AddressRoute::Refused || pending.contains(routed.address))
+            continue;
+        if (model_->TaskCount() >= TaskListModel::kMaxRows) {
+            const QString text =
+                FillFormat(LoadText(TextId::ImportTaskListFull),
+                           {QString::number(TaskListModel::kMaxRows), QString::number(links.size() - i)});
+            LogWarnW(kCategory, text);
+            SetStatusText(text);
+            prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
+            break;
+        }
+        pending.insert(routed.address);
+        AppendPendingTask(routed.address, 0, routed.address, downloading_ && appendNewTasks_);
+        ++added;
+    }
+    return added;
 }
 
 bool DownloadTaskList::AddLocalFile(const QString& path) {

@@ -65,6 +65,11 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // One candidate per line, in order; empty lines are skipped and the
     // refused lines named in one message.
     void AddUrls(const QStringList& lines);
+    // The links of an import, in order: each one the list takes and does not
+    // hold pending already becomes a pending row (the pending addresses are
+    // looked up in a set, not row by row). When the list is full the import
+    // stops there with one message. Returns the rows added.
+    int AddImportedLinks(const QStringList& links);
     bool AddLocalFile(const QString& path);
     // Identifies the file on this thread (dropped local files) and fills the
     // row (`row` < 0: a new one).
@@ -149,6 +154,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     bool HasPendingTask(const QString& address, int playlistItem) const;
     void DeferMessage(const QString& text, UserPrompts::Icon icon);
     QSet<int> unrecordedRows_; // their file is kept but the history did not take it
+    // The same without looking for a waiting one.
+    int AppendPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
     void OnCheckToggled(int row, bool checked);
     void OnRowDoubleClicked(int row);
 

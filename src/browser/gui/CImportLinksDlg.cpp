@@ -1,17 +1,25 @@
 #include "browser/gui/CImportLinksDlg.h"
 
 #include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "browser/LinkCapture.h"
 #include "ui/WidgetTranslation.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 constexpr int kIdOk = 1;
@@ -24,6 +32,10 @@ QStringList PickWithFileDialog(QWidget* parent, const QString& filter) {
     if (!files.isEmpty())
         lastFolder = QFileInfo(files.last()).absolutePath();
     return files;
+}
+
+QString ReceivedText(qint64 bytes) {
+    return FillFormat(LoadText(TextId::ImportReceived), {QLocale().toString(bytes)});
 }
 } // namespace
 
@@ -80,13 +92,40 @@ void CImportLinksDlg::Browse() {
 
 void CImportLinksDlg::accept() {
     links_.clear();
-    bool waiting = false;
-    links_ = ImportVideoLinks(Address(), [&waiting](bool fetching) {
-        if (fetching && !waiting)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else if (!fetching && waiting)
-            QApplication::restoreOverrideCursor();
-        waiting = fetching;
+    std::atomic<bool> stop{false};
+    std::atomic<qint64> received{0};
+    FetchControl control;
+    control.stopRequested = [&stop] { return stop.load(); };
+    control.received = [&received](qint64 bytes) { received = bytes; };
+
+    // Window-modal: neither this dialog nor the window take input meanwhile,
+    // but both go on painting and handling their events.
+    QProgressDialog progress(ReceivedText(0), TranslateText(QStringLiteral("Cancel")), 0, 0, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(0);
+    connect(&progress, &QProgressDialog::canceled, this, [&stop] { stop = true; });
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&] { progress.setLabelText(ReceivedText(received)); });
+    tick.start(100);
+    progress.show();
+
+    QEventLoop loop;
+    ImportResult result;
+    std::thread worker([&, address = Address()] {
+        result = ImportVideoLinks(address, control);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
+    loop.exec();
+    worker.join();
+    tick.stop();
+    progress.hide();
+    if (stop) {
+        QDialog::reject();
+        return;
+    }
+    links_ = result.links;
     QDialog::accept();
 }

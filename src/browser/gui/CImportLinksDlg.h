@@ -1,11 +1,13 @@
 #pragma once
 // The link-import dialog: the address of a web page, or the path of a saved
 // page or text file, typed or picked with the browse button. OK fetches or
-// reads it and keeps every video link found (Links()); it closes with OK also
-// when none was found. Cancel finds nothing.
+// reads it on a thread of its own while a progress dialog shows the bytes
+// received, and keeps every video link found (Links()); it closes with OK
+// also when none was found. Cancel, in either dialog, finds nothing: the
+// progress dialog's Cancel ends the fetch within a second.
 //
-// Threads: the window's thread only. OK blocks the window (wait cursor)
-// while a page is fetched.
+// Threads: the window's thread only; the fetch runs on a thread that OK
+// starts and joins, the window handling its events meanwhile.
 
 #include <QDialog>
 #include <QStringList>
