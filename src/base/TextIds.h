@@ -11,6 +11,7 @@ inline constexpr int OutputFolderMissing = 32798;
 inline constexpr int StopAndExitQuestion = 32805;
 inline constexpr int ChooseOutputFolderTitle = 32813;
 inline constexpr int OutputFolderChanged = 32814; // "Output folder changed to %s"
+inline constexpr int OutputFolderNotMade = 33120; // "The output folder %s cannot be created. ..."
 
 // The task list: column headers (the first column has none).
 inline constexpr int TitleHeader = 278;

@@ -10,7 +10,9 @@
 #include "base/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -138,6 +140,40 @@ TEST_F(WindowCommandsTest, ChoosingTheOutputFolderReportsOnlyAChange) {
     }
     EXPECT_EQ(window.TaskList()->OutputFolder(), Path("elsewhere"));
     EXPECT_TRUE(QFileInfo(Path("elsewhere")).isDir());
+}
+
+TEST_F(WindowCommandsTest, AFolderTypedIntoTheBoxIsUsedOnReturnOrLeavingItOnceItCanBeMade) {
+    CTrevaloDlg& window = Open();
+    QLineEdit* box = window.Widgets().outputFolder;
+    const QString blocked = WriteFile(QStringLiteral("a-file"), "x") + QStringLiteral("/sub");
+    const struct {
+        QString typed;
+        bool leave; // leaves the box for the task list instead of pressing Return
+        QString folder; // where downloads go afterwards
+        QStringList messages;
+    } cases[] = {
+        {Path("typed") + QStringLiteral("/"), false, Path("typed"), {}},
+        {Path("left"), true, Path("left"), {}},
+        {blocked, false, Path("left"), {FillFormat(LoadText(33120), {blocked, Path("left")})}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prompts_.messages.clear();
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, c.typed);
+        if (c.leave)
+            window.TaskList()->View()->setFocus();
+        else
+            QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(prompts_.messages, c.messages);
+        EXPECT_EQ(box->text(), c.folder);
+        EXPECT_EQ(Settings().OutputFolder, c.folder);
+        EXPECT_EQ(window.TaskList()->OutputFolder(), c.folder);
+        EXPECT_TRUE(QFileInfo(c.folder).isDir());
+        EXPECT_TRUE(window.isVisible()); // Return never closes the window
+    }
+    EXPECT_EQ(window.StatusText(), FillFormat(LoadText(32814), {Path("left")}));
 }
 
 TEST_F(WindowCommandsTest, EveryMenuItemAndKeyOfTheBundleRunsARegisteredCommand) {
