@@ -347,8 +347,11 @@ QSet<QString> LanguageTexts(const QString& code, const ResourceBundle& bundle) {
         if (section != QLatin1String("General"))
             for (const QString& key : file.Keys(section))
                 add(ApplyEscapes(file.Value(section, key).value_or(QString()), true));
-    if (const auto tips = file.Value(QStringLiteral("HTML"), QString::number(TipsPanel::kPageId)))
-        addPage(QString::fromUtf8(ReadFile(LanguageFolder() + QLatin1Char('/') + *tips)));
+    if (const auto tips = file.Value(QStringLiteral("HTML"), QString::number(TipsPanel::kPageId))) {
+        QFile page(LanguageFolder() + QLatin1Char('/') + *tips);
+        EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+        addPage(QString::fromUtf8(page.readAll()));
+    }
     if (code == QLatin1String("en")) {
         for (int id : BuiltinStringIds())
             add(BuiltinString(id));
