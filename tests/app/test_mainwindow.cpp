@@ -417,7 +417,7 @@ TEST_F(LanguageSwitchTest, AfterASwitchNoTextOfAnotherLanguageIsLeft) {
             for (const QString& other : codes)
                 if (other != code && tables[other].contains(text) && !tables[code].contains(text))
                     left << QStringLiteral("%1 (%2)").arg(text, other);
-        EXPECT_EQ(left, QStringList());
+        EXPECT_EQ(left.join(QLatin1Char('\n')).toStdString(), "");
         EXPECT_TRUE(ShownTexts(window).contains(window.Widgets().outputFolderLabel->text()));
     }
 }
