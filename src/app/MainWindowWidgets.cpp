@@ -128,7 +128,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));
-    siteTreeHandle->setFixedWidth(14);
+    siteTreeHandle->setFixedWidth(std::max(14, siteTreeHandle->sizeHint().width())); // the arrow whole
     siteTreeHandle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     siteTreeHandle->hide();
 

@@ -1,12 +1,12 @@
 #include "app/ZorvApp.h"
 
+#include "app/CTrevaloDlg.h"
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
 #include "base/CZVRegistry.h"
 #include "base/InterfaceFonts.h"
 #include "base/Localization.h"
-#include "app/CTrevaloDlg.h"
 #include "history/HistoryDb.h"
 #include "history/SqliteConnection.h"
 #include "platform/UserPrompts.h"
@@ -21,9 +21,9 @@
 
 PlatformChoice ChooseQtPlatform(const QProcessEnvironment& env) {
     const auto set = [&env](const char* name) { return !env.value(QLatin1String(name)).isEmpty(); };
-    const bool wayland = set("WAYLAND_DISPLAY") ||
-                         env.value(QStringLiteral("XDG_SESSION_TYPE")).compare(QLatin1String("wayland"),
-                                                                              Qt::CaseInsensitive) == 0;
+    const bool wayland =
+        set("WAYLAND_DISPLAY") || env.value(QStringLiteral("XDG_SESSION_TYPE"))
+                                          .compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
     if (!wayland || set("QT_QPA_PLATFORM"))
         return {};
     if (set("DISPLAY"))

@@ -6,8 +6,8 @@
 // "0x%04X" -> language code) and one "lang_<code>.ini" per language with the
 // sections "General" (key "language": display name), "STRING" (numbered
 // texts), "DIALOG_IDD_<n>", "MENU", "BITMAP", "HTML" (pages such as the
-// tips) and "DICTIONARY" (fixed English phrases). Files are read on every lookup, never cached, so an edited file
-// takes effect at the next lookup. An empty value counts as missing.
+// tips) and "DICTIONARY" (fixed English phrases). Files are read on every lookup, never cached, so an edited
+// file takes effect at the next lookup. An empty value counts as missing.
 //
 // Threads: LoadText, TranslateText and LoadLocalBitmap may be called from
 // any thread (the download worker formats its error texts with LoadText).

@@ -30,8 +30,9 @@ const QHash<int, const char*>& Table() {
         {32907, "Reading the video page..."},
         {32908, "Video page read"},
         {32909, "Please enter a web address that starts with http:// or https://."},
-        {32910, "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
-                "newer one with \"pipx install yt-dlp\"."},
+        {32910,
+         "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
+         "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},

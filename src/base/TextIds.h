@@ -23,7 +23,7 @@ inline constexpr int StatusHeader = 283;
 
 // The task list: questions, messages and status lines.
 inline constexpr int StopDownloadsQuestion = 309;
-inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
+inline constexpr int OnlyHttp = 32782;       // "Please enter a web address that starts with http://."
 inline constexpr int OnlyWebAddress = 32909; // "... starts with http:// or https://."
 inline constexpr int NoSoundTrack = 32788;
 inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."

@@ -28,7 +28,8 @@ void FitListColumns(QTableView& view, std::span<const double> shares, std::span<
     for (int column = 0; column < last; ++column) {
         widths[column] = static_cast<int>(base * shares[column]);
         if (column > flexible) {
-            const int sample = view.fontMetrics().horizontalAdvance(QLatin1String(samples[column])) + kHeadingPadding;
+            const int sample =
+                view.fontMetrics().horizontalAdvance(QLatin1String(samples[column])) + kHeadingPadding;
             widths[column] = std::max({widths[column], headingWidth(column), sample});
         }
         used += widths[column];

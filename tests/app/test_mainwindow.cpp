@@ -1,35 +1,35 @@
 // The main window's frame and commands on the offscreen platform: start-up,
 // the strip's enabling rules, enabled tests from every source, placement.
-#include "base/Localization.h"
-#include "base/TextFill.h"
-#include "base/WindowPlacement.h"
-#include "app/MainWindowWidgets.h"
-#include "app/ZorvApp.h"
 #include "app/MainWindowFixture.h"
 #include "app/MainWindowMenus.h"
+#include "app/MainWindowWidgets.h"
+#include "app/ZorvApp.h"
+#include "base/Localization.h"
 #include "base/StringTable.h"
+#include "base/TextFill.h"
+#include "base/WindowPlacement.h"
 #include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
-#include <QHeaderView>
-#include <QProcessEnvironment>
-#include <QSet>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QDir>
-#include <QLabel>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcessEnvironment>
+#include <QSet>
 #include <QSettings>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <functional>

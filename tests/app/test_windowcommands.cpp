@@ -148,7 +148,7 @@ TEST_F(WindowCommandsTest, AFolderTypedIntoTheBoxIsUsedOnReturnOrLeavingItOnceIt
     const QString blocked = WriteFile(QStringLiteral("a-file"), "x") + QStringLiteral("/sub");
     const struct {
         QString typed;
-        bool leave; // leaves the box for the task list instead of pressing Return
+        bool leave;     // leaves the box for the task list instead of pressing Return
         QString folder; // where downloads go afterwards
         QStringList messages;
     } cases[] = {

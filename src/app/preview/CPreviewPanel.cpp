@@ -232,7 +232,8 @@ bool CPreviewPanel::StartPlayer() {
     const bool embedded = QGuiApplication::platformName() == QLatin1String("xcb");
     const bool xServer = !qEnvironmentVariableIsEmpty("DISPLAY");
     SetPreviewOptions(opts, task_->location, embedded ? static_cast<quint64>(video_->winId()) : 0,
-                      xServer ? settings_.MPLAYER_VO : QString(), settings_.VOLUME_NORM, settings_.OUT_VOLUME);
+                      xServer ? settings_.MPLAYER_VO : QString(), settings_.VOLUME_NORM,
+                      settings_.OUT_VOLUME);
     if (!embedded) {
         opts.RemoveOption(QStringLiteral("-wid"));
         opts.RemoveOption(QStringLiteral("-colorkey"));

@@ -1,10 +1,10 @@
 #include "app/tasklist/TaskListView.h"
 
-#include "ui/ListColumns.h"
-#include "base/Localization.h"
-#include "base/TextIds.h"
 #include "app/tasklist/TaskListDelegate.h"
 #include "app/tasklist/TaskListModel.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
+#include "ui/ListColumns.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -78,9 +78,9 @@ void TaskListView::FitColumns() {
     // The status column shows the download steps whole; the title is
     // shortened in its middle and shown whole in its tool tip.
     QStringList steps;
-    for (int id : {TextId::ReadingVideoPage, TextId::VideoPageRead, TextId::ReadingVideoInfo,
-                   TextId::DownloadingVideo, TextId::VideoDownloaded, TextId::DownloadCompleted,
-                   TextId::DownloadStopped})
+    for (int id :
+         {TextId::ReadingVideoPage, TextId::VideoPageRead, TextId::ReadingVideoInfo, TextId::DownloadingVideo,
+          TextId::VideoDownloaded, TextId::DownloadCompleted, TextId::DownloadStopped})
         steps << LoadText(id);
     FitListColumns(*this, kShares, kSamples, TaskListModel::TitleColumn, steps);
 }

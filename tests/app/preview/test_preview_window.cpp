@@ -20,9 +20,9 @@ TEST_F(PreviewWindowTest, WithoutXWindowsThePlayerGetsNoWindowIdAndPlaysInItsOwn
     TestApp();
     ASSERT_NE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     const QString file = Path("clip.avi");
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                                           "testsrc=size=320x240:rate=10:duration=30", "-c:v",
-                                                           "mpeg4", file}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
+                                {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                 "testsrc=size=320x240:rate=10:duration=30", "-c:v", "mpeg4", file}),
               0);
     XvfbDisplay xServer;
     QString error;
@@ -64,7 +64,8 @@ TEST_F(PreviewWindowTest, WithoutXWindowsThePlayerGetsNoWindowIdAndPlaysInItsOwn
         ASSERT_GE(at, 0) << lines.toStdString();
         const QString commandLine = lines.mid(at, lines.indexOf(QLatin1Char('\n'), at) - at);
         EXPECT_FALSE(commandLine.contains(QLatin1String("-wid"))) << commandLine.toStdString();
-        EXPECT_EQ(commandLine.contains(QLatin1String(" -vo ")), c.videoOut != nullptr) << commandLine.toStdString();
+        EXPECT_EQ(commandLine.contains(QLatin1String(" -vo ")), c.videoOut != nullptr)
+            << commandLine.toStdString();
         if (c.videoOut) {
             EXPECT_TRUE(commandLine.contains(QLatin1String(c.videoOut))) << commandLine.toStdString();
         }

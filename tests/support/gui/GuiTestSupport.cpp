@@ -4,20 +4,20 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
-#include <QHeaderView>
 #include <QTabBar>
 #include <QTableView>
-#include <QDir>
-#include <QPixmap>
-#include <QScreen>
-#include <QFileInfo>
-#include <QLabel>
 #include <QWidget>
 
 QApplication& TestApp() {
@@ -160,7 +160,8 @@ QStringList CutTexts(QWidget* page) {
             // tip) is left out, and so are hidden columns.
             const QAbstractItemModel* model = table->model();
             const QVariant elided = table->property("elidedColumn");
-            const int margin = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+            const int margin =
+                2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
             const QFontMetrics heads(table->horizontalHeader()->font());
             for (int column = 0; column < model->columnCount(); ++column) {
                 if (table->isColumnHidden(column) || (elided.isValid() && elided.toInt() == column))
