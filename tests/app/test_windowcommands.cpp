@@ -11,6 +11,7 @@
 #include "ui/TitleButtonStrip.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -192,4 +193,20 @@ TEST_F(WindowCommandsTest, EveryMenuItemAndKeyOfTheBundleRunsARegisteredCommand)
     for (int id : ids)
         EXPECT_TRUE(window.HasCommand(id)) << id;
     EXPECT_FALSE(window.HasCommand(0));
+}
+
+TEST_F(WindowCommandsTest, ALongStatusLineIsShortenedInItsMiddleAndLeavesTheVersionWhole) {
+    CTrevaloDlg& window = Open();
+    ASSERT_EQ(window.size(), QSize(999, 600));
+    const QString address = QStringLiteral("http://v12.cache.example/videoplayback?id=") + QString(300, 'a') +
+                            QStringLiteral("&itag=18&signature=end");
+    const QString line =
+        FillFormat(LoadText(32827), {address, QStringLiteral("1,024"), QStringLiteral("17,675")});
+    window.SetStatusText(line);
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_EQ(window.StatusText(), line);
+    EXPECT_EQ(CutTexts(&window).join(QLatin1Char('\n')).toStdString(), "");
+    const QString shown = window.findChild<QLabel*>(QStringLiteral("statusLine"))->text();
+    EXPECT_TRUE(shown.startsWith(line.left(20))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QLatin1String("17,675 bytes"))) << shown.toStdString();
 }
