@@ -13,6 +13,8 @@ PACKAGES=(
   # The desktop program: SVG pictures of its bundle, and what its window
   # tests need on a machine without a desktop (X server, fonts, xcb libraries).
   qt6-svg-dev libqt6svg6 xvfb xauth fonts-dejavu-core
+  # Japanese texts in the window pictures (without it they show as boxes).
+  fonts-noto-cjk
   libxcb-cursor0 libxkbcommon-x11-0 libxcb-icccm4 libxcb-keysyms1 libxcb-shape0
   # The Debian package (cpack -G DEB finds library dependencies with these).
   dpkg-dev file

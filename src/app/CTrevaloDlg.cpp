@@ -30,6 +30,7 @@
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "ui/CommandTable.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FramelessFrame.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
@@ -156,6 +157,8 @@ void CTrevaloDlg::OnInitDialog() {
             [this] { ExecuteCommand(CommandId::ChooseOutputFolder); });
     connect(widgets_->openFolder, &QToolButton::clicked, this,
             [this] { ExecuteCommand(CommandId::OpenOutputFolder); });
+    // Return or leaving the box: what was typed becomes the output folder.
+    connect(widgets_->outputFolder, &QLineEdit::editingFinished, this, &CTrevaloDlg::ApplyTypedOutputFolder);
 
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
@@ -272,13 +275,14 @@ void CTrevaloDlg::OnLanguageChanged() {
     SetStatusText(QString());
     widgets_->ReloadImages(isMaximized());
     widgets_->RetranslateStrip();
-    menus_->Retranslate();
+    menus_->Retranslate(ProductName());
     widgets_->siteTree->Retranslate();
     taskList_->ListView()->Retranslate();
     preview_->Retranslate();
-    widgets_->tips->SetPage(bundle_.Html(TipsPanel::kPageId));
+    widgets_->tips->SetPage(bundle_.LocalHtml(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
+    WidgetTranslation::TranslateDialog(this, IDD); // the output folder line
     update();
     Q_EMIT languageChanged();
 }
@@ -323,11 +327,11 @@ TitleButtonStrip* CTrevaloDlg::Strip() const {
 }
 
 void CTrevaloDlg::SetStatusText(const QString& text) {
-    widgets_->status->setText(text);
+    widgets_->status->SetFullText(text);
 }
 
 QString CTrevaloDlg::StatusText() const {
-    return widgets_->status->text();
+    return widgets_->status->FullText();
 }
 
 bool CTrevaloDlg::IsSiteTreeVisible() const {
@@ -421,6 +425,26 @@ void CTrevaloDlg::ChooseOutputFolder() {
         SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }
 
+void CTrevaloDlg::ApplyTypedOutputFolder() {
+    const QString before = settings_.OutputFolder;
+    const QString folder = NormalizeOutputFolder(widgets_->outputFolder->text());
+    if (folder == before) {
+        widgets_->outputFolder->setText(folder);
+        return;
+    }
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        // Nothing changes: the box shows where downloads still go.
+        widgets_->outputFolder->setText(before);
+        prompts_.ShowMessage(FillFormat(LoadText(TextId::OutputFolderNotMade), {folder, before}),
+                             UserPrompts::Icon::Warning);
+        return;
+    }
+    widgets_->outputFolder->setText(folder);
+    settings_.OutputFolder = folder;
+    taskList_->SetOutputFolder(folder);
+    SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
+}
+
 void CTrevaloDlg::ShowOptions() {
     settings_.OutputFolder = widgets_->outputFolder->text();
     const QString before = settings_.OutputFolder;
@@ -447,15 +471,22 @@ void CTrevaloDlg::NormalizeOutputBox() {
 void CTrevaloDlg::RestorePlacement() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const StoredWindowState stored = LoadWindowState(screen.width(), screen.height());
+    startPlacement_ = stored;
     WidgetPlacement::Apply(this, stored.placement);
     SetSiteTreeVisible(CountHistory(history_) > 0 && stored.showMM != 0);
 }
 
-void CTrevaloDlg::SavePlacement() {
+StoredWindowState CTrevaloDlg::CurrentPlacement() const {
     StoredWindowState state;
     state.placement = WidgetPlacement::Read(this);
     state.showMM = IsSiteTreeVisible() ? 1 : 0;
-    SaveWindowState(state);
+    return state;
+}
+
+void CTrevaloDlg::SavePlacement() {
+    // What this run did not change stays as stored: another running copy
+    // may have stored its own since.
+    SaveWindowState(CurrentPlacement(), &startPlacement_);
 }
 
 bool CTrevaloDlg::CloseWindow() {

@@ -7,6 +7,8 @@
 // Threads: main thread only. The update check reports from its own thread
 // through a MessageTarget that queues the result onto this window.
 
+#include "base/WindowPlacement.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -106,6 +108,7 @@ class CTrevaloDlg : public QDialog {
     void LoadAccelerators();
     void RestorePlacement();
     void SavePlacement();
+    StoredWindowState CurrentPlacement() const;
     // The close sequence; true when the window ends.
     bool CloseWindow();
     void ToggleMaximized();
@@ -115,6 +118,8 @@ class CTrevaloDlg : public QDialog {
     void OpenOutputFolder();
     void ChooseOutputFolder();
     void ShowOptions();
+    // The folder typed into the box, checked and made as a chosen one is.
+    void ApplyTypedOutputFolder();
     void NormalizeOutputBox();
     void ShowTaskContextMenu(const QPoint& pos);
     void ShowHistoryContextMenu(const QPoint& globalPos);
@@ -140,6 +145,7 @@ class CTrevaloDlg : public QDialog {
     CPreviewPanel* preview_ = nullptr;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
+    StoredWindowState startPlacement_; // as stored when the window opened
     bool initialized_ = false;
     bool ending_ = false;
 };

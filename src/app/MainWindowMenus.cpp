@@ -22,7 +22,7 @@ bool MainWindowMenus::Load(const ResourceBundle& bundle, const QString& productN
     const QString about = FillFormat(LoadText(TextId::AboutItem), {productName});
     if (!about.isEmpty()) {
         system_->addSeparator();
-        MenuBuilder::InsertItem(system_, 1, CommandId::SystemAbout, about, commands_);
+        about_ = MenuBuilder::InsertItem(system_, 1, CommandId::SystemAbout, about, commands_);
     }
     taskContext_ = new QMenu(window_);
     historyContext_ = new QMenu(window_);
@@ -73,6 +73,11 @@ void MainWindowMenus::MarkLanguage() {
             action->setChecked(languages_.IsChecked(action->data().toInt(), settings_.LangID));
 }
 
-void MainWindowMenus::Retranslate() {
+void MainWindowMenus::Retranslate(const QString& productName) {
     MenuBuilder::TranslateBar(bar_);
+    for (QMenu* menu : {taskContext_, historyContext_})
+        if (menu)
+            MenuBuilder::TranslateMenu(menu);
+    if (about_)
+        MenuBuilder::SetBaseText(about_, FillFormat(LoadText(TextId::AboutItem), {productName}));
 }

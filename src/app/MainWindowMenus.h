@@ -11,6 +11,7 @@
 
 class AppSettings;
 class CommandTable;
+class QAction;
 class QMenu;
 class QMenuBar;
 class QWidget;
@@ -29,8 +30,9 @@ class MainWindowMenus {
     void RegisterLanguageCommands(std::function<void()> changed);
     // Checks the item of the current language.
     void MarkLanguage();
-    // Re-applies the menu bar's translated popup titles.
-    void Retranslate();
+    // Re-applies the translations of the menu bar and the title area's menu
+    // (whose about item names `productName`).
+    void Retranslate(const QString& productName);
 
     QMenu* TaskContextMenu() const { return taskContext_; }
     QMenu* HistoryContextMenu() const { return historyContext_; }
@@ -46,4 +48,5 @@ class MainWindowMenus {
     QMenu* taskContext_ = nullptr;
     QMenu* historyContext_ = nullptr;
     QMenu* system_ = nullptr;
+    QAction* about_ = nullptr;
 };

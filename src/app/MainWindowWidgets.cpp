@@ -3,6 +3,7 @@
 #include "app/history/SiteTreePanel.h"
 #include "base/AppFolders.h"
 #include "base/Localization.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FramelessFrame.h"
 #include "ui/ResourceBundle.h"
 #include "ui/TipsPanel.h"
@@ -127,7 +128,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     siteTreeHandle = new QToolButton;
     siteTreeHandle->setObjectName(QStringLiteral("siteTreeHandle"));
     siteTreeHandle->setText(QStringLiteral("\u203a"));
-    siteTreeHandle->setFixedWidth(14);
+    siteTreeHandle->setFixedWidth(std::max(14, siteTreeHandle->sizeHint().width())); // the arrow whole
     siteTreeHandle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     siteTreeHandle->hide();
 
@@ -136,7 +137,7 @@ QWidget* MainWindowWidgets::BuildBody(SqliteConnection* history) {
     taskArea->setContentsMargins(0, 0, 0, 0);
 
     tips = new TipsPanel;
-    tips->SetPage(bundle_.Html(TipsPanel::kPageId));
+    tips->SetPage(bundle_.LocalHtml(TipsPanel::kPageId));
     QFrame* tipsFrame = Panel(tips);
     // The preview above the tips: its width sets the column's.
     auto* sideColumn = new QWidget;
@@ -184,12 +185,13 @@ QWidget* MainWindowWidgets::BuildFooter() {
     folderRow->addWidget(buttons);
 
     auto* statusRow = new QHBoxLayout;
-    status = new QLabel;
+    // The status line gives way to the version, never the other way round:
+    // a long line (a media address) is shortened in its middle.
+    status = new ElidedLabel;
     status->setObjectName(QStringLiteral("statusLine"));
-    status->setTextFormat(Qt::PlainText);
-    status->setMinimumWidth(1);
     version = new QLabel;
     version->setObjectName(QStringLiteral("versionLabel"));
+    version->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     statusRow->addWidget(status, 1);
     statusRow->addWidget(version);
 

@@ -19,6 +19,7 @@ class QSplitter;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
+class ElidedLabel;
 class ResourceBundle;
 class SiteTreePanel;
 class SqliteConnection;
@@ -82,7 +83,7 @@ class MainWindowWidgets {
     QLineEdit* outputFolder = nullptr;
     QToolButton* chooseFolder = nullptr;
     QToolButton* openFolder = nullptr;
-    QLabel* status = nullptr;
+    ElidedLabel* status = nullptr;
     QLabel* version = nullptr;
 
   private:

@@ -17,8 +17,24 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QProcessEnvironment>
 #include <QSysInfo>
 #include <QVersionNumber>
+
+PlatformChoice ChooseQtPlatform(const QProcessEnvironment& env) {
+    const auto set = [&env](const char* name) { return !env.value(QLatin1String(name)).isEmpty(); };
+    const bool wayland =
+        set("WAYLAND_DISPLAY") || env.value(QStringLiteral("XDG_SESSION_TYPE"))
+                                          .compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
+    if (!wayland || set("QT_QPA_PLATFORM"))
+        return {};
+    if (set("DISPLAY"))
+        return {QByteArrayLiteral("xcb"),
+                QStringLiteral("Wayland session: the window runs through XWayland (xcb) so the preview can "
+                               "show mplayer inside it")};
+    return {QByteArray(), QStringLiteral("Wayland session without an X server: the preview plays in "
+                                         "mplayer's own window")};
+}
 
 ZorvApp::ZorvApp(UserPrompts& prompts, PowerControl& power, QString bundlePath)
     : prompts_(prompts), power_(power),
@@ -56,6 +72,8 @@ void ZorvApp::ApplyInterfaceFonts() {
 bool ZorvApp::InitInstance() {
     InitLog(GetDataFolder() + QStringLiteral("/ruzivar.log"));
     LogSystemVersion();
+    if (!startupNote_.isEmpty())
+        LogInfoW("main", startupNote_);
 
     const QString product = QLatin1String(kProductName);
     LogInfoW("main", QStringLiteral("Loading program %1 ...").arg(product));

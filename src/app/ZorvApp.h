@@ -12,8 +12,23 @@
 #include <memory>
 
 class PowerControl;
+class QProcessEnvironment;
 class SqliteConnection;
 class UserPrompts;
+
+// The window system platform to ask Qt for, decided from the environment
+// before the application object exists. On a Wayland session the preview
+// cannot embed mplayer (it draws into X windows), so unless the user chose a
+// platform (QT_QPA_PLATFORM) the window runs through XWayland when an X
+// server is reachable (DISPLAY); without one Qt keeps its own choice and the
+// preview plays in mplayer's own window. `platform` is empty when Qt's own
+// choice stands; `note` says what was decided, for the log (empty when
+// there is nothing to say).
+struct PlatformChoice {
+    QByteArray platform;
+    QString note;
+};
+PlatformChoice ChooseQtPlatform(const QProcessEnvironment& env);
 
 class ZorvApp {
   public:
@@ -33,6 +48,9 @@ class ZorvApp {
     // Closes the history, drops the settings' use and unloads the bundle.
     void ExitInstance();
 
+    // A line InitInstance logs once the log is open (the platform choice).
+    void SetStartupNote(const QString& note) { startupNote_ = note; }
+
     SqliteConnection* History() const { return history_.get(); }
     ResourceBundle& Bundle() { return bundle_; }
 
@@ -45,5 +63,6 @@ class ZorvApp {
     QString bundlePath_;
     ResourceBundle bundle_;
     std::unique_ptr<SqliteConnection> history_;
+    QString startupNote_;
     int gdiplusAvailable_ = 1; // Qt always paints images
 };

@@ -11,6 +11,7 @@
 AppSettings::AppSettings() {
     OutputFolder = DefaultOutputFolder();
     MPLAYER_VO = QStringLiteral("x11");
+    stored_ = *this;
     Publish();
 }
 
@@ -24,22 +25,45 @@ QString AppSettings::DefaultOutputFolder() {
 }
 
 namespace {
-// Reads a DWORD into an int field, keeping the field when the value is missing.
-void Read(CZVRegistry& reg, const char* name, int& field) {
-    reg.ReadInt(QLatin1String(name), field, field);
-}
-
-void Read(CZVRegistry& reg, const char* name, QString& field) {
-    reg.ReadString(QLatin1String(name), field, field);
-}
-
-void Write(CZVRegistry& reg, const char* name, int field) {
-    reg.WriteDword(QLatin1String(name), static_cast<quint32>(field));
-}
-
-void Write(CZVRegistry& reg, const char* name, const QString& field) {
-    reg.WriteString(QLatin1String(name), field);
-}
+// Every stored value under its name, in the order they are read.
+struct IntField {
+    const char* name;
+    int SettingsValues::*field;
+};
+struct TextField {
+    const char* name;
+    QString SettingsValues::*field;
+};
+constexpr TextField kTextFields[] = {
+    {"OutputFolder", &SettingsValues::OutputFolder}, {"YTUser", &SettingsValues::YTUser},
+    {"YTPasswd", &SettingsValues::YTPasswd},         {"NicoUser", &SettingsValues::NicoUser},
+    {"NicoPasswd", &SettingsValues::NicoPasswd},     {"MPLAYER_VO", &SettingsValues::MPLAYER_VO},
+    {"YtDlpPath", &SettingsValues::YtDlpPath},       {"LangID", &SettingsValues::LangID},
+};
+constexpr IntField kIntFields[] = {
+    {"ShutdownFlag", &SettingsValues::ShutdownFlag},
+    {"UseTitleAsFileName", &SettingsValues::UseTitleAsFileName},
+    {"UseInternalCache", &SettingsValues::UseInternalCache},
+    {"RetryTimes", &SettingsValues::RetryTimes},
+    {"YoutubeFMT", &SettingsValues::YoutubeFMT},
+    {"DonotSepDVD", &SettingsValues::DonotSepDVD},
+    {"OUT_VOLUME", &SettingsValues::OUT_VOLUME},
+    {"VOLUME_NORM", &SettingsValues::VOLUME_NORM},
+    {"AAC_MPEG", &SettingsValues::AAC_MPEG},
+    {"AAC_OBJECT", &SettingsValues::AAC_OBJECT},
+    {"MP3_ENCODE", &SettingsValues::MP3_ENCODE},
+    {"MP3_VOLUME", &SettingsValues::MP3_VOLUME},
+    {"MP3_AQ", &SettingsValues::MP3_AQ},
+    {"MP3_VBRQ", &SettingsValues::MP3_VBRQ},
+    {"DEINT", &SettingsValues::DEINT},
+    {"IVTC", &SettingsValues::IVTC},
+    {"Fit2Width", &SettingsValues::Fit2Width},
+    {"Fit2Height", &SettingsValues::Fit2Height},
+    {"ExpandSize", &SettingsValues::ExpandSize},
+    {"ExpandRound16", &SettingsValues::ExpandRound16},
+    {"ProcessPriority", &SettingsValues::ProcessPriority},
+    {"EncodeThreads", &SettingsValues::EncodeThreads},
+};
 } // namespace
 
 int AppSettings::Load() {
@@ -54,36 +78,14 @@ int AppSettings::Load() {
     }
     CZVRegistry reg(true);
     if (reg.Open(key)) {
-        Read(reg, "OutputFolder", OutputFolder);
-        Read(reg, "YTUser", YTUser);
-        Read(reg, "YTPasswd", YTPasswd);
-        Read(reg, "NicoUser", NicoUser);
-        Read(reg, "NicoPasswd", NicoPasswd);
-        Read(reg, "ShutdownFlag", ShutdownFlag);
-        Read(reg, "UseTitleAsFileName", UseTitleAsFileName);
-        Read(reg, "UseInternalCache", UseInternalCache);
-        Read(reg, "RetryTimes", RetryTimes);
-        Read(reg, "YoutubeFMT", YoutubeFMT);
-        Read(reg, "DonotSepDVD", DonotSepDVD);
-        Read(reg, "MPLAYER_VO", MPLAYER_VO);
-        Read(reg, "OUT_VOLUME", OUT_VOLUME);
-        Read(reg, "VOLUME_NORM", VOLUME_NORM);
-        Read(reg, "AAC_MPEG", AAC_MPEG);
-        Read(reg, "AAC_OBJECT", AAC_OBJECT);
-        Read(reg, "MP3_ENCODE", MP3_ENCODE);
-        Read(reg, "MP3_VOLUME", MP3_VOLUME);
-        Read(reg, "MP3_AQ", MP3_AQ);
-        Read(reg, "MP3_VBRQ", MP3_VBRQ);
-        Read(reg, "DEINT", DEINT);
-        Read(reg, "IVTC", IVTC);
-        Read(reg, "Fit2Width", Fit2Width);
-        Read(reg, "Fit2Height", Fit2Height);
-        Read(reg, "ExpandSize", ExpandSize);
-        Read(reg, "ExpandRound16", ExpandRound16);
-        Read(reg, "ProcessPriority", ProcessPriority);
-        Read(reg, "EncodeThreads", EncodeThreads);
-        Read(reg, "YtDlpPath", YtDlpPath);
+        // Missing values keep the current ones; the language was read above.
+        for (const TextField& f : kTextFields)
+            if (QLatin1String(f.name) != QLatin1String("LangID"))
+                reg.ReadString(QLatin1String(f.name), this->*f.field, this->*f.field);
+        for (const IntField& f : kIntFields)
+            reg.ReadInt(QLatin1String(f.name), this->*f.field, this->*f.field);
     }
+    stored_ = *this;
     Publish();
     return 1;
 }
@@ -96,37 +98,23 @@ int AppSettings::Save() {
         reg.Close();
         reg.Create(key); // the store has no empty keys: "open again" is creating it
     }
-    // A failed write is skipped; the next value is still written.
-    Write(reg, "OutputFolder", OutputFolder);
-    Write(reg, "YTUser", YTUser);
-    Write(reg, "YTPasswd", YTPasswd);
-    Write(reg, "NicoUser", NicoUser);
-    Write(reg, "NicoPasswd", NicoPasswd);
-    Write(reg, "ShutdownFlag", ShutdownFlag);
-    Write(reg, "YoutubeFMT", YoutubeFMT);
-    Write(reg, "UseTitleAsFileName", UseTitleAsFileName);
-    Write(reg, "UseInternalCache", UseInternalCache);
-    Write(reg, "DonotSepDVD", DonotSepDVD);
-    Write(reg, "RetryTimes", RetryTimes);
-    Write(reg, "MPLAYER_VO", MPLAYER_VO);
-    Write(reg, "OUT_VOLUME", OUT_VOLUME);
-    Write(reg, "VOLUME_NORM", VOLUME_NORM);
-    Write(reg, "AAC_MPEG", AAC_MPEG);
-    Write(reg, "AAC_OBJECT", AAC_OBJECT);
-    Write(reg, "MP3_ENCODE", MP3_ENCODE);
-    Write(reg, "MP3_VOLUME", MP3_VOLUME);
-    Write(reg, "MP3_AQ", MP3_AQ);
-    Write(reg, "MP3_VBRQ", MP3_VBRQ);
-    Write(reg, "DEINT", DEINT);
-    Write(reg, "IVTC", IVTC);
-    Write(reg, "Fit2Width", Fit2Width);
-    Write(reg, "Fit2Height", Fit2Height);
-    Write(reg, "ExpandSize", ExpandSize);
-    Write(reg, "ExpandRound16", ExpandRound16);
-    Write(reg, "ProcessPriority", ProcessPriority);
-    Write(reg, "EncodeThreads", EncodeThreads);
-    Write(reg, "LangID", LangID);
-    Write(reg, "YtDlpPath", YtDlpPath);
+    // Only what this run changed, and what the store lacks: another running
+    // copy of the program may have stored the rest since. A failed write is
+    // skipped; the next value is still written.
+    for (const TextField& f : kTextFields) {
+        QString held;
+        if (this->*f.field == stored_.*f.field && reg.ReadString(QLatin1String(f.name), held, QString()))
+            continue;
+        if (reg.WriteString(QLatin1String(f.name), this->*f.field))
+            stored_.*f.field = this->*f.field;
+    }
+    for (const IntField& f : kIntFields) {
+        int held = 0;
+        if (this->*f.field == stored_.*f.field && reg.ReadInt(QLatin1String(f.name), held, 0))
+            continue;
+        if (reg.WriteDword(QLatin1String(f.name), static_cast<quint32>(this->*f.field)))
+            stored_.*f.field = this->*f.field;
+    }
     if (!reg.Sync())
         LogWarnW("AppSettings", QStringLiteral("Cannot write the settings file %1").arg(reg.FileName()));
     Publish();

@@ -1,6 +1,7 @@
 #pragma once
 // The user's settings: one object per process, loaded at start-up and saved
-// when the options are confirmed and when the main window closes. Stored
+// when the options are confirmed and when the main window closes (only the
+// values that changed). Stored
 // under the sub-key "Setting\Output" of the settings store (CZVRegistry),
 // each value under its field's name.
 //
@@ -64,7 +65,9 @@ class AppSettings : public SettingsValues {
     // and then "en") and every stored value; missing values keep the
     // current ones. Returns 1.
     int Load();
-    // Writes every value and leaves the file readable by its owner only.
+    // Writes the values changed since the last Load() or Save() and those
+    // the store lacks (so a second running copy of the program does not undo
+    // what the first stored), and leaves the file readable by its owner only.
     // Returns 1.
     int Save();
 
@@ -78,6 +81,7 @@ class AppSettings : public SettingsValues {
     static QString DefaultOutputFolder();
 
   private:
+    SettingsValues stored_; // the values as this object last read or wrote them
     mutable std::mutex sharedLock_;
     std::shared_ptr<const SettingsValues> shared_;
 };

@@ -130,20 +130,30 @@ QString TranslateText(const QString& text) {
     return NonEmpty(CurrentLanguageFile().Value(QStringLiteral("DICTIONARY"), text)).value_or(text);
 }
 
+namespace {
+// The file of the language folder that `section` of the current language
+// file names for `id`; empty when none is named or the file is missing.
+// Only files inside the language folder count.
+QString LanguageFolderFile(const QString& section, int id) {
+    const std::optional<QString> name = NonEmpty(CurrentLanguageFile().Value(section, QString::number(id)));
+    if (!name)
+        return QString();
+    QString relative = *name;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String("..")))
+        return QString();
+    const QString path = LanguageFolder() + QLatin1Char('/') + relative;
+    return QFileInfo(path).isFile() ? path : QString();
+}
+} // namespace
+
 LocalBitmap LoadLocalBitmap(int id) {
     LocalBitmap bitmap;
     bitmap.resourceId = id;
-    const std::optional<QString> name =
-        NonEmpty(CurrentLanguageFile().Value(QStringLiteral("BITMAP"), QString::number(id)));
-    if (!name)
-        return bitmap;
-    QString relative = *name;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    // Only files inside the language folder are language bitmaps.
-    if (QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String("..")))
-        return bitmap;
-    const QString path = LanguageFolder() + QLatin1Char('/') + relative;
-    if (QFileInfo(path).isFile())
-        bitmap.filePath = path;
+    bitmap.filePath = LanguageFolderFile(QStringLiteral("BITMAP"), id);
     return bitmap;
+}
+
+QString LocalPagePath(int id) {
+    return LanguageFolderFile(QStringLiteral("HTML"), id);
 }

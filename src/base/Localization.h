@@ -5,9 +5,9 @@
 // "language_lookup.ini" (section "LANGUAGE": Windows language identifier as
 // "0x%04X" -> language code) and one "lang_<code>.ini" per language with the
 // sections "General" (key "language": display name), "STRING" (numbered
-// texts), "DIALOG_IDD_<n>", "MENU", "BITMAP" and "DICTIONARY" (fixed English
-// phrases). Files are read on every lookup, never cached, so an edited file
-// takes effect at the next lookup. An empty value counts as missing.
+// texts), "DIALOG_IDD_<n>", "MENU", "BITMAP", "HTML" (pages such as the
+// tips) and "DICTIONARY" (fixed English phrases). Files are read on every lookup, never cached, so an edited
+// file takes effect at the next lookup. An empty value counts as missing.
 //
 // Threads: LoadText, TranslateText and LoadLocalBitmap may be called from
 // any thread (the download worker formats its error texts with LoadText).
@@ -68,6 +68,10 @@ struct LocalBitmap {
     int resourceId = 0;
 };
 LocalBitmap LoadLocalBitmap(int id);
+// The current language's own version of HTML page `id`: the file of the
+// language folder its "HTML" section names (same rules as "BITMAP"); empty
+// when there is none, and the caller shows the program's page.
+QString LocalPagePath(int id);
 
 // Replaces a backslash followed by "n" with a line break and, when `tabs`,
 // a backslash followed by "t" with a tab; nothing else is unescaped.

@@ -59,6 +59,7 @@ const QHash<int, const char*>& Table() {
         {32806, "Options"},
         {32813, "Choose the folder for downloaded videos"},
         {32814, "Output folder changed to %s"},
+        {33305, "The output folder %s cannot be created. Downloads still go to %s."},
         // Refused values on the options pages.
         {61715, "Please enter an integer between %d and %d."},
         {61720, "Enter no more than %d characters."},

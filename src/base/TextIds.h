@@ -11,6 +11,7 @@ inline constexpr int OutputFolderMissing = 32798;
 inline constexpr int StopAndExitQuestion = 32805;
 inline constexpr int ChooseOutputFolderTitle = 32813;
 inline constexpr int OutputFolderChanged = 32814; // "Output folder changed to %s"
+inline constexpr int OutputFolderNotMade = 33305; // "The output folder %s cannot be created. ..."
 
 // The task list: column headers (the first column has none).
 inline constexpr int TitleHeader = 278;
@@ -22,7 +23,7 @@ inline constexpr int StatusHeader = 283;
 
 // The task list: questions, messages and status lines.
 inline constexpr int StopDownloadsQuestion = 309;
-inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
+inline constexpr int OnlyHttp = 32782;       // "Please enter a web address that starts with http://."
 inline constexpr int OnlyWebAddress = 32909; // "... starts with http:// or https://."
 inline constexpr int NoSoundTrack = 32788;
 inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."

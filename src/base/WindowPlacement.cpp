@@ -75,11 +75,17 @@ StoredWindowState LoadWindowState(int screenWidth, int screenHeight) {
     return state;
 }
 
-void SaveWindowState(const StoredWindowState& state) {
+void SaveWindowState(const StoredWindowState& state, const StoredWindowState* before) {
     CZVRegistry reg(false);
     if (!reg.Create(QLatin1String(kSettingKey)))
         return;
-    reg.WriteString(QStringLiteral("WindowPos"), FormatWindowPos(state.placement));
-    reg.WriteDword(QStringLiteral("ShowMM"), static_cast<quint32>(state.showMM));
+    QString text;
+    const bool placementHeld =
+        reg.ReadString(QStringLiteral("WindowPos"), text, QString()) && ParseWindowPos(text).has_value();
+    if (!before || !placementHeld || state.placement != before->placement)
+        reg.WriteString(QStringLiteral("WindowPos"), FormatWindowPos(state.placement));
+    int showMM = 0;
+    if (!before || !reg.ReadInt(QStringLiteral("ShowMM"), showMM, 0) || state.showMM != before->showMM)
+        reg.WriteDword(QStringLiteral("ShowMM"), static_cast<quint32>(state.showMM));
     reg.Sync();
 }

@@ -45,5 +45,7 @@ struct StoredWindowState {
 // Reads `WindowPos` (the centred default when missing or malformed) and
 // `ShowMM` (default 1).
 StoredWindowState LoadWindowState(int screenWidth, int screenHeight);
-// Writes both values; the file stays readable by its owner only.
-void SaveWindowState(const StoredWindowState& state);
+// Writes both values, or with `before` (the state this run started from)
+// only the ones that differ from it or the store lacks, so another running
+// copy's placement is not undone; the file stays readable by its owner only.
+void SaveWindowState(const StoredWindowState& state, const StoredWindowState* before = nullptr);

@@ -14,7 +14,7 @@ constexpr int kMinFlexibleWidth = 80;
 } // namespace
 
 void FitListColumns(QTableView& view, std::span<const double> shares, std::span<const char* const> samples,
-                    int flexible) {
+                    int flexible, const QStringList& lastSamples) {
     const int client = view.viewport()->width();
     const int base = std::max(0, client - kReserved);
     const int last = static_cast<int>(shares.size());
@@ -28,12 +28,16 @@ void FitListColumns(QTableView& view, std::span<const double> shares, std::span<
     for (int column = 0; column < last; ++column) {
         widths[column] = static_cast<int>(base * shares[column]);
         if (column > flexible) {
-            const int sample = view.fontMetrics().horizontalAdvance(QLatin1String(samples[column])) + kHeadingPadding;
+            const int sample =
+                view.fontMetrics().horizontalAdvance(QLatin1String(samples[column])) + kHeadingPadding;
             widths[column] = std::max({widths[column], headingWidth(column), sample});
         }
         used += widths[column];
     }
-    const int shortfall = headingWidth(last) - (client - used - kLastColumnMargin);
+    int lastNeeds = headingWidth(last);
+    for (const QString& sample : lastSamples)
+        lastNeeds = std::max(lastNeeds, view.fontMetrics().horizontalAdvance(sample) + kHeadingPadding);
+    const int shortfall = lastNeeds - (client - used - kLastColumnMargin);
     if (shortfall > 0) {
         const int taken = std::min(shortfall, std::max(0, widths[flexible] - kMinFlexibleWidth));
         widths[flexible] -= taken;

@@ -4,6 +4,8 @@
 //
 // Threads: the window's thread only.
 
+#include <QStringList>
+
 #include <span>
 
 class QTableView;
@@ -13,5 +15,7 @@ class QTableView;
 // column after `flexible` is at least as wide as its heading; when the last
 // column would then be narrower than its heading, column `flexible` (the
 // long text) gives way, down to 80 pixels.
+// `lastSamples` are texts the last column must show whole as well (its usual
+// cell texts in the current language).
 void FitListColumns(QTableView& view, std::span<const double> shares, std::span<const char* const> samples,
-                    int flexible);
+                    int flexible, const QStringList& lastSamples = {});

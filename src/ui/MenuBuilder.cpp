@@ -1,5 +1,6 @@
 #include "ui/MenuBuilder.h"
 
+#include "base/Localization.h"
 #include "ui/CommandTable.h"
 
 #include <QAction>
@@ -14,7 +15,15 @@ QString BaseText(const QAction* action) {
     return action->property(kBaseText).toString();
 }
 
+// The key shown after the tab of a template text; empty when it has none.
+QString ShortcutPart(const QString& text) {
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    return tab < 0 ? QString() : text.mid(tab);
+}
+
 // Menu -> plain entries (texts from the template), translate, copy back.
+// A translation that names no key keeps the template's key; a submenu's
+// title goes through the dictionary (only the bar's titles are numbered).
 void Translate(const QList<QAction*>& actions, bool isMenuBar) {
     std::vector<MenuEntry> entries;
     for (QAction* action : actions) {
@@ -29,9 +38,24 @@ void Translate(const QList<QAction*>& actions, bool isMenuBar) {
         entries.push_back(e);
     }
     TranslateMenu(entries, isMenuBar);
-    for (qsizetype i = 0; i < actions.size(); ++i)
-        if (entries[i].kind != MenuEntry::Separator)
-            actions[i]->setText(entries[i].text);
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        MenuEntry& e = entries[i];
+        if (e.kind == MenuEntry::Separator)
+            continue;
+        if (e.kind == MenuEntry::Popup && !isMenuBar)
+            e.text = TranslateText(e.text);
+        else if (e.changed && !e.text.contains(QLatin1Char('\t')))
+            e.text += ShortcutPart(BaseText(actions[i]));
+        actions[i]->setText(e.text);
+    }
+}
+
+// The menu and its submenus, as they are now.
+void TranslateTree(QMenu* menu) {
+    Translate(menu->actions(), false);
+    for (QAction* action : menu->actions())
+        if (action->menu())
+            TranslateTree(action->menu());
 }
 
 void Refresh(QMenu* menu, CommandTable& commands) {
@@ -87,6 +111,11 @@ void FillBar(QMenuBar* bar, const std::vector<MenuEntry>& popups, CommandTable& 
     TranslateBar(bar);
 }
 
+void SetBaseText(QAction* action, const QString& text) {
+    action->setProperty(kBaseText, text);
+    action->setText(text);
+}
+
 QMenu* FindSubmenu(QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions())
         if (action->menu() && BaseText(action) == text)
@@ -94,7 +123,14 @@ QMenu* FindSubmenu(QMenu* menu, const QString& text) {
     return nullptr;
 }
 
+void TranslateMenu(QMenu* menu) {
+    TranslateTree(menu);
+}
+
 void TranslateBar(QMenuBar* bar) {
     Translate(bar->actions(), true);
+    for (QAction* popup : bar->actions())
+        if (popup->menu())
+            TranslateTree(popup->menu());
 }
 } // namespace MenuBuilder

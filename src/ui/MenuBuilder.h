@@ -24,8 +24,13 @@ void Fill(QMenu* menu, const std::vector<MenuEntry>& entries, CommandTable& comm
 void FillBar(QMenuBar* bar, const std::vector<MenuEntry>& popups, CommandTable& commands);
 // Inserts a command item at `position` (appends when past the end).
 QAction* InsertItem(QMenu* menu, int position, int id, const QString& text, CommandTable& commands);
+// Re-applies translations to a menu's items and its submenus.
+void TranslateMenu(QMenu* menu);
+// Gives an item a new untranslated text (one the program makes itself).
+void SetBaseText(QAction* action, const QString& text);
 // The submenu of `menu` whose template text is exactly `text`; null if none.
 QMenu* FindSubmenu(QMenu* menu, const QString& text);
-// Re-applies translations to the menu bar's popup titles ("item_<n>").
+// Re-applies translations to the menu bar's popup titles ("item_<n>") and
+// to every item and submenu title below them.
 void TranslateBar(QMenuBar* bar);
 } // namespace MenuBuilder

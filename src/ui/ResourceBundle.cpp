@@ -143,3 +143,11 @@ std::vector<Accelerator> ResourceBundle::Accelerators(int id) const {
 QString ResourceBundle::Html(int id) const {
     return QString::fromUtf8(ReadResource(ResourcePath(QStringLiteral("html"), id, QStringLiteral("html"))));
 }
+
+QString ResourceBundle::LocalHtml(int id) const {
+    const QString path = LocalPagePath(id);
+    if (!path.isEmpty())
+        if (const QByteArray page = ReadResource(path); !page.isEmpty())
+            return QString::fromUtf8(page);
+    return Html(id);
+}

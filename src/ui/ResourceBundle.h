@@ -55,6 +55,9 @@ class ResourceBundle {
     std::vector<Accelerator> Accelerators(int id) const;
     // HTML page `id`; empty when missing.
     QString Html(int id) const;
+    // Page `id` in the current language: the language's own page when its
+    // file names one that reads, else the bundle's.
+    QString LocalHtml(int id) const;
 
   private:
     static QString ResourcePath(const QString& folder, int id, const QString& suffix);

@@ -8,6 +8,25 @@
 #include <QWidget>
 
 namespace {
+// The text a widget had before its first translation and the text the last
+// translation left it with: while it still shows the latter, the next
+// translation starts from the former, so a language without an entry shows
+// the original again. A text the program has set since is the new original.
+constexpr const char* kBaseText = "zorvBaseText";
+constexpr const char* kShownText = "zorvShownText";
+
+QString BaseText(QObject* object, const QString& current) {
+    const QVariant base = object->property(kBaseText);
+    if (base.isValid() && object->property(kShownText).toString() == current)
+        return base.toString();
+    object->setProperty(kBaseText, current);
+    return current;
+}
+
+void Remember(QObject* object, const QString& shown) {
+    object->setProperty(kShownText, shown);
+}
+
 // Text access for the widget kinds that show one.
 bool GetText(QWidget* w, QString& text) {
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -38,21 +57,28 @@ void SetCtrlId(QWidget* widget, int ctrlId) {
 
 void TranslateDialog(QWidget* dialog, int idd) {
     DialogTexts texts;
-    texts.caption = dialog->windowTitle();
+    texts.caption = BaseText(dialog, dialog->windowTitle());
     std::vector<QWidget*> widgets;
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
         DialogControl control;
         control.ctrlId = w->property(kCtrlIdProperty).toInt();
-        if (!GetText(w, control.text))
+        QString current;
+        if (!GetText(w, current))
             continue;
+        control.text = BaseText(w, current);
         texts.controls.push_back(control);
         widgets.push_back(w);
     }
     ::TranslateDialog(texts, idd);
-    for (size_t i = 0; i < widgets.size(); ++i)
-        if (texts.controls[i].changed)
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        QString current;
+        GetText(widgets[i], current);
+        if (texts.controls[i].text != current)
             SetText(widgets[i], texts.controls[i].text);
-    if (texts.captionChanged)
+        Remember(widgets[i], texts.controls[i].text);
+    }
+    if (texts.caption != dialog->windowTitle())
         dialog->setWindowTitle(texts.caption);
+    Remember(dialog, texts.caption);
 }
 } // namespace WidgetTranslation

@@ -1,24 +1,38 @@
 // The main window's frame and commands on the offscreen platform: start-up,
 // the strip's enabling rules, enabled tests from every source, placement.
 #include "app/MainWindowFixture.h"
+#include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
 #include "app/ZorvApp.h"
 #include "base/Localization.h"
+#include "base/StringTable.h"
 #include "base/TextFill.h"
 #include "base/WindowPlacement.h"
+#include "ui/TipsPanel.h"
 #include "ui/TitleButtonStrip.h"
 #include "update/gui/CCheckUpdateDlg.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcessEnvironment>
+#include <QSet>
 #include <QSettings>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 // Triggers the item of command `id` in the menu bar the way a click does;
@@ -167,11 +181,17 @@ TEST_F(MainWindowTest, PlacementIsRestoredFromWindowPosAndSavedOnClose) {
         bool maximized;
     };
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const WindowPlacement centred = DefaultWindowPlacement(screen.width(), screen.height());
+    // A window stored on a screen that is gone comes back onto this one.
+    const QPoint farCorner(std::max(available.left(), available.right() + 1 - 999),
+                           std::max(available.top(), available.bottom() + 1 - 600));
     const Case cases[] = {
         {"0,1,-1,-1,-1,-1,10,10,1009,610", QRect(10, 10, 999, 600), false},
         {"0,1,-1", QRect(centred.left, centred.top, 999, 600), false},
         {"0,3,-1,-1,-1,-1,20,30,1120,730", QRect(20, 30, 1100, 700), true},
+        {"0,1,-1,-1,-1,-1,-5000,-4000,-4001,-3400", QRect(available.topLeft(), QSize(999, 600)), false},
+        {"0,1,-1,-1,-1,-1,9000,7000,9999,7600", QRect(farCorner, QSize(999, 600)), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -289,4 +309,133 @@ TEST(FillFormat, FillsConversionsInOrderAndDropsTheOnesWithoutAnArgument) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FillFormat(QString::fromUtf8(c.format), c.args), QString::fromUtf8(c.expected)) << c.format;
+}
+
+TEST(PlatformChoiceTest, AWaylandSessionRunsThroughXWaylandUnlessTheUserChoseOrNoXServerIsThere) {
+    const struct {
+        const char* wayland;     // WAYLAND_DISPLAY
+        const char* sessionType; // XDG_SESSION_TYPE
+        const char* display;     // DISPLAY
+        const char* platform;    // QT_QPA_PLATFORM
+        const char* chosen;
+        bool noted;
+    } cases[] = {
+        {"wayland-0", "wayland", ":0", nullptr, "xcb", true},
+        {nullptr, "wayland", ":1", nullptr, "xcb", true},
+        {"wayland-0", nullptr, ":0", nullptr, "xcb", true},
+        {"wayland-0", "wayland", ":0", "wayland", "", false}, // the user's choice stands
+        {"wayland-0", "wayland", nullptr, nullptr, "", true}, // no X server: mplayer's own window
+        {nullptr, "x11", ":0", nullptr, "", false},
+        {nullptr, nullptr, nullptr, nullptr, "", false},
+    };
+    for (const auto& c : cases) {
+        QProcessEnvironment env;
+        const auto put = [&env](const char* name, const char* value) {
+            if (value)
+                env.insert(QLatin1String(name), QLatin1String(value));
+        };
+        put("WAYLAND_DISPLAY", c.wayland);
+        put("XDG_SESSION_TYPE", c.sessionType);
+        put("DISPLAY", c.display);
+        put("QT_QPA_PLATFORM", c.platform);
+        const PlatformChoice choice = ChooseQtPlatform(env);
+        SCOPED_TRACE(QStringList(env.toStringList()).join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(choice.platform, QByteArray(c.chosen));
+        EXPECT_EQ(!choice.note.isEmpty(), c.noted);
+    }
+}
+
+namespace {
+// Every text of a language file and of its tips page (not the language's
+// own name, which every language shows as it is); for English also the
+// program's own texts: its strings, its menus and its tips page.
+QSet<QString> LanguageTexts(const QString& code, const ResourceBundle& bundle) {
+    QSet<QString> texts;
+    const auto add = [&texts](const QString& text) {
+        texts.insert(text.section(QLatin1Char('\t'), 0, 0)); // a menu item's key is no text
+    };
+    const auto addPage = [&add](const QString& html) {
+        QTextDocument page;
+        page.setHtml(html);
+        for (const QString& line : page.toPlainText().split(QLatin1Char('\n')))
+            add(line);
+    };
+    const IniFile file(LanguageFilePath(code));
+    for (const QString& section : file.Sections())
+        if (section != QLatin1String("General"))
+            for (const QString& key : file.Keys(section))
+                add(ApplyEscapes(file.Value(section, key).value_or(QString()), true));
+    if (const auto tips = file.Value(QStringLiteral("HTML"), QString::number(TipsPanel::kPageId))) {
+        QFile page(LanguageFolder() + QLatin1Char('/') + *tips);
+        EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+        addPage(QString::fromUtf8(page.readAll()));
+    }
+    if (code == QLatin1String("en")) {
+        for (int id : BuiltinStringIds())
+            add(BuiltinString(id));
+        std::function<void(const std::vector<MenuEntry>&)> addMenu = [&](const std::vector<MenuEntry>& menu) {
+            for (const MenuEntry& entry : menu) {
+                add(entry.text);
+                addMenu(entry.submenu);
+            }
+        };
+        for (int menu : {MainWindowMenus::kMainMenu, MainWindowMenus::kContextMenus})
+            addMenu(bundle.Menu(menu).value_or(std::vector<MenuEntry>()));
+        addPage(bundle.Html(TipsPanel::kPageId));
+    }
+    texts.remove(QString());
+    return texts;
+}
+
+// What the window shows: texts of its visible widgets, the column heads,
+// the site panel's nodes, the tips, and every menu's items and titles.
+QStringList ShownTexts(CTrevaloDlg& window) {
+    QStringList texts;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisible())
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* tips = qobject_cast<QTextBrowser*>(w))
+            texts << tips->toPlainText().split(QLatin1Char('\n'));
+        else if (auto* header = qobject_cast<QHeaderView*>(w); header && header->model())
+            for (int column = 0; column < header->count(); ++column)
+                texts << header->model()->headerData(column, header->orientation()).toString();
+        else if (auto* tree = qobject_cast<QTreeWidget*>(w))
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                texts << (*it)->text(0);
+    }
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        texts << menu->menuAction()->text();
+        for (QAction* action : menu->actions())
+            texts << action->text().section(QLatin1Char('\t'), 0, 0);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+} // namespace
+
+class LanguageSwitchTest : public LanguageSwitchingFixture {};
+
+TEST_F(LanguageSwitchTest, AfterASwitchNoTextOfAnotherLanguageIsLeft) {
+    const QStringList codes = {"en", "de", "ja"};
+    QHash<QString, QSet<QString>> tables;
+    for (const QString& code : codes)
+        tables[code] = LanguageTexts(code, bundle_);
+    CTrevaloDlg& window = Open();
+    for (const QString& code : {"ja", "de", "en", "ja"}) {
+        SCOPED_TRACE(code.toStdString());
+        const int command = LanguageCommand(code);
+        ASSERT_NE(command, 0);
+        ASSERT_TRUE(window.ExecuteCommand(command));
+        QStringList left;
+        for (const QString& text : ShownTexts(window))
+            for (const QString& other : codes)
+                if (other != code && tables[other].contains(text) && !tables[code].contains(text))
+                    left << QStringLiteral("%1 (%2)").arg(text, other);
+        EXPECT_EQ(left.join(QLatin1Char('\n')).toStdString(), "");
+        EXPECT_TRUE(ShownTexts(window).contains(window.Widgets().outputFolderLabel->text()));
+    }
 }

@@ -169,8 +169,9 @@ TEST_F(MainWindowE2E, SiteHistoryListIsSaved) {
 
 // An https page of a site the program has no reader for, pasted into the
 // real window: yt-dlp downloads it, the row shows its progress (saved in
-// English and German), and closing the window meanwhile leaves no process
-// and nothing in the output folder.
+// English, German and Japanese at the smallest window size, with no text of
+// the window, the downloading row or the status line cut off), and closing
+// the window meanwhile leaves no process and nothing in the output folder.
 class MainWindowYtDlpE2E : public LanguageSwitchingFixture {};
 
 TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLeavesNothing) {
@@ -178,7 +179,9 @@ TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLe
     const struct {
         const char* code;
         const char* picture;
-    } languages[] = {{"en", "main-window-ytdlp.png"}, {"de", "main-window-ytdlp-de.png"}};
+    } languages[] = {{"en", "main-window-ytdlp.png"},
+                     {"de", "main-window-ytdlp-de.png"},
+                     {"ja", "main-window-ytdlp-ja.png"}};
     const QStringList before = ChildProcesses(); // the X server
     for (const auto& language : languages) {
         SCOPED_TRACE(language.code);
@@ -206,6 +209,8 @@ TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLe
         // yt-dlp numbers the videos it finds in a page: the first of one.
         EXPECT_EQ(Rows()->index(0, 1).data().toString().toStdString(), "Second clip (1)");
         EXPECT_TRUE(SaveScreenshot(window, QLatin1String(language.picture)));
+        EXPECT_EQ(window.size(), QSize(999, 600));
+        EXPECT_EQ(CutTexts(&window).join(QLatin1Char('\n')).toStdString(), "");
         ASSERT_GT(ChildProcessCount(), before.size()); // yt-dlp runs
 
         prompts_.answers = {true}; // "Stop the downloads and exit?"

@@ -10,7 +10,10 @@
 #include "base/TextFill.h"
 #include "ui/TitleButtonStrip.h"
 
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -140,6 +143,40 @@ TEST_F(WindowCommandsTest, ChoosingTheOutputFolderReportsOnlyAChange) {
     EXPECT_TRUE(QFileInfo(Path("elsewhere")).isDir());
 }
 
+TEST_F(WindowCommandsTest, AFolderTypedIntoTheBoxIsUsedOnReturnOrLeavingItOnceItCanBeMade) {
+    CTrevaloDlg& window = Open();
+    QLineEdit* box = window.Widgets().outputFolder;
+    const QString blocked = WriteFile(QStringLiteral("a-file"), "x") + QStringLiteral("/sub");
+    const struct {
+        QString typed;
+        bool leave;     // leaves the box for the task list instead of pressing Return
+        QString folder; // where downloads go afterwards
+        QStringList messages;
+    } cases[] = {
+        {Path("typed") + QStringLiteral("/"), false, Path("typed"), {}},
+        {Path("left"), true, Path("left"), {}},
+        {blocked, false, Path("left"), {FillFormat(LoadText(33305), {blocked, Path("left")})}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        prompts_.messages.clear();
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, c.typed);
+        if (c.leave)
+            window.TaskList()->View()->setFocus();
+        else
+            QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(prompts_.messages, c.messages);
+        EXPECT_EQ(box->text(), c.folder);
+        EXPECT_EQ(Settings().OutputFolder, c.folder);
+        EXPECT_EQ(window.TaskList()->OutputFolder(), c.folder);
+        EXPECT_TRUE(QFileInfo(c.folder).isDir());
+        EXPECT_TRUE(window.isVisible()); // Return never closes the window
+    }
+    EXPECT_EQ(window.StatusText(), FillFormat(LoadText(32814), {Path("left")}));
+}
+
 TEST_F(WindowCommandsTest, EveryMenuItemAndKeyOfTheBundleRunsARegisteredCommand) {
     CTrevaloDlg& window = Open();
     QList<int> ids;
@@ -156,4 +193,20 @@ TEST_F(WindowCommandsTest, EveryMenuItemAndKeyOfTheBundleRunsARegisteredCommand)
     for (int id : ids)
         EXPECT_TRUE(window.HasCommand(id)) << id;
     EXPECT_FALSE(window.HasCommand(0));
+}
+
+TEST_F(WindowCommandsTest, ALongStatusLineIsShortenedInItsMiddleAndLeavesTheVersionWhole) {
+    CTrevaloDlg& window = Open();
+    ASSERT_EQ(window.size(), QSize(999, 600));
+    const QString address = QStringLiteral("http://v12.cache.example/videoplayback?id=") + QString(300, 'a') +
+                            QStringLiteral("&itag=18&signature=end");
+    const QString line =
+        FillFormat(LoadText(32827), {address, QStringLiteral("1,024"), QStringLiteral("17,675")});
+    window.SetStatusText(line);
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_EQ(window.StatusText(), line);
+    EXPECT_EQ(CutTexts(&window).join(QLatin1Char('\n')).toStdString(), "");
+    const QString shown = window.findChild<QLabel*>(QStringLiteral("statusLine"))->text();
+    EXPECT_TRUE(shown.startsWith(line.left(20))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QLatin1String("17,675 bytes"))) << shown.toStdString();
 }

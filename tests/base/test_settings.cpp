@@ -296,6 +296,36 @@ TEST_F(SettingsTest, WindowStateRoundTripsAndDefaultsWhenMalformed) {
     EXPECT_EQ(FormatWindowPos(LoadWindowState(1024, 768).placement), "0,1,-1,-1,-1,-1,1,2,3,4");
 }
 
+// Two copies of the program running at once: the one closed last stores
+// only what it changed, so the other's language and window position stay.
+TEST_F(SettingsTest, ASecondCopyClosingLaterKeepsWhatTheFirstChanged) {
+    AppSettings seed;
+    seed.Save();
+    SaveWindowState({*ParseWindowPos("0,1,-1,-1,-1,-1,10,10,1009,610"), 1});
+    AppSettings first, second;
+    first.Load();
+    second.Load();
+    const StoredWindowState firstStart = LoadWindowState(1024, 768), secondStart = LoadWindowState(1024, 768);
+
+    first.LangID = "de";
+    first.Save();
+    StoredWindowState moved = firstStart;
+    moved.placement = *ParseWindowPos("0,1,-1,-1,-1,-1,200,100,1199,700");
+    SaveWindowState(moved, &firstStart);
+
+    second.RetryTimes = 5;
+    second.Save();
+    SaveWindowState(secondStart, &secondStart); // not moved
+
+    AppSettings next;
+    next.Load();
+    EXPECT_EQ(next.LangID, "de");
+    EXPECT_EQ(next.RetryTimes, 5);
+    const StoredWindowState placement = LoadWindowState(1024, 768);
+    EXPECT_EQ(placement.placement, moved.placement);
+    EXPECT_EQ(placement.showMM, 1);
+}
+
 TEST_F(SettingsTest, TheYtDlpProgramIsStoredUnderItsNameAndEmptyMeansPath) {
     {
         AppSettings s;

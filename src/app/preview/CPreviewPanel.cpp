@@ -14,6 +14,7 @@
 #include "ui/WidgetTranslation.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QTimerEvent>
 #include <QToolButton>
@@ -225,8 +226,18 @@ bool CPreviewPanel::StartPlayer() {
     if (!task_)
         return false;
     CMPlayerOpts opts;
-    SetPreviewOptions(opts, task_->location, static_cast<quint64>(video_->winId()), settings_.MPLAYER_VO,
-                      settings_.VOLUME_NORM, settings_.OUT_VOLUME);
+    // mplayer draws into X windows only: on another window system (a
+    // Wayland session without XWayland) it plays in a window of its own, and
+    // without an X server it picks a video output it can open there.
+    const bool embedded = QGuiApplication::platformName() == QLatin1String("xcb");
+    const bool xServer = !qEnvironmentVariableIsEmpty("DISPLAY");
+    SetPreviewOptions(opts, task_->location, embedded ? static_cast<quint64>(video_->winId()) : 0,
+                      xServer ? settings_.MPLAYER_VO : QString(), settings_.VOLUME_NORM,
+                      settings_.OUT_VOLUME);
+    if (!embedded) {
+        opts.RemoveOption(QStringLiteral("-wid"));
+        opts.RemoveOption(QStringLiteral("-colorkey"));
+    }
     LogInfoW(kCategory, opts.BuildCommandLine());
     if (!player_)
         player_ = std::make_unique<CMPlayerProcess>(/*progressParsing=*/0, /*fixedBuffer=*/1);

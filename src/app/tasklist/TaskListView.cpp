@@ -1,8 +1,10 @@
 #include "app/tasklist/TaskListView.h"
 
-#include "ui/ListColumns.h"
 #include "app/tasklist/TaskListDelegate.h"
 #include "app/tasklist/TaskListModel.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
+#include "ui/ListColumns.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -46,6 +48,7 @@ TaskListView::TaskListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    setProperty("elidedColumn", TaskListModel::TitleColumn);
 }
 
 QList<int> TaskListView::SelectedRows() const {
@@ -72,7 +75,14 @@ void TaskListView::resizeEvent(QResizeEvent* event) {
 
 void TaskListView::FitColumns() {
     // The title gives way first when the list is narrow.
-    FitListColumns(*this, kShares, kSamples, TaskListModel::TitleColumn);
+    // The status column shows the download steps whole; the title is
+    // shortened in its middle and shown whole in its tool tip.
+    QStringList steps;
+    for (int id :
+         {TextId::ReadingVideoPage, TextId::VideoPageRead, TextId::ReadingVideoInfo, TextId::DownloadingVideo,
+          TextId::VideoDownloaded, TextId::DownloadCompleted, TextId::DownloadStopped})
+        steps << LoadText(id);
+    FitListColumns(*this, kShares, kSamples, TaskListModel::TitleColumn, steps);
 }
 
 void TaskListView::dragEnterEvent(QDragEnterEvent* event) {

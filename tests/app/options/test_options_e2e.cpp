@@ -112,10 +112,10 @@ TEST_F(OptionsE2E, MainWindowInGerman) {
         if (!action->isSeparator())
             items << action->text();
     tasks->hide();
-    EXPECT_EQ(items,
-              (QStringList{"Alle starten", "Auswahl starten", "Anhalten", "Anhalten...", "Auswahl entfernen",
-                           "Alle entfernen", "Alles auswählen", "Auswahl ankreuzen",
-                           "Kreuz bei Auswahl entfernen", "Enthaltenden Ordner öffnen"}));
+    EXPECT_EQ(items, (QStringList{"Alle starten\tF5", "Auswahl starten\tCtrl+F5", "Anhalten\tShift+F8",
+                                  "Anhalten...\tF8", "Auswahl entfernen\tDel", "Alle entfernen",
+                                  "Alles auswählen\tCtrl+A", "Auswahl ankreuzen",
+                                  "Kreuz bei Auswahl entfernen", "Enthaltenden Ordner öffnen"}));
     ShowPages(window, QStringLiteral("options-de-"));
 }
 

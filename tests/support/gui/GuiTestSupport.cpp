@@ -4,18 +4,20 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
-#include <QDir>
-#include <QPixmap>
-#include <QScreen>
-#include <QFileInfo>
-#include <QLabel>
+#include <QTableView>
 #include <QWidget>
 
 QApplication& TestApp() {
@@ -152,6 +154,33 @@ QStringList CutTexts(QWidget* page) {
                 cut << Describe(title, "title height", label.height(), needs.height());
             else if (box->width() < box->minimumSizeHint().width())
                 cut << Describe(title, "box width", box->width(), box->minimumSizeHint().width());
+        } else if (auto* table = qobject_cast<QTableView*>(w); table && table->model()) {
+            // Column heads and the cells of the rows in view; a column the
+            // view shortens on purpose (its "elidedColumn", whole in a tool
+            // tip) is left out, and so are hidden columns.
+            const QAbstractItemModel* model = table->model();
+            const QVariant elided = table->property("elidedColumn");
+            const int margin =
+                2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+            const QFontMetrics heads(table->horizontalHeader()->font());
+            for (int column = 0; column < model->columnCount(); ++column) {
+                if (table->isColumnHidden(column) || (elided.isValid() && elided.toInt() == column))
+                    continue;
+                const QString head = model->headerData(column, Qt::Horizontal).toString();
+                if (!head.isEmpty() && table->columnWidth(column) < heads.horizontalAdvance(head) + margin)
+                    cut << Describe(head, "column head width", table->columnWidth(column),
+                                    heads.horizontalAdvance(head) + margin);
+                for (int row = 0; row < model->rowCount(); ++row) {
+                    const QModelIndex index = model->index(row, column);
+                    const QString text = index.data(Qt::DisplayRole).toString();
+                    const QRect cell = table->visualRect(index);
+                    if (text.isEmpty() || !table->viewport()->rect().intersects(cell))
+                        continue;
+                    const int needs = table->fontMetrics().horizontalAdvance(text) + margin;
+                    if (cell.width() < needs)
+                        cut << Describe(text, "cell width", cell.width(), needs);
+                }
+            }
         } else if (auto* bar = qobject_cast<QTabBar*>(w)) {
             const auto tabSizeHint = &TabBarAccess::tabSizeHint;
             for (int i = 0; i < bar->count(); ++i) {

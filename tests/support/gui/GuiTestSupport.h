@@ -103,5 +103,6 @@ bool SaveScreenshot(QWidget& window, const QString& name, bool fromScreen = fals
 
 // Texts of `page` and its visible children not shown whole, each with what
 // is short: labels and buttons narrower or lower than their text, group box
-// titles, tab titles (elided or scrolled out of their bar).
+// titles, tab titles (elided or scrolled out of their bar), table column
+// heads and the cells in view (but a column the table shortens on purpose).
 QStringList CutTexts(QWidget* page);
