@@ -30,9 +30,13 @@ const QHash<int, const char*>& Table() {
         {32907, "Reading the video page..."},
         {32908, "Video page read"},
         {32909, "Please enter a web address that starts with http:// or https://."},
-        {32910, "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
-                "newer one with \"pipx install yt-dlp\"."},
+        {32910,
+         "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
+         "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
+        {33150, "The site named a verification page outside its own addresses; it is not opened: %s"},
+        {33151, "This page is not opened here: the program runs as root, where the browser cannot keep a "
+                "page away from the system. Open it in your own browser: %s"},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},
         {32831, "Download error: %s"},

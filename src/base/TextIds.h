@@ -22,7 +22,7 @@ inline constexpr int StatusHeader = 283;
 
 // The task list: questions, messages and status lines.
 inline constexpr int StopDownloadsQuestion = 309;
-inline constexpr int OnlyHttp = 32782; // "Please enter a web address that starts with http://."
+inline constexpr int OnlyHttp = 32782;       // "Please enter a web address that starts with http://."
 inline constexpr int OnlyWebAddress = 32909; // "... starts with http:// or https://."
 inline constexpr int NoSoundTrack = 32788;
 inline constexpr int NotAVideo = 32804;        // "The file %s could not be read as a video. ..."
@@ -112,4 +112,9 @@ inline constexpr int YtDlpNotFound = 33105;     // "yt-dlp was not found. Instal
 inline constexpr int YtDlpBroken = 33106;       // "yt-dlp does not work: %s"
 inline constexpr int YtDlpOutdated = 33107;     // "This yt-dlp is more than 90 days old. ..."
 inline constexpr int ChooseYtDlpTitle = 33108;
+
+// Pages the browser dialog does not open: one off the site, any page but the
+// local simulator's while the program runs as root.
+inline constexpr int VerificationOffSite = 33150;  // "The site named a verification page outside ...: %s"
+inline constexpr int BrowserRefusedAsRoot = 33151; // "... runs as root ... Open it in your own browser: %s"
 } // namespace TextId
