@@ -107,8 +107,11 @@ void InitLog(const QString& path) {
             QFile::remove(path);
         log4cpp::Category& root = log4cpp::Category::getRoot();
         root.removeAllAppenders();
+        // The log names every address fetched and, after a failed sign-in,
+        // the account: only its user may read it, a file of an older run too.
         auto* appender = new log4cpp::FileAppender("default", QFile::encodeName(path).toStdString(),
-                                                   /*append=*/true, /*mode=*/0644);
+                                                   /*append=*/true, /*mode=*/0600);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         appender->setLayout(new TTCLayout());
         root.addAppender(appender);
         root.setPriority(log4cpp::Priority::INFO);

@@ -34,6 +34,9 @@ const QHash<int, const char*>& Table() {
          "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
          "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
+        {33150, "The site named a verification page outside its own addresses; it is not opened: %s"},
+        {33151, "This page is not opened here: the program runs as root, where the browser cannot keep a "
+                "page away from the system. Open it in your own browser: %s"},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},
         {32831, "Download error: %s"},

@@ -124,4 +124,9 @@ inline constexpr int BadAddressLines = 33301;   // "These lines were not added: 
 inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
 inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not record it ..."
 inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
+
+// Pages the browser dialog does not open: one off the site, any page but the
+// local simulator's while the program runs as root.
+inline constexpr int VerificationOffSite = 33150;  // "The site named a verification page outside ...: %s"
+inline constexpr int BrowserRefusedAsRoot = 33151; // "... runs as root ... Open it in your own browser: %s"
 } // namespace TextId

@@ -5,6 +5,28 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The history names every address the user fetched: its file is the user's
+// only, made so before SQLite creates it, and tightened when an older run
+// left it readable to others. SQLite gives its journal the file's mode.
+void MakeOwnerOnly(const char* path) {
+    if (!path || !*path || std::strcmp(path, ":memory:") == 0 || std::strncmp(path, "file:", 5) == 0)
+        return;
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return; // SQLite's own open reports what is wrong
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && (info.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        (void)::fchmod(fd, info.st_mode & S_IRWXU);
+    ::close(fd);
+}
+} // namespace
 
 SqliteConnection::~SqliteConnection() {
     Close();
@@ -21,6 +43,7 @@ void SqliteConnection::Close() {
 
 void SqliteConnection::Open(const char* path) {
     Close();
+    MakeOwnerOnly(path);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open(path, &db);
     if (rc != SQLITE_OK) {

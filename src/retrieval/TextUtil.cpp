@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <cctype>
+
 namespace {
 int HexValue(QChar c) {
     const char16_t u = c.unicode();
@@ -61,15 +63,20 @@ QString DecodeEntity(const QString& entity) {
     if (entity == QLatin1String("&quot;"))
         return QStringLiteral("\"");
     if (entity.size() > 1 && entity.at(1) == QLatin1Char('#')) {
-        uint code = 0;
-        for (qsizetype i = 2; i < entity.size() && entity.at(i).isDigit() && entity.at(i).unicode() < 128;
-             ++i) {
-            code = code * 10 + (entity.at(i).unicode() - '0');
-            if (code > 0x10FFFF) {
-                code = 0xFFFD;
-                break;
-            }
-        }
+        // "&#N;" decimal, "&#xH;" hexadecimal, each from its leading digits.
+        // A code no character has (0 among them: it would end the title
+        // wherever the text goes next) stands as the replacement character.
+        const bool hex =
+            entity.size() > 2 && (entity.at(2) == QLatin1Char('x') || entity.at(2) == QLatin1Char('X'));
+        const QStringView rest = QStringView(entity).mid(hex ? 3 : 2);
+        qsizetype digits = 0;
+        while (digits < rest.size() && rest.at(digits).unicode() < 128 &&
+               (hex ? std::isxdigit(rest.at(digits).unicode()) : std::isdigit(rest.at(digits).unicode())))
+            ++digits;
+        bool ok = false;
+        uint code = rest.left(digits).toUInt(&ok, hex ? 16 : 10);
+        if (!ok || code == 0)
+            code = 0xFFFD;
         QString out;
         AppendCode(out, code);
         return out;

@@ -8,8 +8,9 @@
 
 #include <optional>
 
-// HTML entities of titles: &nbsp; &lt; &gt; &amp; &quot; and decimal &#N;.
-// Any other "&...;" run is dropped; a character of code 0 ends the text.
+// HTML entities of titles: &nbsp; &lt; &gt; &amp; &quot;, decimal &#N; and
+// hexadecimal &#xH;. Any other "&...;" run is dropped. A reference to code 0
+// or to no character decodes to U+FFFD; a raw character of code 0 ends the text.
 QString DecodeEntities(const QString& text);
 QString DecodeEntity(const QString& entity);
 

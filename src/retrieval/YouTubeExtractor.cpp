@@ -2,6 +2,9 @@
 
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/TextUtil.h"
@@ -39,6 +42,15 @@ constexpr std::array<FormatEntry, 21> kHd1080 = {{
     {83, "mp4"}, {5, "flv"}, {6, "flv"}, {13, "3gp"}, {17, "3gp"}}};
 constexpr std::array<FormatEntry, 2> kMobile = {{{13, "3gp"}, {17, "3gp"}}};
 // clang-format on
+
+// An http(s) address on the site's domain or one of its subdomains.
+bool OnSiteHosts(const QUrl& url) {
+    const QString domain = QString::fromLatin1(YouTubeExtractor::kMainDomain);
+    const QString host = url.host();
+    return url.isValid() &&
+           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
+           (host == domain || host.endsWith(QLatin1Char('.') + domain));
+}
 
 QString WebAddress(const QString& pathAndQuery) {
     return QStringLiteral("http://") + QLatin1String(YouTubeExtractor::kWebHost) + pathAndQuery;
@@ -185,7 +197,16 @@ int YouTubeExtractor::Step1_GetVideoWebPage() {
         // The dialog's address is in place before the window hears of the
         // gate: it opens the dialog from what the notification publishes.
         if (location.contains(QLatin1String("das_captcha"))) {
-            owner->RequestCaptcha(location);
+            // The dialog shows the page inside the program, with the site's
+            // cookies: only a page of the site itself may be one.
+            const QUrl target = QUrl(address).resolved(QUrl(location));
+            if (!OnSiteHosts(target)) {
+                const QString text = FillFormat(LoadText(TextId::VerificationOffSite), {location});
+                LogErrorW(kCategory, QStringLiteral("Step1_GetVideoWebPage() Error: ") + text);
+                owner->SetError(text);
+                return DownloadStatus::Error;
+            }
+            owner->RequestCaptcha(target.toString());
             owner->PostStatus(DownloadStatus::CaptchaRequired);
             owner->SetError(QStringLiteral("Please input the verification code and try again."));
             return DownloadStatus::CaptchaRequired;

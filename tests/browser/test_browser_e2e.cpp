@@ -8,6 +8,18 @@
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/HttpSession.h"
 #include "sitesim/YouTubeGates.h"
+#include "support/TestCertificates.h"
+
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QSslConfiguration>
+#include <QTemporaryDir>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -45,7 +57,8 @@ struct PageLook {
     int dark = 0;
 };
 PageLook LookOfPage(const QString& picture, const QRect& page) {
-    const QImage image(qEnvironmentVariable("ZORV_TEST_BINARY_DIR") + QStringLiteral("/screenshots/") + picture);
+    const QImage image(qEnvironmentVariable("ZORV_TEST_BINARY_DIR") + QStringLiteral("/screenshots/") +
+                       picture);
     PageLook look;
     const QRect area = page.intersected(image.rect());
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -131,6 +144,78 @@ TEST(BrowserRules, CookiesCrossBetweenJarAndBrowser) {
     EXPECT_TRUE(JarLineFromCookie(QNetworkCookie("n", "v"), true).isEmpty()); // no domain
 }
 
+TEST(BrowserRules, PagesStayOnTheSitesTheProgramOpened) {
+    const struct {
+        const char* host;
+        const char* site;
+    } sites[] = {{"www.youtube.com", "youtube.com"},
+                 {"accounts.google.com", "google.com"},
+                 {"a.b.example.co.uk", "example.co.uk"},
+                 {"youtube.com", "youtube.com"},
+                 {"127.0.0.1", "127.0.0.1"},
+                 {"localhost", "localhost"}};
+    for (const auto& c : sites)
+        EXPECT_EQ(BrowserDlg::SiteOf(QLatin1String(c.host)), QLatin1String(c.site)) << c.host;
+    const QStringList youtube{QStringLiteral("youtube.com")};
+    const struct {
+        const char* address;
+        bool onSite, routed;
+    } pages[] = {
+        {"http://www.youtube.com/watch", true, true},
+        {"https://m.youtube.com/", true, false},
+        {"http://youtube.com/", true, false},
+        {"ftp://www.youtube.com/", false, false},
+        {"http://evil.example/", false, false},
+        {"http://youtube.com.evil.example/", false, false},
+        {"http://notyoutube.com/", false, false},
+        {"http://www.youtube.com:8080/", true, false},
+        {"http://127.0.0.1:4100/members/x", false, true},
+    };
+    const QString routes =
+        QStringLiteral("www.youtube.com:80:127.0.0.1:4100,www.youtube.com:443:127.0.0.1:4101");
+    for (const auto& c : pages) {
+        EXPECT_EQ(BrowserDlg::OnSites(QUrl(QLatin1String(c.address)), youtube), c.onSite) << c.address;
+        EXPECT_EQ(RoutedOrLocal(QUrl(QLatin1String(c.address)), routes), c.routed) << c.address;
+    }
+}
+
+// The handler accepts a certificate the engine refused only when the extra
+// authorities alone vouch for it, never one an authority of the system's
+// (here: one in Qt's default set) signed.
+TEST(BrowserRules, OnlyTheExtraAuthoritiesVouchForACertificate) {
+    QTemporaryDir extraDir, systemDir;
+    TestCertificates extra, system;
+    ASSERT_TRUE(MakeTestCertificates(extraDir.path(), {QStringLiteral("accounts.google.com")}, extra));
+    ASSERT_TRUE(MakeTestCertificates(systemDir.path(), {QStringLiteral("accounts.google.com")}, system));
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.addCaCertificates(system.caFile);
+    QSslConfiguration::setDefaultConfiguration(config);
+    const QList<QSslCertificate> authorities = QSslCertificate::fromPath(extra.caFile);
+    const struct {
+        QString certFile;
+        const char* host;
+        bool trusted;
+    } cases[] = {
+        {extra.certFile, "accounts.google.com", true},
+        {extra.certFile, "evil.example", false},
+        {system.certFile, "accounts.google.com", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.certFile.toStdString() + " " + c.host);
+        const QList<QSslCertificate> chain = QSslCertificate::fromPath(c.certFile);
+        ASSERT_EQ(chain.size(), 1);
+        EXPECT_EQ(TrustedChain(chain, QLatin1String(c.host), authorities), c.trusted);
+    }
+}
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> urls;
+  public Q_SLOTS:
+    void Open(const QUrl& url) { urls << url; }
+};
+
 class BrowserDialogs : public MainWindowFixture {
   protected:
     void SetUp() override {
@@ -138,12 +223,18 @@ class BrowserDialogs : public MainWindowFixture {
         ClearCookies();
         PrepareWebEngine(sim_->ConnectToValue());
     }
+    void TearDown() override {
+        SetRunningAsRootForTests(std::nullopt);
+        MainWindowFixture::TearDown();
+    }
     WebDialogRequest Request(const QString& start) const {
         WebDialogRequest request;
         request.startAddress = start;
         request.caption = QStringLiteral("Browser");
         request.exportCookies = &ExportCookies;
         request.importCookie = &ImportJarCookie;
+        request.connectTo = sim_->ConnectToValue();
+        request.refusedAsRootText = LoadText(TextId::BrowserRefusedAsRoot);
         return request;
     }
     // Runs `dialog` without blocking; every finished page load is counted.
@@ -200,6 +291,68 @@ TEST_F(BrowserDialogs, SignInDialogClosesOneSecondAfterTheHomePageOnly) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+TEST_F(BrowserDialogs, LinksOffTheSiteOpenInTheUsersBrowserOnly) {
+    SetRunningAsRootForTests(false);
+    UrlRecorder desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &desktop, "Open");
+    CSignInDlg dialog(Request(QStringLiteral("http://www.youtube.com/index?gl=US&hl=en")), nullptr);
+    OpenDialog(dialog);
+    ASSERT_TRUE(WaitForLoads(1));
+    const auto click = [&](const char* address) {
+        dialog.Browser()->page()->runJavaScript(
+            QStringLiteral("var a = document.createElement('a');"
+                           "a.href = '%1'; document.body.appendChild(a); a.click();")
+                .arg(QLatin1String(address)));
+    };
+    click("http://evil.example/phish");
+    ASSERT_TRUE(WaitForGui([&] { return !desktop.urls.isEmpty(); }));
+    EXPECT_EQ(desktop.urls, QList<QUrl>{QUrl(QStringLiteral("http://evil.example/phish"))});
+    EXPECT_EQ(dialog.Browser()->url().toString(), QStringLiteral("http://www.youtube.com/index?gl=US&hl=en"));
+    // A link of the site itself opens in the dialog.
+    const QString onSite = QStringLiteral("http://www.youtube.com/index?gl=US&hl=de");
+    click("http://www.youtube.com/index?gl=US&hl=de");
+    EXPECT_TRUE(WaitForGui([&] { return dialog.Browser()->url().toString() == onSite; }));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    EXPECT_EQ(desktop.urls.size(), 1);
+}
+
+TEST_F(BrowserDialogs, OnlyTheSitesCookiesAreCopiedIntoTheBrowser) {
+    ImportCookie(QStringLiteral(".evil.example\tTRUE\t/\tFALSE\t0\tevil_cookie\t1"));
+    ImportCookie(QStringLiteral(".youtube.com\tTRUE\t/\tFALSE\t0\tsite_cookie\t1"));
+    QWebEngineCookieStore* store = DialogProfile()->cookieStore();
+    QStringList seen;
+    QObject::connect(store, &QWebEngineCookieStore::cookieAdded, store,
+                     [&](const QNetworkCookie& cookie) { seen << QString::fromUtf8(cookie.name()); });
+    CookieBridge bridge(store, &ExportCookies, nullptr);
+    bridge.CopyJarToBrowser({QStringLiteral("youtube.com")});
+    // Cookies reach the store in the order they were set: once the marker is
+    // there, everything copied before it is too.
+    QNetworkCookie marker("marker", "1");
+    store->setCookie(marker, QUrl(QStringLiteral("http://www.youtube.com/")));
+    ASSERT_TRUE(WaitForGui([&] { return seen.contains(QStringLiteral("marker")); }));
+    EXPECT_TRUE(seen.contains(QStringLiteral("site_cookie")));
+    EXPECT_FALSE(seen.contains(QStringLiteral("evil_cookie")));
+}
+
+// As root the engine runs without its sandbox: only the simulator's pages
+// open, any other shows its address and why.
+TEST_F(BrowserDialogs, AsRootOnlyTheSimulatorsPagesOpen) {
+    SetRunningAsRootForTests(true);
+    const QString elsewhere = QStringLiteral("http://www.example.org/signin");
+    CSignInDlg refused(Request(elsewhere), nullptr);
+    OpenDialog(refused);
+    EXPECT_TRUE(refused.Refusal()->isVisible());
+    EXPECT_FALSE(refused.Browser()->isVisible());
+    EXPECT_EQ(refused.Refusal()->text(), FillFormat(LoadText(TextId::BrowserRefusedAsRoot), {elsewhere}));
+    refused.reject();
+
+    CSignInDlg opened(Request(QStringLiteral("http://www.youtube.com/index?gl=US&hl=en")), nullptr);
+    OpenDialog(opened);
+    ASSERT_TRUE(WaitForLoads(1));
+    EXPECT_FALSE(opened.Refusal()->isVisible());
+    EXPECT_EQ(opened.Browser()->url().toString(), QStringLiteral("http://www.youtube.com/index?gl=US&hl=en"));
+}
+
 // The dialog runs its own event loop inside the window's status handler: a
 // timer acts on it from there once `ready` holds for its page, and rejects a
 // dialog still open after a minute so no run can hang on it.
@@ -237,7 +390,8 @@ class ModalBrowserDriver {
                                             return;
                                         acted = true;
                                         // Let the page paint before anything reads it from the screen.
-                                        QTimer::singleShot(500, view, [this, view, dialog] { act_(*dialog, *view); });
+                                        QTimer::singleShot(500, view,
+                                                           [this, view, dialog] { act_(*dialog, *view); });
                                     });
     }
 
@@ -318,20 +472,24 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheYtDlpDownloadOfAMembersPageFinish
     CTrevaloDlg& window = Open(/*connected=*/true);
     const QString page = sim_->GenericBase() + QStringLiteral("/members/members-clip");
     window.TaskList()->AddUrlTask(page);
-    ModalBrowserDriver toForm([](const QUrl& url) { return url.path().startsWith(QLatin1String("/members/")); },
-                              QStringLiteral("a[href=\"/signin\"]"), [](QDialog&, QWebEngineView& view) {
-                                  view.page()->runJavaScript(
-                                      QStringLiteral("document.querySelector('a[href=\"/signin\"]').click();"));
-                              });
+    ModalBrowserDriver toForm(
+        [](const QUrl& url) { return url.path().startsWith(QLatin1String("/members/")); },
+        QStringLiteral("a[href=\"/signin\"]"),
+        [](QDialog&, QWebEngineView& view) {
+            view.page()->runJavaScript(
+                QStringLiteral("document.querySelector('a[href=\"/signin\"]').click();"));
+        });
     const SimAccount account = sim_->GenericAccount();
-    ModalBrowserDriver signIn([](const QUrl& url) { return url.path() == QLatin1String("/signin"); },
-                              QStringLiteral("input[type=password]"), [account](QDialog&, QWebEngineView& view) {
-                                  view.page()->runJavaScript(
-                                      QStringLiteral("document.querySelector('input[name=user]').value = '%1';"
-                                                     "document.querySelector('input[name=password]').value = "
-                                                     "'%2';document.forms[0].submit();")
-                                          .arg(account.user, account.password));
-                              });
+    ModalBrowserDriver signIn(
+        [](const QUrl& url) { return url.path() == QLatin1String("/signin"); },
+        QStringLiteral("input[type=password]"),
+        [account](QDialog&, QWebEngineView& view) {
+            view.page()->runJavaScript(
+                QStringLiteral("document.querySelector('input[name=user]').value = '%1';"
+                               "document.querySelector('input[name=password]').value = "
+                               "'%2';document.forms[0].submit();")
+                    .arg(account.user, account.password));
+        });
     ASSERT_TRUE(window.ExecuteCommand(32855));
     const bool done =
         WaitForGui([&] { return CountHistory(history_.get()) == 1 && !window.TaskList()->IsDownloading(); },
@@ -346,3 +504,5 @@ TEST_F(BrowserDialogs, SignInInTheWindowLetsTheYtDlpDownloadOfAMembersPageFinish
         LogMessages().contains(QStringLiteral("The browser dialog was closed on its completion page.")));
     EXPECT_FALSE(QString::fromUtf8(ReadFile(LogPath())).contains(account.password));
 }
+
+#include "test_browser_e2e.moc"

@@ -44,8 +44,8 @@ QJsonObject ManyStreamsEntry() {
     return QJsonObject{{"id", "zvHostMany01"}, {"title", "Many streams"}, {"streams", streams}};
 }
 
-// Decodes to `<../../soup>&amp; \"` and two replacement characters; "&#0;"
-// ends the title.
+// Decodes to `<../../soup>&amp; \"`, three replacement characters (the last
+// for "&#0;", which must not end the title) and "cut".
 const char* const kEntitySoup = "&lt;&#46;&#46;&#47;&#46;&#46;&#47;soup&gt;&amp;amp;&nbsp;&#92;&quot;&bogus;"
                                 "&#1114112;&#55296;&#0;cut";
 
@@ -95,7 +95,7 @@ struct PageCase {
 
 TEST_F(HostilePages, EachEndsInAClearErrorOrACorrectFileInItsSiteFolder) {
     const QString longName = LongJapaneseTitle().left((255 - 12) / 3) + ".flv"; // "_NNN", ".flv", ".qxt"
-    const QString soupName = QStringLiteral("_.._.._soup_&amp; __\uFFFD\uFFFD.flv");
+    const QString soupName = QStringLiteral("_.._.._soup_&amp; __\uFFFD\uFFFD\uFFFDcut.flv");
     const PageCase cases[] = {
         {"http://www.youtube.com/watch?v=zvHostDots01", "YouTube", "__.flv", "", "flv"},
         {"http://www.youtube.com/watch?v=zvHostSlash1", "YouTube", "___.._etc_passwd.flv", "", "flv"},

@@ -12,14 +12,33 @@ TEST(DecodeEntities, DecodesOnePassAndDropsUnknownEntities) {
     // A lone ampersand swallows everything up to the next semicolon.
     EXPECT_EQ(DecodeEntities("Rock & Roll; live"), "Rock  live");
     EXPECT_EQ(DecodeEntities("tail & no semicolon"), "tail & no semicolon");
-    // A hexadecimal reference decodes to code 0, which ends the text.
-    EXPECT_EQ(DecodeEntities("cut&#x27;here"), "cut");
     EXPECT_EQ(DecodeEntities("&#12354;"), QString::fromUtf8("\xE3\x81\x82"));
     EXPECT_EQ(DecodeEntities("&#128512;"), QString::fromUtf8("\xF0\x9F\x98\x80"));
     // A raw NUL ends the text whether or not an entity stands before it.
     EXPECT_EQ(DecodeEntities(QStringLiteral("title\0tail")), "title");
     EXPECT_EQ(DecodeEntities(QStringLiteral("a&amp;b\0tail")), "a&b");
     EXPECT_EQ(DecodeEntities("&#99999999999;x"), QString(QChar(0xFFFD)) + "x");
+}
+
+TEST(DecodeEntities, NumericReferencesNeverEndTheText) {
+    const QString bad(QChar(0xFFFD));
+    const struct {
+        const char* text;
+        QString decoded;
+    } cases[] = {
+        {"a&#0;b", "a" + bad + "b"},
+        {"a&#x0;b", "a" + bad + "b"},
+        {"a&#X00;b", "a" + bad + "b"},
+        {"Tom&#x27;s", "Tom's"},
+        {"&#X41;&#x3042;", QString::fromUtf8("A\xE3\x81\x82")},
+        {"&#x1F600;", QString::fromUtf8("\xF0\x9F\x98\x80")},
+        {"&#xD800;x", bad + "x"},
+        {"&#x110000;x", bad + "x"},
+        {"&#;x", bad + "x"},
+        {"&#xzz;x", bad + "x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeEntities(QString::fromLatin1(c.text)), c.decoded) << c.text;
 }
 
 TEST(PercentDecode, OnlyWellFormedEscapesAreDecoded) {

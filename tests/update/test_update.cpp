@@ -3,6 +3,7 @@
 #include "base/AppLog.h"
 #include "platform/MessageTarget.h"
 #include "sitesim/SiteSimulator.h"
+#include "support/RawHttpServer.h"
 #include "support/SimulatorSuite.h"
 
 #include <QFile>
@@ -123,4 +124,32 @@ TEST_F(UpdateCheckTest, NoReceiverPostsAndLogsNoResult) {
     EXPECT_FALSE(Check("1.0.9"));
     EXPECT_FALSE(Log().contains("New version available"));
     EXPECT_FALSE(queue_.Wait(std::chrono::milliseconds(0)));
+}
+
+// A redirect is followed to a web address only: another protocol is refused
+// before any connection.
+TEST_F(UpdateCheckTest, RedirectsAreFollowedOnlyToTheWeb) {
+    const QByteArray ini = "[Gerneral]\r\nmajor_version=1\r\nminor_version=0\r\nbuild=9\r\n";
+    RawHttpServer target("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(ini.size()) +
+                         "\r\nConnection: close\r\n\r\n" + ini);
+    const struct {
+        QByteArray location;
+        bool followed;
+    } cases[] = {
+        {"http://127.0.0.1:" + QByteArray::number(target.Port()) + "/zorvfetch_version.ini", true},
+        {"ftp://127.0.0.1:1/zorvfetch_version.ini", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.location.toStdString());
+        RawHttpServer redirect("HTTP/1.1 302 Found\r\nLocation: " + c.location +
+                               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        qputenv("ZORV_CONNECT_TO",
+                QByteArrayLiteral(ZORV_UPDATE_HOST) + ":80:127.0.0.1:" + QByteArray::number(redirect.Port()));
+        const qsizetype served = target.Heads().size();
+        auto m = Check("1.0.9");
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->msg, c.followed ? UM_VERSION_NEWER : UM_VERSION_FAILED);
+        EXPECT_EQ(target.Heads().size(), served + (c.followed ? 1 : 0));
+        EXPECT_EQ(Log().contains(QLatin1String("Protocol \"ftp\"")), !c.followed);
+    }
 }

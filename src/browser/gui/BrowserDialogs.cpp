@@ -2,6 +2,8 @@
 
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "base/UiTranslation.h"
 #include "browser/webgui/WebDialogsApi.h"
 #include "retrieval/DownloadMessages.h"
@@ -38,7 +40,9 @@ void Translate(WebDialogRequest& request, const QString& englishCaption) {
     request.cancelText = texts.controls.front().text;
 }
 
-void ImportJarCookie(const QString& line) { ImportCookie(line); }
+void ImportJarCookie(const QString& line) {
+    ImportCookie(line);
+}
 
 } // namespace
 
@@ -55,13 +59,16 @@ bool RunBrowserDialog(int code, const QString& address, QWidget* parent) {
         Translate(request, QStringLiteral("Word verification"));
     }
     request.startAddress = address;
+    request.refusedAsRootText = LoadText(TextId::BrowserRefusedAsRoot);
     request.connectTo = qEnvironmentVariable("ZORV_CONNECT_TO");
     request.extraCaFile = qEnvironmentVariable("ZORV_CA_BUNDLE");
     request.exportCookies = &ExportCookies;
     request.importCookie = &ImportJarCookie;
     request.parent = parent;
-    LogInfo(kLogCategory, "Showing the %s dialog.", code == DownloadStatus::SignInRequired ? "sign-in" : "CAPTCHA");
+    LogInfo(kLogCategory, "Showing the %s dialog.",
+            code == DownloadStatus::SignInRequired ? "sign-in" : "CAPTCHA");
     const int closedItself = run(&request);
-    LogInfo(kLogCategory, "The browser dialog was closed %s.", closedItself ? "on its completion page" : "by the user");
+    LogInfo(kLogCategory, "The browser dialog was closed %s.",
+            closedItself ? "on its completion page" : "by the user");
     return true;
 }

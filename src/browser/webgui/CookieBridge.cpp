@@ -74,8 +74,8 @@ QString JarLineFromCookie(const QNetworkCookie& cookie, bool expired) {
     line += domain.startsWith('.') ? QLatin1String("\tTRUE\t") : QLatin1String("\tFALSE\t");
     line += QString::fromUtf8(path);
     line += cookie.isSecure() ? QLatin1String("\tTRUE\t") : QLatin1String("\tFALSE\t");
-    line += QString::number(expiry) + QLatin1Char('\t') + QString::fromUtf8(cookie.name()) + QLatin1Char('\t') +
-            QString::fromUtf8(cookie.value());
+    line += QString::number(expiry) + QLatin1Char('\t') + QString::fromUtf8(cookie.name()) +
+            QLatin1Char('\t') + QString::fromUtf8(cookie.value());
     return line;
 }
 
@@ -96,11 +96,19 @@ CookieBridge::CookieBridge(QWebEngineCookieStore* store, ExportFunction exportCo
     });
 }
 
-void CookieBridge::CopyJarToBrowser() {
+void CookieBridge::CopyJarToBrowser(const QStringList& sites) {
     if (!export_)
         return;
     for (const QString& line : export_()) {
-        if (const std::optional<BrowserCookie> c = CookieFromJarLine(line))
-            store_->setCookie(c->cookie, c->origin);
+        const std::optional<BrowserCookie> c = CookieFromJarLine(line);
+        if (!c)
+            continue;
+        const QString host = c->origin.host();
+        for (const QString& site : sites) {
+            if (host == site || host.endsWith(QLatin1Char('.') + site)) {
+                store_->setCookie(c->cookie, c->origin);
+                break;
+            }
+        }
     }
 }

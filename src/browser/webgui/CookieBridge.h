@@ -13,6 +13,7 @@
 #include <QNetworkCookie>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -37,8 +38,9 @@ class CookieBridge : public QObject {
     using ImportFunction = void (*)(const QString&);
     CookieBridge(QWebEngineCookieStore* store, ExportFunction exportCookies, ImportFunction importCookie,
                  QObject* parent = nullptr);
-    // Copies every jar cookie into the browser.
-    void CopyJarToBrowser();
+    // Copies the jar's cookies of the given sites (a site's domain covers its
+    // subdomains) into the browser; the other sites' cookies stay out of it.
+    void CopyJarToBrowser(const QStringList& sites);
 
   private:
     QWebEngineCookieStore* store_;

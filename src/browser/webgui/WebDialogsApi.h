@@ -20,9 +20,12 @@ struct WebDialogRequest {
     QString startAddress;
     QString caption;    // the dialog's title in the current language
     QString cancelText; // its Cancel button's text in the current language
-    QString connectTo; // host routing in the ZORV_CONNECT_TO form; may be empty
+    // What a process running as root shows instead of a page it does not
+    // open, in the current language; "%s" stands for the page's address.
+    QString refusedAsRootText;
+    QString connectTo;   // host routing in the ZORV_CONNECT_TO form; may be empty
     QString extraCaFile; // PEM authorities the downloader trusts besides the system's; may be empty
-    QStringList (*exportCookies)() = nullptr;       // every cookie of the jar
+    QStringList (*exportCookies)() = nullptr;            // every cookie of the jar
     void (*importCookie)(const QString& line) = nullptr; // one cookie into the jar
     QWidget* parent = nullptr;
 };

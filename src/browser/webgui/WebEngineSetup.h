@@ -8,6 +8,9 @@
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
+#include <QUrl>
+
+#include <optional>
 
 class QWebEngineProfile;
 
@@ -17,16 +20,32 @@ class QWebEngineProfile;
 // are left out. Empty when nothing is routed.
 QString HostResolverRules(const QString& connectTo);
 
+// True for an http(s) address whose host and port a ZORV_CONNECT_TO value
+// routes (the local site simulator), and for one on a loopback address.
+bool RoutedOrLocal(const QUrl& url, const QString& connectTo);
+
 // Adds the routing to the engine's flags; a process running as root (where
 // the engine's sandbox cannot start) runs the engine without it. The
-// authorities of `extraCaFile` are added to those the process trusts. Only
-// the first call of the process has an effect.
+// authorities of `extraCaFile` become ExtraAuthorities(). Only the first call
+// of the process has an effect.
 void PrepareWebEngine(const QString& connectTo, const QString& extraCaFile = QString());
 
-// True when `chain` (leaf first) is valid for `host` under the system's
-// authorities and the extra ones: the engine knows only the system's, and the
-// downloader trusts both, so the browser accepts what the downloader would.
-bool TrustedChain(const QList<QSslCertificate>& chain, const QString& host);
+// The authorities the downloader trusts besides the system's.
+const QList<QSslCertificate>& ExtraAuthorities();
+
+// True when `chain` (leaf first) is valid for `host` under `authorities`
+// alone. The engine itself judges every chain of the system's authorities
+// (with checks of its own, such as revocation); this accepts only what it
+// cannot know: the downloader's extra authorities.
+bool TrustedChain(const QList<QSslCertificate>& chain, const QString& host,
+                  const QList<QSslCertificate>& authorities);
+
+// Whether the process runs as root, where the engine runs without its
+// sandbox and the dialogs open only the local simulator's pages. Tests, which
+// run as root on some machines and not on others, may fix the answer
+// (nullopt: the real one again); the sandbox always follows the real one.
+bool RunningAsRoot();
+void SetRunningAsRootForTests(std::optional<bool> root);
 
 // The dialogs' profile: kept in memory only, so nothing the sites set outlives
 // the process except through the program's own jar.
