@@ -27,10 +27,16 @@ bool ChunkedFileWriter::Open(const QString& path, long long keepBytes) {
         fd_ = -1;
         return false;
     }
-    return Adopt(fd, keepBytes);
+    // Emptied by the open already (a device such as /dev/full cannot be
+    // truncated, and need not be).
+    return Start(fd, keepBytes, keepBytes > 0);
 }
 
 bool ChunkedFileWriter::Adopt(int fd, long long keepBytes) {
+    return Start(fd, keepBytes, true);
+}
+
+bool ChunkedFileWriter::Start(int fd, long long keepBytes, bool truncate) {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = fd;
@@ -39,7 +45,7 @@ bool ChunkedFileWriter::Adopt(int fd, long long keepBytes) {
     expected_ = 0;
     // A file laid out in advance may be longer than what arrived: the tail
     // goes, so the file holds exactly the kept bytes.
-    if (::ftruncate(fd_, static_cast<off_t>(keepBytes)) != 0 ||
+    if ((truncate && ::ftruncate(fd_, static_cast<off_t>(keepBytes)) != 0) ||
         ::lseek(fd_, static_cast<off_t>(keepBytes), SEEK_SET) < 0) {
         const int saved = errno;
         ::close(fd_);

@@ -49,6 +49,9 @@ class ChunkedFileWriter {
     static constexpr long long kReserveAhead = 8LL * 1024 * 1024;
 
   private:
+    // Takes `fd`, cutting the file to `keepBytes` when `truncate` is set,
+    // and continues writing after them.
+    bool Start(int fd, long long keepBytes, bool truncate);
     // Reserves up to kReserveAhead beyond the written bytes. False with
     // errno set when the file cannot fit.
     bool ReserveAhead();
