@@ -33,6 +33,7 @@ const QHash<int, const char*>& Table() {
         {32910, "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
                 "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
+        {32930, "The temporary file %s was replaced by another file; the download is not used."},
         {32876, "No NicoVideo account is set. NicoVideo videos are downloaded without signing in; "
                 "set an account in the options to download videos that need one."},
         {32831, "Download error: %s"},

@@ -1,6 +1,9 @@
 #include "retrieval/DownloadItem.h"
 
 #include "base/AppLog.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
 #include "platform/FileAttributes.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
@@ -132,7 +135,7 @@ DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
         return Outcome::Ended; // stopped just as the last block arrived
     if (!TemporaryFileIntact(tempPath_)) {
         // Another name was put in its place: what it points to is not ours.
-        w_.SetError(QStringLiteral("The temporary file was replaced: ") + tempPath_);
+        w_.SetError(FillFormat(LoadText(TextId::TemporaryFileReplaced), {tempPath_}));
         w_.PostStatus(DownloadStatus::Failed);
         return Outcome::Ended;
     }
