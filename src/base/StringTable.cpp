@@ -34,6 +34,7 @@ const QHash<int, const char*>& Table() {
          "This address needs yt-dlp, which was not found. Install it with \"apt install yt-dlp\", or a "
          "newer one with \"pipx install yt-dlp\"."},
         {32911, "Reading the video information"},
+        {32930, "The temporary file %s was replaced by another file; the download is not used."},
         {33150, "The site named a verification page outside its own addresses; it is not opened: %s"},
         {33151, "This page is not opened here: the program runs as root, where the browser cannot keep a "
                 "page away from the system. Open it in your own browser: %s"},

@@ -91,6 +91,8 @@ inline constexpr int HostedElsewhere = 32904; // "The video is hosted on another
 inline constexpr int CannotSetSiteLanguage = 32905;
 inline constexpr int VerificationCodeRequired = 32906;
 inline constexpr int NoMediaOnPage = 32891; // "No video file was found on this page."
+// "The temporary file %s was replaced by another file; the download is not used."
+inline constexpr int TemporaryFileReplaced = 32930;
 inline constexpr int NeedsYtDlp = 32910;    // "This address needs yt-dlp, ... apt install yt-dlp ..."
 
 // Status codes 100 to 103, 200 to 204 and 205 to 207 take consecutive texts:

@@ -1,8 +1,10 @@
 #include "retrieval/CVideoDownloader.h"
 
 #include "base/AppLog.h"
+#include "platform/FileAttributes.h"
 #include "platform/ParseUrl.h"
 #include "retrieval/ChunkedFileWriter.h"
+#include "retrieval/FilePlacement.h"
 #include "retrieval/TextUtil.h"
 
 #include <QRegularExpression>
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <utility>
 
 namespace {
 constexpr const char* kCategory = CVideoDownloader::kLogCategory;
@@ -21,7 +25,10 @@ constexpr int kPartialFileCode = TransportError::kCodeBase + 18;
 // Pages are parsed whole in memory; no real watch page or information reply
 // comes near this, while a media file or a hostile server easily would.
 constexpr qint64 kMaxPageBytes = qint64(32) * 1024 * 1024;
-const QString kStoppedMediaText = QStringLiteral("Network error, can not get FLV file");
+// A body that ended before its announced length.
+const QString kShortMediaText = QStringLiteral("Network error, can not get FLV file");
+// A media download the user's stop ended: no failure, so an info line.
+const QString kStoppedMediaText = QStringLiteral("Download stopped by the user");
 
 // The lines the sites see on every request, in this order.
 const char* const kRequestHeaders[] = {
@@ -310,6 +317,21 @@ bool ContinuesFile(const TransportResponse& response, const MediaResume& resume,
     return address == resume.address;
 }
 
+// Writes what identifies the answer into the temporary file's attributes,
+// so a later run can continue the file after this program was killed.
+// Quietly nothing where the file system keeps no attributes.
+void KeepOrigin(const MediaResume& resume) {
+    const std::pair<const char*, QString> values[] = {
+        {kOriginUrlAttribute, resume.address},
+        {kEtagAttribute, resume.etag},
+        {kLastModifiedAttribute, resume.lastModified},
+        {kLengthAttribute, QString::number(resume.totalBytes)},
+    };
+    for (const auto& [name, value] : values)
+        if (!SetTemporaryFileAttribute(resume.path, name, value.toUtf8()))
+            return;
+}
+
 MediaResume FirstAnswer(const TransportResponse& response, const QString& path, const QString& address) {
     MediaResume resume;
     resume.path = path;
@@ -318,6 +340,16 @@ MediaResume FirstAnswer(const TransportResponse& response, const QString& path, 
     resume.lastModified = response.Header("Last-Modified").value_or(QString());
     resume.address = address;
     return resume;
+}
+} // namespace
+
+namespace {
+// A stopped download is no error: an info line, and the item's error text
+// stays what it was.
+void LogStop(MediaResult& result) {
+    LogInfoW("CVideoDownloader::GetFLVFile", kStoppedMediaText);
+    result.code = -1;
+    result.errorText = kStoppedMediaText;
 }
 } // namespace
 
@@ -342,14 +374,19 @@ MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& 
                 current = OpenMedia(address, 0, result, response);
             }
         }
-        if (resume && from == 0)
+        if (resume && from == 0) {
             *resume = FirstAnswer(*response, temporaryPath, current);
+            KeepOrigin(*resume);
+        }
         result.finalAddress = current;
         bodyStarted = true;
         DownloadFile(*response, temporaryPath, result, from);
-        if (result.receivedBytes < result.totalBytes)
-            throw DownloadFailure{kStoppedMediaText};
-        result.code = 0;
+        if (result.receivedBytes >= result.totalBytes)
+            result.code = 0; // complete, even when a stop came with the last block
+        else if (result.stopped)
+            LogStop(result);
+        else
+            throw DownloadFailure{kShortMediaText};
     } catch (const DownloadFailure& failure) {
         LogErrorW(kCategory, QStringLiteral("GetFLVFile() Error: ") + failure.text);
         SetError(failure.text);
@@ -363,10 +400,7 @@ MediaResult CVideoDownloader::GetFLVFile(const QString& address, const QString& 
             // A stop that cut the network wait short ends like one noticed
             // after a block.
             result.stopped = true;
-            LogErrorW(kCategory, QStringLiteral("GetFLVFile() Error: ") + kStoppedMediaText);
-            SetError(kStoppedMediaText);
-            result.code = -1;
-            result.errorText = kStoppedMediaText;
+            LogStop(result);
         } else {
             ReportException("GetFlvFile", error);
             SetError(error.message);
@@ -394,7 +428,13 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
 
     ChunkedFileWriter file(kWriteChunk);
     errno = 0;
-    if (!file.Open(path, static_cast<long long>(resumeFrom))) {
+    // A temporary file this program made is written through the descriptor
+    // it was created and locked with: a name swapped for a link meanwhile
+    // leads nowhere.
+    const int created = DuplicateTemporaryFile(path);
+    const bool opened = created >= 0 ? file.Adopt(created, static_cast<long long>(resumeFrom))
+                                     : file.Open(path, static_cast<long long>(resumeFrom));
+    if (!opened) {
         LogErrorW(kFileCategory,
                   QStringLiteral("Open file failed: %1, %2\n").arg(path, QString::number(errno)));
         throw DownloadFailure{QStringLiteral("can not create output file")};
@@ -436,9 +476,18 @@ void CVideoDownloader::DownloadFile(TransportResponse& response, const QString& 
         }
         result.stopped = CheckStop() != 0;
     };
+    // What arrived reaches the file at least this often, so a killed
+    // program leaves it for the next run to continue.
+    constexpr auto kFlushInterval = std::chrono::seconds(1);
+    auto lastFlush = std::chrono::steady_clock::now();
     try {
         for (;;) {
             errno = 0;
+            if (std::chrono::steady_clock::now() - lastFlush >= kFlushInterval) {
+                if (!file.Flush())
+                    throw writeFailed();
+                lastFlush = std::chrono::steady_clock::now();
+            }
             char* block = file.Reserve(kReadSize);
             if (!block)
                 throw writeFailed();

@@ -57,8 +57,9 @@ class CVideoDownloader {
     // Follows up to 10 responses to the media file and copies its body into
     // `temporaryPath`. code 0: written completely; -1: failed, reason in
     // errorText (also given to the owner's SetError; an HTTP error status
-    // included; a stop gives "Network error, can not get FLV file" with
-    // `stopped` set); else the code of a network failure (TransportError).
+    // included; a body cut short gives "Network error, can not get FLV
+    // file"; a stop sets `stopped`, is logged as info and leaves the owner's
+    // error text alone); else the code of a network failure (TransportError).
     //
     // With `resume` (kept by the caller across the attempts of one item):
     // when it holds bytes of this temporary file from an earlier attempt,

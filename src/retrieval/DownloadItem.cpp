@@ -1,6 +1,10 @@
 #include "retrieval/DownloadItem.h"
 
 #include "base/AppLog.h"
+#include "base/Localization.h"
+#include "base/TextFill.h"
+#include "base/TextIds.h"
+#include "platform/FileAttributes.h"
 #include "retrieval/CVideoDownloader.h"
 #include "retrieval/DownloadMessages.h"
 #include "retrieval/ExtractorFactory.h"
@@ -112,6 +116,7 @@ DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
             w_.PostStatus(DownloadStatus::Failed);
             return Outcome::Failed;
         }
+        ContinueKilledDownload(p.pageUrl);
     }
     keptNameKey_ = nameKey;
     const ItemHost::MediaDownload media = w_.DownloadMedia(p.mediaUrl, tempPath_, resume_);
@@ -128,6 +133,13 @@ DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
     }
     if (finalPath_.isEmpty())
         return Outcome::Ended; // stopped just as the last block arrived
+    if (!TemporaryFileIntact(tempPath_)) {
+        // Another name was put in its place: what it points to is not ours.
+        w_.SetError(FillFormat(LoadText(TextId::TemporaryFileReplaced), {tempPath_}));
+        w_.PostStatus(DownloadStatus::Failed);
+        return Outcome::Ended;
+    }
+    NameAfterContainer(p);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0) {
             // The file may still be held open by a scanner: try once more.
@@ -157,7 +169,8 @@ DownloadItem::Outcome DownloadItem::Download(SiteExtractor& p) {
 bool DownloadItem::ReserveTemporaryFile() {
     for (int tries = 0; tries < kReserveTries; ++tries) {
         errno = 0;
-        if (CreateTemporaryFile(tempPath_)) {
+        // A file a killed run left may be continued: its bytes stay for now.
+        if (CreateTemporaryFile(tempPath_, Takeover::Keep)) {
             created_ << tempPath_;
             return true;
         }
@@ -177,9 +190,53 @@ bool DownloadItem::ReserveTemporaryFile() {
     return false;
 }
 
+void DownloadItem::ContinueKilledDownload(const QString& pageUrl) {
+    const QByteArray page = pageUrl.toUtf8();
+    const auto text = [this](const char* name) {
+        return QString::fromUtf8(TemporaryFileAttribute(tempPath_, name).value_or(QByteArray()));
+    };
+    MediaResume kept;
+    const long long size = TemporaryFileSize(tempPath_);
+    if (size > 0 && TemporaryFileAttribute(tempPath_, kReferrerUrlAttribute) == page) {
+        kept.path = tempPath_;
+        kept.bytes = static_cast<quint64>(size);
+        kept.totalBytes = text(kLengthAttribute).toULongLong();
+        kept.etag = text(kEtagAttribute);
+        kept.lastModified = text(kLastModifiedAttribute);
+        kept.address = text(kOriginUrlAttribute);
+    }
+    if (kept.Usable()) {
+        LogInfoW(kCategory, QStringLiteral("Continuing %1 after %2 bytes").arg(tempPath_).arg(kept.bytes));
+        resume_ = kept;
+        return;
+    }
+    if (size > 0)
+        EmptyTemporaryFile(tempPath_); // another download's, or one that cannot be continued
+    for (const char* name : {kOriginUrlAttribute, kEtagAttribute, kLastModifiedAttribute, kLengthAttribute})
+        SetTemporaryFileAttribute(tempPath_, name, QByteArray());
+    SetTemporaryFileAttribute(tempPath_, kReferrerUrlAttribute, page);
+}
+
+void DownloadItem::NameAfterContainer(const SiteExtractor& p) {
+    if (p.containerKnown)
+        return;
+    const QString container = ContainerOfBytes(TemporaryFileStart(tempPath_, 12));
+    if (container.isEmpty() || container == QFileInfo(finalPath_).suffix())
+        return;
+    const QString renamed = p.FreePathFor(container);
+    if (!renamed.isEmpty()) {
+        finalPath_ = renamed;
+        w_.SetFinalPath(finalPath_);
+    }
+}
+
 QString DownloadItem::NameKey(const SiteExtractor& p) const {
     const ItemHost::Settings settings = w_.ItemSettings();
-    return QStringList{settings.outputFolder, QString::number(settings.useTitle), p.siteName, p.title, p.videoId,
+    return QStringList{settings.outputFolder,
+                       QString::number(settings.useTitle),
+                       p.siteName,
+                       p.title,
+                       p.videoId,
                        p.extension}
         .join(QChar(0));
 }

@@ -41,6 +41,13 @@ class DownloadItem {
     // Creates the temporary file exclusively, taking the next free name
     // when another download has just taken this one.
     bool ReserveTemporaryFile();
+    // Continues the temporary file just reserved when a killed run left it
+    // for this page with what identifies its answer (resume_ is set);
+    // otherwise it starts empty, marked as this page's.
+    void ContinueKilledDownload(const QString& pageUrl);
+    // A file whose container the site did not name gets the extension its
+    // first bytes tell, under the next free name with it.
+    void NameAfterContainer(const SiteExtractor& p);
     // Deletes the temporary files this item made, all but `keep` (which
     // stays recorded, so the item still deletes it in the end).
     void DeleteTemporaryFiles(const QString& keep = QString());

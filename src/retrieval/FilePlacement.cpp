@@ -1,5 +1,7 @@
 #include "retrieval/FilePlacement.h"
 
+#include "platform/FileAttributes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +58,7 @@ bool MoveOnce(const QByteArray& from, const QByteArray& to, MoveMethod& method) 
 }
 } // namespace
 
-bool CreateTemporaryFile(const QString& path) {
+bool CreateTemporaryFile(const QString& path, Takeover takeover) {
     InUse& files = Files();
     std::lock_guard lock(files.mutex);
     if (files.closed) {
@@ -68,20 +70,21 @@ bool CreateTemporaryFile(const QString& path) {
         return false;
     }
     const QByteArray native = QFile::encodeName(path);
-    int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Read and write: the finished file's first bytes tell its container.
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno != EEXIST)
             return false;
         // Left by a download that never ended (its program was killed):
-        // nobody holds it, so it is taken over and starts empty.
-        fd = ::open(native.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        // nobody holds it, so it is taken over.
+        fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
             errno = EEXIST;
             return false;
         }
         if (!LockTemporary(fd))
             return false;
-        if (::ftruncate(fd, 0) != 0) {
+        if (takeover == Takeover::Empty && ::ftruncate(fd, 0) != 0) {
             const int saved = errno;
             ::close(fd);
             errno = saved;
@@ -92,6 +95,62 @@ bool CreateTemporaryFile(const QString& path) {
     }
     files.paths.insert(path, fd);
     return true;
+}
+
+namespace {
+// The descriptor of a temporary file in use, under the record's lock; -1
+// (errno EBADF) when `path` is not in use.
+template <typename Use> auto WithTemporary(const QString& path, Use&& use) {
+    InUse& files = Files();
+    std::lock_guard lock(files.mutex);
+    const auto it = files.paths.constFind(path);
+    const int fd = it == files.paths.cend() ? -1 : it.value();
+    if (fd < 0)
+        errno = EBADF;
+    return use(fd);
+}
+} // namespace
+
+int DuplicateTemporaryFile(const QString& path) {
+    return WithTemporary(path, [](int fd) { return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
+}
+
+bool EmptyTemporaryFile(const QString& path) {
+    return WithTemporary(path, [](int fd) { return fd >= 0 && ::ftruncate(fd, 0) == 0; });
+}
+
+long long TemporaryFileSize(const QString& path) {
+    return WithTemporary(path, [](int fd) {
+        struct stat info {};
+        return fd >= 0 && ::fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : -1LL;
+    });
+}
+
+QByteArray TemporaryFileStart(const QString& path, int bytes) {
+    return WithTemporary(path, [bytes](int fd) {
+        QByteArray start(bytes, Qt::Uninitialized);
+        ssize_t n = fd < 0 ? -1 : ::pread(fd, start.data(), static_cast<size_t>(bytes), 0);
+        start.truncate(n > 0 ? n : 0);
+        return start;
+    });
+}
+
+bool SetTemporaryFileAttribute(const QString& path, const char* name, const QByteArray& value) {
+    return WithTemporary(path, [&](int fd) { return fd >= 0 && SetFileAttribute(fd, name, value); });
+}
+
+std::optional<QByteArray> TemporaryFileAttribute(const QString& path, const char* name) {
+    return WithTemporary(path, [&](int fd) { return fd < 0 ? std::nullopt : FileAttribute(fd, name); });
+}
+
+bool TemporaryFileIntact(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    return WithTemporary(path, [&](int fd) {
+        struct stat held {
+        }, named{};
+        return fd >= 0 && ::fstat(fd, &held) == 0 && ::lstat(native.constData(), &named) == 0 &&
+               held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    });
 }
 
 bool TemporaryFileAbandoned(const QString& path) {
@@ -165,4 +224,17 @@ bool MoveWithoutReplacing(const QString& from, QString& to, MoveMethod method) {
     }
     errno = EEXIST;
     return false;
+}
+
+QString ContainerOfBytes(const QByteArray& start) {
+    if (start.size() >= 12 && start.mid(4, 4) == "ftyp") {
+        const QByteArray brand = start.mid(8, 4);
+        return brand.startsWith("3gp") || brand.startsWith("3g2") ? QStringLiteral("3gp")
+                                                                  : QStringLiteral("mp4");
+    }
+    if (start.startsWith("FLV"))
+        return QStringLiteral("flv");
+    if (start.startsWith(QByteArray::fromHex("1a45dfa3")))
+        return QStringLiteral("webm");
+    return QString();
 }

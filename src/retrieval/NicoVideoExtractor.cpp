@@ -130,6 +130,8 @@ int NicoVideoExtractor::ParseFlvReply(const QString& reply, const QString& text)
             extension = QStringLiteral("swf");
         else if (kind == QLatin1String("m"))
             extension = QStringLiteral("mp4");
+        containerKnown =
+            kind == QLatin1String("s") || kind == QLatin1String("m") || kind == QLatin1String("v");
     }
     return 0;
 }

@@ -104,31 +104,41 @@ int SiteExtractor::MakeFileName(const QString& folder, int useTitle, QString& fi
             c = QLatin1Char('_');
     for (qsizetype i = 0; i < name.size() && name.at(i) == QLatin1Char('.'); ++i)
         name[i] = QLatin1Char('_');
-    const QString directory = JoinPath(folder, siteName);
+    fileFolder = JoinPath(folder, siteName);
+    fileBase = name;
 
-    // Room for "_NNN", ".ext" and ".qxt" in the component, and for the whole
-    // temporary path (with its terminating NUL) in the path limit.
-    const int suffixBytes = 4 + 1 + static_cast<int>(extension.toUtf8().size()) + 4;
-    const int pathRoom = kMaxPathBytes - 1 - static_cast<int>(directory.toUtf8().size()) - 1 - suffixBytes;
-    const int budget = std::min(kMaxNameBytes - suffixBytes, pathRoom);
-    if (budget <= 0) {
+    if (NameBudget(extension) <= 0) {
         const QString message =
             QStringLiteral("File name exceed max length, please change the output folder to a shorten one!");
         Prompts().ShowMessage(message, UserPrompts::Icon::Warning);
         owner->SetError(message);
         return 0;
     }
-    name = CutToUtf8Bytes(name, budget);
-
-    finalPath = MakeUniquePath(directory, name, extension);
+    finalPath = FreePathFor(extension);
     if (finalPath.isEmpty()) {
         // Every numbered name is taken; overwriting one would lose a file.
         owner->SetError(
             QStringLiteral("Can not find a free file name for \"%1.%2\" in %3: all 1000 names are taken")
-                .arg(name, extension, directory)); // one arg() call: names may hold "%1"
+                .arg(CutToUtf8Bytes(fileBase, NameBudget(extension)), extension,
+                     fileFolder)); // one arg() call: names may hold "%1"
         tempPath.clear();
         return 0;
     }
     tempPath = finalPath + QLatin1String(kTemporarySuffix);
     return 1;
+}
+
+int SiteExtractor::NameBudget(const QString& ext) const {
+    // Room for "_NNN", ".ext" and ".qxt" in the component, and for the whole
+    // temporary path (with its terminating NUL) in the path limit.
+    const int suffixBytes = 4 + 1 + static_cast<int>(ext.toUtf8().size()) + 4;
+    const int pathRoom = kMaxPathBytes - 1 - static_cast<int>(fileFolder.toUtf8().size()) - 1 - suffixBytes;
+    return std::min(kMaxNameBytes - suffixBytes, pathRoom);
+}
+
+QString SiteExtractor::FreePathFor(const QString& ext) const {
+    const int budget = NameBudget(ext);
+    if (budget <= 0)
+        return QString();
+    return MakeUniquePath(fileFolder, CutToUtf8Bytes(fileBase, budget), ext);
 }

@@ -46,6 +46,11 @@ class SiteExtractor {
     // owner's PostTitle; `videoId` when there is none.
     int ParseTitle(const QString& text);
 
+    // The first free path in the folder MakeFileName chose, for the name it
+    // chose, with extension `ext` (the name cut to fit it); empty when none
+    // is free or it cannot fit.
+    QString FreePathFor(const QString& ext) const;
+
     QString user;
     QString password;
     VideoSite site;
@@ -55,5 +60,16 @@ class SiteExtractor {
     QString mediaUrl;
     QString siteName;
     QString extension = QStringLiteral("flv");
+    // True when the site named the media's container (then `extension` is
+    // it); otherwise the file's first bytes tell it once it has arrived.
+    bool containerKnown = false;
+    // What MakeFileName chose: the site folder and the cleaned name, before
+    // it was cut to fit and numbered.
+    QString fileFolder;
+    QString fileBase;
     TransferContext* owner = nullptr; // the batch running this item; not owned
+
+  private:
+    // Bytes of UTF-8 the name may have with extension `ext` in fileFolder.
+    int NameBudget(const QString& ext) const;
 };

@@ -52,6 +52,15 @@ bool OnSiteHosts(const QUrl& url) {
            (host == domain || host.endsWith(QLatin1Char('.') + domain));
 }
 
+// The container of a stream the lists name (the longest list names every
+// itag of the others); null for an unknown itag.
+const char* ContainerOf(qint64 itag) {
+    for (const FormatEntry& entry : kHd1080)
+        if (entry.itag == itag)
+            return entry.container;
+    return nullptr;
+}
+
 QString WebAddress(const QString& pathAndQuery) {
     return QStringLiteral("http://") + QLatin1String(YouTubeExtractor::kWebHost) + pathAndQuery;
 }
@@ -161,6 +170,9 @@ int YouTubeExtractor::PrepareSession() {
         if (GetVideoInfo(QString::fromLatin1(suffix)) == 0)
             break;
     }
+    // The row shows the title as soon as it is known, as for the other sites.
+    if (!title.isEmpty())
+        owner->PostTitle(title);
     return 0;
 }
 
@@ -286,17 +298,27 @@ int YouTubeExtractor::ParsePage(const QString&) {
     }
 
     QString chosen;
+    qint64 chosenItag = 0;
     bool found = false;
     for (const FormatEntry& entry : preferred) {
         const qsizetype i = itags.indexOf(entry.itag);
         if (i >= 0) {
             chosen = streams.at(i);
+            chosenItag = entry.itag;
             found = true;
             break;
         }
     }
-    if (!found && !streams.isEmpty())
+    if (!found && !streams.isEmpty()) {
         chosen = streams.first();
+        chosenItag = itags.first();
+    }
+    // The file is named after the stream's container where the lists know
+    // it; otherwise its first bytes tell once it has arrived.
+    if (const char* container = ContainerOf(chosenItag)) {
+        extension = QString::fromLatin1(container);
+        containerKnown = true;
+    }
 
     mediaUrl = UnescapeStreamUrl(chosen);
     // The entry's own itag field follows the address, which names its itag

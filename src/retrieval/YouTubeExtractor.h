@@ -49,7 +49,8 @@ class YouTubeExtractor : public SiteExtractor {
     // address names none.
     QString GetVideoId() override;
     // Language cookie, watch page (stream map), information interface
-    // (title). 0 to go on with the page; otherwise the attempt's result.
+    // (title, handed to the owner's PostTitle when there is one). 0 to go on
+    // with the page; otherwise the attempt's result.
     int PrepareSession() override;
     // Chooses the stream from `streamMap` (the page text is not used); -1
     // when there is no stream map.

@@ -219,14 +219,14 @@ TEST_F(ZorvGetTest, YouTubeByIdByTitleAndUnknownId) {
     const QString watch = "http://www.youtube.com/watch?v=zvNormal001";
     ZorvGetRun run = runner_->Run({"-o", Out(), watch});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
-    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/zvNormal001.flv  "));
-    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/zvNormal001.flv"));
+    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/zvNormal001.mp4  "));
+    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/zvNormal001.mp4"));
 
     ASSERT_EQ(runner_->Run({"-t", "-o", Out(), watch}).exitCode, 0);
     run = runner_->Run({"-t", "-o", Out(), watch});
     ASSERT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/Zorv sample clip.flv"));
-    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/Zorv sample clip_001.flv  "))
+    EXPECT_TRUE(QFile::exists(Out() + "/YouTube/Zorv sample clip.mp4"));
+    EXPECT_TRUE(run.OutLines().last().startsWith(Out() + "/YouTube/Zorv sample clip_001.mp4  "))
         << run.out.toStdString();
 
     run = runner_->Run({"-o", Out(), "http://www.youtube.com/watch?v=zvUnknown00"});
@@ -244,7 +244,7 @@ TEST_F(ZorvGetTest, OneVideoOfEachSiteInOneBatch) {
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
     const QStringList lines = run.OutLines();
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_TRUE(lines[0].startsWith(Out() + "/YouTube/zvNormal001.flv  "));
+    EXPECT_TRUE(lines[0].startsWith(Out() + "/YouTube/zvNormal001.mp4  "));
     EXPECT_TRUE(lines[1].startsWith(Out() + "/Google/1234567890123456789.flv  "));
     EXPECT_TRUE(lines[2].startsWith(Out() + "/MetaCafe/1000001.flv  "));
     EXPECT_TRUE(lines[3].startsWith(Out() + "/NicoVideo/sm1004.flv  "));
@@ -261,7 +261,7 @@ TEST_F(ZorvGetTest, ImportAddsThePageLinksAfterTheAddresses) {
     const QStringList lines = run.OutLines();
     ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
     EXPECT_TRUE(lines[0].startsWith(Out() + "/MetaCafe/1000001.flv  "));
-    EXPECT_TRUE(lines[1].startsWith(Out() + "/YouTube/zvNormal001.flv  "));
+    EXPECT_TRUE(lines[1].startsWith(Out() + "/YouTube/zvNormal001.mp4  "));
     EXPECT_TRUE(lines[2].startsWith(Out() + "/Google/1234567890123456789.flv  "));
 
     // A page that cannot be fetched adds nothing.

@@ -78,7 +78,7 @@ class HostilePages : public SiteBatchTest {
         QDirIterator it(Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (path.endsWith(".flv") || path.endsWith(".qxt"))
+            if (path.endsWith(".flv") || path.endsWith(".mp4") || path.endsWith(".qxt"))
                 files << path;
         }
         return files;
@@ -102,7 +102,7 @@ TEST_F(HostilePages, EachEndsInAClearErrorOrACorrectFileInItsSiteFolder) {
         {"http://www.youtube.com/watch?v=zvHostBack01", "YouTube", "___.._boot.ini.flv", "", "flv"},
         {"http://www.youtube.com/watch?v=zvHostCtrl01", "YouTube", "bell_tab_new_line_.flv", "", "flv"},
         {"http://www.youtube.com/watch?v=zvHostLong01", "YouTube", longName, "", "flv"},
-        {"http://www.youtube.com/watch?v=zvHostMany01", "YouTube", "Many streams.flv", "", "mp4"},
+        {"http://www.youtube.com/watch?v=zvHostMany01", "YouTube", "Many streams.mp4", "", "mp4"},
         {"http://www.metacafe.com/watch/7000001/video/", "MetaCafe", soupName, "", "flv"},
         {"http://www.youtube.com/watch?v=zvHostHuge01", "YouTube", "", "The page is larger than 32 MiB", ""},
         {"http://www.youtube.com/watch?v=zvHostHugeC1", "YouTube", "", "The page is larger than 32 MiB", ""},

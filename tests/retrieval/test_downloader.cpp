@@ -4,14 +4,21 @@
 
 #include "base/AppLog.h"
 #include "retrieval/CVideoDownloader.h"
+#include "retrieval/FilePlacement.h"
 
 #include "support/LoopbackServer.h"
 #include "support/RecordingContext.h"
 #include "support/TempDirTest.h"
+#include "support/WaitFor.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
+#include <future>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 class DownloaderTest : public TempDirTest {
   protected:
@@ -120,4 +127,42 @@ TEST_F(DownloaderTest, FileSizeLimitTakesTheFullDiskPath) {
     EXPECT_TRUE(
         QString::fromUtf8(ReadFile(Path("ruzivar.log")))
             .contains("ERROR CVideoDownloader::DownloadFile <> - Write file failed: " + file + ", 27"));
+}
+
+// The temporary file is written through the descriptor it was created and
+// locked with: a link swapped in under its name meanwhile leads nowhere.
+TEST_F(DownloaderTest, TemporaryFileIsWrittenThroughTheDescriptorItWasCreatedWith) {
+    server_.ServeBody("/clip.flv", "FLVDATA", "video/x-flv");
+    const QString file = Path("clip.flv.qxt");
+    const QString victim = WriteFile("victim", "keep me");
+    ASSERT_TRUE(CreateTemporaryFile(file));
+    ASSERT_TRUE(QFile::rename(file, Path("moved.qxt")));
+    ASSERT_TRUE(QFile::link(victim, file));
+
+    const MediaResult got = CVideoDownloader(&context_).GetFLVFile(At("/clip.flv"), file);
+    EXPECT_EQ(got.code, 0) << got.errorText.toStdString();
+    EXPECT_EQ(ReadFile(victim), "keep me");
+    EXPECT_EQ(ReadFile(Path("moved.qxt")), "FLVDATA");
+    EXPECT_FALSE(TemporaryFileIntact(file)); // so the item does not put the link in place
+    ReleaseTemporaryFile(file, false);
+}
+
+// A server announcing 3 GiB and sending 1000 bytes gets a bounded step of
+// disk ahead of what arrived, not its announcement.
+TEST_F(DownloaderTest, HugeAnnouncedLengthReservesOnlyAStepAhead) {
+    server_.ServeHeld("/huge.flv", 3LL << 30, 1000);
+    const QString file = Path("huge.flv.qxt");
+    const QByteArray native = QFile::encodeName(file);
+    const auto allocated = [&] {
+        struct stat info {};
+        return ::stat(native.constData(), &info) == 0 ? qint64(info.st_blocks) * 512 : qint64(0);
+    };
+    std::future<MediaResult> download = std::async(
+        std::launch::async, [&] { return CVideoDownloader(&context_).GetFLVFile(At("/huge.flv"), file); });
+    EXPECT_TRUE(WaitFor([&] { return allocated() > 0; })); // the reservation has happened
+    EXPECT_LE(allocated(), 16LL << 20);
+    EXPECT_EQ(QFileInfo(file).size(), 0); // the size still says what was written
+    context_.stop = true;
+    EXPECT_TRUE(download.get().stopped);
+    EXPECT_LE(allocated(), 16LL << 20);
 }

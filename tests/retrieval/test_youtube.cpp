@@ -125,7 +125,8 @@ TEST_F(YouTubeSiteTest, ResolvesTitleAndPreferredStream) {
     EXPECT_EQ(context_.TakeStatuses(), (std::vector<int>{112, 104, 105}));
     // The page step says it reads a page, not that a video was downloaded.
     EXPECT_EQ(context_.statusTexts, (QStringList{"", "Reading the video page...", "Video page read"}));
-    EXPECT_TRUE(context_.titles.isEmpty()); // the title comes from the information reply
+    // The title comes from the information reply; the row shows it.
+    EXPECT_EQ(context_.titles, QStringList{"C++ tips & \"tricks\" <1>"});
     // "%20" is a space there, while a "+" is itself.
     EXPECT_EQ(p_.title, "C++ tips & \"tricks\" <1>");
     // List 1 prefers 18; the entry's second itag field is cut off.
@@ -284,8 +285,9 @@ TEST_F(YouTubeWorkerTest, WorkerDownloadsNamedByTitleOrByIdWithoutOne) {
     EXPECT_EQ(Statuses(all, 0), (std::vector<int>{112, 104, 105, 110}));
     EXPECT_EQ(Statuses(all, 1), (std::vector<int>{112, 104, 105, 110}));
     EXPECT_EQ(Count(all, UM_DOWNLOAD_ITEM_DONE), 2);
-    // Itag 18 (MP4) is preferred; the file keeps the "flv" extension.
-    EXPECT_EQ(ReadFile(Path("out/YouTube/Zorv sample clip.flv")), Served("mp4"));
+    EXPECT_EQ(Count(all, UM_DOWNLOAD_TITLE), 1); // only the first has a title to show
+    // Itag 18 (MP4) is preferred and names the file; itag 34 is FLV.
+    EXPECT_EQ(ReadFile(Path("out/YouTube/Zorv sample clip.mp4")), Served("mp4"));
     EXPECT_EQ(ReadFile(Path("out/YouTube/zvInfoFail1.flv")), Served("flv"));
     EXPECT_EQ(SiteFiles().size(), 2);
     const std::optional<DownloadWorker::ItemState> first = worker_->RowSnapshot(0);
@@ -338,7 +340,7 @@ TEST_F(YouTubeWorkerTest, WorkerWaitsForTheCaptchaDialogAndRetries) {
     EXPECT_EQ(Statuses(all, 2), (std::vector<int>{112, 207, 112, 104, 105, 110}));
     EXPECT_EQ(Count(all, UM_DOWNLOAD_RETRY), 1);
     EXPECT_EQ(all.back().msg, UM_DOWNLOAD_ALL_DONE);
-    EXPECT_EQ(ReadFile(Path("out/YouTube/zvCaptcha01.flv")), Served("mp4"));
+    EXPECT_EQ(ReadFile(Path("out/YouTube/zvCaptcha01.mp4")), Served("mp4"));
 }
 
 TEST_F(YouTubeWorkerTest, StopWakesTheWorkerWaitingForTheCaptchaDialog) {

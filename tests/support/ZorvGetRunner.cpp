@@ -69,6 +69,31 @@ ZorvGetRun ZorvGetRunner::RunAndSignal(const QStringList& arguments, const QStri
     return run;
 }
 
+ZorvGetRun ZorvGetRunner::RunAndSignalWhen(const QStringList& arguments, const std::function<bool()>& ready,
+                                           int signal) const {
+    QProcess process;
+    StartZorvGet(process, env_, arguments);
+    process.waitForStarted();
+    QElapsedTimer waited;
+    waited.start();
+    while (!ready() && process.state() != QProcess::NotRunning && waited.elapsed() < 60000)
+        process.waitForFinished(10);
+    const pid_t pid = static_cast<pid_t>(process.processId());
+    if (pid > 0)
+        ::kill(pid, signal);
+    ZorvGetRun run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "zorv-get did not stop";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
 ZorvGetRun ZorvGetRunner::Run(const QStringList& arguments, int timeoutMs) const {
     QProcess process;
     StartZorvGet(process, env_, arguments);

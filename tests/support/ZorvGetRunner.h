@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class SiteSimulator;
@@ -29,6 +30,9 @@ class ZorvGetRunner {
     // standard output contains `trigger` `occurrences` times.
     ZorvGetRun RunAndSignal(const QStringList& arguments, const QString& trigger,
                             const std::vector<int>& signals, int occurrences = 1) const;
+    // Runs and sends `signal` once `ready` holds (asked while it runs).
+    ZorvGetRun RunAndSignalWhen(const QStringList& arguments, const std::function<bool()>& ready,
+                                int signal) const;
     // Routes the runs' site hosts elsewhere (a test's own loopback server).
     void SetConnectTo(const QString& value) { env_.insert("ZORV_CONNECT_TO", value); }
     // Sets a variable of the runs' environment; an empty value removes it.
