@@ -6,6 +6,8 @@
 
 QString NormalizeOutputFolder(const QString& folder) {
     QString path = folder.trimmed();
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
     if (path.isEmpty())
         return AppSettings::DefaultOutputFolder();
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
