@@ -120,6 +120,8 @@ const QHash<int, const char*>& Table() {
                 "be written (see the log)."},
         {33304, "The download history could not be read: the file is damaged or is not a history. It "
                 "is kept unchanged as %s, and a new, empty history has been started."},
+        {33306, "The downloads that were stopped have not ended yet, so nothing was started. Try again in "
+                "a moment."},
     };
     return table;
 }

@@ -93,7 +93,7 @@ inline constexpr int VerificationCodeRequired = 32906;
 inline constexpr int NoMediaOnPage = 32891; // "No video file was found on this page."
 // "The temporary file %s was replaced by another file; the download is not used."
 inline constexpr int TemporaryFileReplaced = 32930;
-inline constexpr int NeedsYtDlp = 32910;    // "This address needs yt-dlp, ... apt install yt-dlp ..."
+inline constexpr int NeedsYtDlp = 32910; // "This address needs yt-dlp, ... apt install yt-dlp ..."
 
 // Status codes 100 to 103, 200 to 204 and 205 to 207 take consecutive texts:
 // code 100 + k the text StatusTextsFrom100 + k, and so on.
@@ -125,6 +125,7 @@ inline constexpr int AddressTooLong = 33300;    // "This text is longer than 32 
 inline constexpr int BadAddressLines = 33301;   // "These lines were not added: ...", the lines follow
 inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
 inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not record it ..."
+inline constexpr int StartRefused = 33306;      // "The downloads that were stopped have not ended yet ..."
 inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
 
 // Pages the browser dialog does not open: one off the site, any page but the

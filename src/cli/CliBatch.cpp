@@ -147,6 +147,10 @@ void CliBatch::OnItemStatus(int row, int code, const QString& text, const QStrin
         return;
     }
     if (code >= 200) {
+        // The transfer a stop cuts short fails on its way out; the stop is
+        // what happened, and the item's last line says so.
+        if (stopping_)
+            return;
         const QString line =
             QStringLiteral("  ") +
             (error.isEmpty() ? shown : FillFormat(LoadText(TextId::DownloadError), {Printable(error)}));

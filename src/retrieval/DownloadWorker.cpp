@@ -103,6 +103,14 @@ void DownloadWorker::Enqueue(const QString& address, int row, int playlistItem) 
     queueItems_ << playlistItem;
 }
 
+void DownloadWorker::ClearQueue() {
+    ZORV_WINDOW_THREAD_ONLY("ClearQueue");
+    std::lock_guard lock(queueMutex_);
+    queueAddresses_.clear();
+    queueRows_.clear();
+    queueItems_.clear();
+}
+
 int DownloadWorker::QueuedCount() const {
     std::lock_guard lock(queueMutex_);
     return static_cast<int>(queueAddresses_.size());

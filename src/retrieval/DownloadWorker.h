@@ -131,6 +131,9 @@ class DownloadWorker : public ItemHost, public std::enable_shared_from_this<Down
     // Addresses waiting for a batch: after a batch has ended, those
     // appended too late for it.
     int QueuedCount() const;
+    // Drops every queued address (window thread): what a batch that ended or
+    // never started left behind.
+    void ClearQueue();
     // True while a batch thread runs Run.
     bool IsRunning() const { return running_ != 0; }
     quint64 ReceivedBytes() const { return receivedBytes_.load(std::memory_order_relaxed); }

@@ -37,13 +37,25 @@ void FitListColumns(QTableView& view, std::span<const double> shares, std::span<
     int lastNeeds = headingWidth(last);
     for (const QString& sample : lastSamples)
         lastNeeds = std::max(lastNeeds, view.fontMetrics().horizontalAdvance(sample) + kHeadingPadding);
-    const int shortfall = lastNeeds - (client - used - kLastColumnMargin);
-    if (shortfall > 0) {
-        const int taken = std::min(shortfall, std::max(0, widths[flexible] - kMinFlexibleWidth));
-        widths[flexible] -= taken;
+    // Room for the last column comes from the long text first, then from
+    // what the short columns have beyond their texts.
+    int shortfall = lastNeeds - (client - used - kLastColumnMargin);
+    const auto give = [&](int column, int floor) {
+        const int taken = std::min(shortfall, std::max(0, widths[column] - floor));
+        widths[column] -= taken;
         used -= taken;
+        shortfall -= taken;
+    };
+    if (shortfall > 0)
+        give(flexible, kMinFlexibleWidth);
+    for (int column = last - 1; column > flexible && shortfall > 0; --column) {
+        const int sample =
+            view.fontMetrics().horizontalAdvance(QLatin1String(samples[column])) + kHeadingPadding;
+        give(column, std::max(headingWidth(column), sample));
     }
     for (int column = 0; column < last; ++column)
         view.setColumnWidth(column, widths[column]);
-    view.setColumnWidth(last, std::max(0, client - used - kLastColumnMargin));
+    // Still too narrow (a small window with the site panel open): the last
+    // column keeps its texts whole and the list scrolls sideways instead.
+    view.setColumnWidth(last, std::max(lastNeeds, client - used - kLastColumnMargin));
 }

@@ -14,7 +14,10 @@ class QTableView;
 // column after them takes the rest of the client width less 2 pixels. Every
 // column after `flexible` is at least as wide as its heading; when the last
 // column would then be narrower than its heading, column `flexible` (the
-// long text) gives way, down to 80 pixels.
+// long text) gives way, down to 80 pixels, and then the short columns down
+// to their heading and sample. Where even that leaves too little, the last
+// column still gets its width and the list scrolls sideways (its horizontal
+// scroll bar must be "as needed").
 // `lastSamples` are texts the last column must show whole as well (its usual
 // cell texts in the current language).
 void FitListColumns(QTableView& view, std::span<const double> shares, std::span<const char* const> samples,

@@ -6,6 +6,10 @@
 #include "app/history/HistoryList.h"
 #include "app/history/HistoryListView.h"
 #include "app/history/SiteTreePanel.h"
+#include "app/tasklist/DownloadTaskList.h"
+#include "app/tasklist/TaskListModel.h"
+#include "base/Localization.h"
+#include "base/TextIds.h"
 #include "support/XvfbDisplay.h"
 
 #include <QClipboard>
@@ -170,8 +174,9 @@ TEST_F(MainWindowE2E, SiteHistoryListIsSaved) {
 // An https page of a site the program has no reader for, pasted into the
 // real window: yt-dlp downloads it, the row shows its progress (saved in
 // English, German and Japanese at the smallest window size, with no text of
-// the window, the downloading row or the status line cut off), and closing
-// the window meanwhile leaves no process and nothing in the output folder.
+// the window, the downloading row or the status line cut off, with the site
+// panel closed or open), and closing the window meanwhile leaves no process
+// and nothing in the output folder.
 class MainWindowYtDlpE2E : public LanguageSwitchingFixture {};
 
 TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLeavesNothing) {
@@ -211,6 +216,19 @@ TEST_F(MainWindowYtDlpE2E, AnHttpsPageDownloadsThroughYtDlpAndClosingTheWindowLe
         EXPECT_TRUE(SaveScreenshot(window, QLatin1String(language.picture)));
         EXPECT_EQ(window.size(), QSize(999, 600));
         EXPECT_EQ(CutTexts(&window).join(QLatin1Char('\n')).toStdString(), "");
+        // With the site panel open the list is narrower than its columns:
+        // it scrolls sideways, and every step of a download still shows whole.
+        window.OnStripButton(20);
+        ASSERT_TRUE(window.IsSiteTreeVisible());
+        for (int step : {TextId::ReadingVideoPage, TextId::VideoPageRead, TextId::ReadingVideoInfo,
+                         TextId::DownloadingVideo, TextId::VideoDownloaded, TextId::DownloadCompleted,
+                         TextId::DownloadStopped}) {
+            window.TaskList()->Model()->SetCellText(0, TaskListModel::StatusColumn, LoadText(step));
+            EXPECT_EQ(CutTexts(&window).join(QLatin1Char('\n')).toStdString(), "") << step;
+        }
+        if (QLatin1String(language.code) == QLatin1String("de"))
+            EXPECT_TRUE(SaveScreenshot(window, QStringLiteral("main-window-sites-de.png")));
+        window.OnStripButton(20);
         ASSERT_GT(ChildProcessCount(), before.size()); // yt-dlp runs
 
         prompts_.answers = {true}; // "Stop the downloads and exit?"

@@ -320,6 +320,9 @@ TEST_F(ZorvGetTest, TerminatingStopsTheBatchAndLeavesNoPartialFile) {
     EXPECT_EQ(lines[lines.size() - 2], "stopped: http://www.metacafe.com/watch/1000001/sample_clip/");
     EXPECT_EQ(lines.last(),
               "not started, the batch was stopped: http://www.metacafe.com/watch/1000002/lower_case/");
+    // A stop is reported as a stop, never as a network failure first.
+    EXPECT_FALSE(run.out.contains("Download failed") || run.out.contains("Download error"))
+        << run.out.toStdString();
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv"));
     EXPECT_FALSE(QFile::exists(Out() + "/MetaCafe/1000001.flv.qxt"));
 }

@@ -28,7 +28,8 @@ HistoryListView::HistoryListView(QWidget* parent) : QTableView(parent) {
     setAlternatingRowColors(true);
     setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMouseTracking(true); // tool tips of the file cells
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

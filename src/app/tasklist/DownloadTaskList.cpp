@@ -357,6 +357,9 @@ void DownloadTaskList::StartAll() {
     if (downloading_ || !session_)
         return;
     DownloadWorker& worker = session_->Worker();
+    // Nothing runs: whatever is still queued is a leftover of an earlier
+    // batch, and would download its row a second time.
+    worker.ClearQueue();
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);
         if (task->state == DownloadTask::Pending && model_->IsChecked(row))
@@ -365,9 +368,7 @@ void DownloadTaskList::StartAll() {
     downloading_ = true;
     appendNewTasks_ = true;
     if (!worker.Start()) {
-        // A batch that would not stop still winds down: nothing runs now.
-        LogWarn(kCategory, "Download worker could not start a batch");
-        downloading_ = false;
+        StartRefused();
         appendNewTasks_ = false;
     }
     RefreshToolbar();
@@ -389,13 +390,23 @@ void DownloadTaskList::StartSelected() {
     if (selected.size() != 1 || model_->Task(selected.first())->state != DownloadTask::Pending)
         return;
     const DownloadTask* task = model_->Task(selected.first());
+    worker.ClearQueue();
     worker.Enqueue(task->location, selected.first(), task->playlistItem);
     downloading_ = true;
-    if (!worker.Start()) {
-        LogWarn(kCategory, "Download worker could not start a batch");
-        downloading_ = false;
-    }
+    if (!worker.Start())
+        StartRefused();
     RefreshToolbar();
+}
+
+void DownloadTaskList::StartRefused() {
+    // A batch that would not stop still winds down: nothing runs now, and
+    // nothing stays queued for later.
+    LogWarn(kCategory, "Download worker could not start a batch");
+    session_->Worker().ClearQueue();
+    downloading_ = false;
+    const QString text = LoadText(TextId::StartRefused);
+    SetStatusText(text);
+    prompts_.ShowMessage(text, UserPrompts::Icon::Warning);
 }
 
 bool DownloadTaskList::CanStop() const {

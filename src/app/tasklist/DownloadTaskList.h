@@ -153,6 +153,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     int AddPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);
     bool HasPendingTask(const QString& address, int playlistItem) const;
     void DeferMessage(const QString& text, UserPrompts::Icon icon);
+    void StartRefused();
     QSet<int> unrecordedRows_; // their file is kept but the history did not take it
     // The same without looking for a waiting one.
     int AppendPendingTask(const QString& address, int playlistItem, const QString& title, bool enqueue);

@@ -12,6 +12,8 @@
 #include "retrieval/DownloadWorker.h"
 #include "ui/GuiMessageTarget.h"
 
+#include <QPointer>
+
 bool DownloadTaskList::event(QEvent* event) {
     if (event->type() != PostedMessageEvent::EventType())
         return QObject::event(event);
@@ -153,8 +155,12 @@ void DownloadTaskList::OnBatchEnded(bool stopped) {
 }
 
 void DownloadTaskList::PowerOff() {
-    const QString refused = power_.PowerOff();
-    if (!refused.isEmpty())
-        DeferMessage(refused, UserPrompts::Icon::Error);
-    Q_EMIT quitRequested();
+    // The window keeps answering until the system does; it may be closed by then.
+    power_.PowerOff([self = QPointer<DownloadTaskList>(this)](const QString& refused) {
+        if (!self)
+            return;
+        if (!refused.isEmpty())
+            self->DeferMessage(refused, UserPrompts::Icon::Error);
+        Q_EMIT self->quitRequested();
+    });
 }

@@ -36,7 +36,8 @@ TaskListView::TaskListView(QWidget* parent) : QTableView(parent) {
     setShowGrid(false);
     setAlternatingRowColors(true);
     setWordWrap(false);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);

@@ -178,14 +178,23 @@ TEST_F(TaskListTest, StartAllWithOnlyUncheckedRowsRunsAnEmptyBatch) {
     }
 }
 
-TEST_F(TaskListTest, ARefusedPowerOffIsShownAndTheWindowStillAsksToQuit) {
+TEST_F(TaskListTest, PowerOffWaitsForTheSystemsAnswerWithoutHoldingTheWindowAndShowsARefusal) {
     h_->settings.ShutdownFlag = 1;
+    h_->power.holdAnswer = true;
     h_->power.refusal = QStringLiteral("Interactive authentication required.");
     List().AddUrlTask(Metacafe());
     Model().setData(Model().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
     List().StartAll();
     ASSERT_TRUE(h_->WaitIdle());
     EXPECT_EQ(h_->power.calls, 1);
+    // Asked, not yet answered: the window is back and nothing has been decided.
+    EXPECT_EQ(h_->quits, 0);
+    EXPECT_TRUE(h_->prompts.shown.empty());
+    List().AddUrlTask(YouTube("zvNormal001"));
+    EXPECT_EQ(Model().rowCount(), 2);
+
+    ASSERT_TRUE(h_->power.Answer());
+    QCoreApplication::processEvents();
     ASSERT_EQ(h_->prompts.shown.size(), 1u);
     EXPECT_EQ(h_->prompts.shown[0].text, QStringLiteral("Interactive authentication required."));
     EXPECT_EQ(h_->prompts.shown[0].icon, UserPrompts::Icon::Error);
@@ -467,4 +476,31 @@ TEST_F(TaskListTest, AHistoryHeldByAnotherProgramHoldsTheWindowASecondAndIsRepor
     EXPECT_EQ(Model().Task(0)->state, DownloadTask::LocalFile);
     EXPECT_EQ(List().StatusText(), FillFormat(LoadText(33303), {path}));
     EXPECT_EQ(h_->HistoryRows(), 0);
+}
+
+TEST_F(TaskListTest, LeftoverQueueEntriesNeverDownloadARowTwiceAndARefusedStartSaysSo) {
+    List().AddUrlTask(YouTube("zvSlowBody1"));
+    List().AddUrlTask(Metacafe());
+    // A batch of its own still runs (as one that would not stop winds down)
+    // and an entry of an earlier batch is left in the queue.
+    List().Worker()->Enqueue(YouTube("zvSlowBody1"), 0);
+    ASSERT_TRUE(List().Worker()->Start());
+    List().Worker()->Enqueue(Metacafe(), 1);
+    List().StartAll();
+    EXPECT_FALSE(List().IsDownloading());
+    EXPECT_EQ(List().Worker()->QueuedCount(), 0);
+    ASSERT_EQ(h_->prompts.shown.size(), 1u);
+    EXPECT_EQ(h_->prompts.shown[0].text, LoadText(33306));
+    EXPECT_EQ(List().StatusText(), LoadText(33306));
+    List().Worker()->Stop();
+    ASSERT_TRUE(WaitOnWindow([&] { return !List().Worker()->IsRunning(); }));
+
+    // The next start queues each checked row once.
+    List().Worker()->Enqueue(Metacafe(), 1); // a leftover again
+    Model().setData(Model().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+    List().StartAll();
+    ASSERT_TRUE(h_->WaitIdle());
+    EXPECT_TRUE(QFileInfo::exists(Path("out/MetaCafe/1000001.flv")));
+    EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/1000001_001.flv")));
+    EXPECT_EQ(h_->HistoryRows(), 1);
 }
