@@ -125,8 +125,8 @@ inline constexpr int AddressTooLong = 33300;    // "This text is longer than 32 
 inline constexpr int BadAddressLines = 33301;   // "These lines were not added: ...", the lines follow
 inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
 inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not record it ..."
-inline constexpr int StartRefused = 33306;      // "The downloads that were stopped have not ended yet ..."
 inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
+inline constexpr int StartRefused = 33306;      // "The downloads that were stopped have not ended yet ..."
 
 // Pages the browser dialog does not open: one off the site, any page but the
 // local simulator's while the program runs as root.
