@@ -50,6 +50,10 @@ struct SettingsValues {
     int ExpandRound16 = 0;
     QString LangID = QStringLiteral("en"); // language code, or "auto"
     QString YtDlpPath;                     // the yt-dlp program for the other sites; empty: "yt-dlp" on PATH
+    // After each download: 0 keep the file as it is, 1 MP3, 2 M4A, 3 MP4 (a
+    // converted copy beside it); the original stays unless the second is 0.
+    int AfterDownload = 0;
+    int KeepOriginal = 1;
 };
 
 class AppSettings : public SettingsValues {

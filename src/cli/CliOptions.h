@@ -1,6 +1,8 @@
 #pragma once
 // Command-line options of zorv-get.
 
+#include "mediatools/MediaAction.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,12 @@ struct CliOptions {
     bool checkUpdate = false;
     bool version = false;
     bool history = false;
+    // After each download: convert (--convert), cut a range (--range,
+    // exactly with --exact-cut), keep the original beside the result.
+    std::optional<MediaFormat> convert;
+    std::optional<MediaRange> range;
+    bool exactCut = false;
+    bool keepOriginal = false;
     QString historySite; // empty: every site; kOtherSitesLabel: every site besides the four
 };
 

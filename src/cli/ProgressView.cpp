@@ -69,6 +69,35 @@ void ProgressView::Progress(int perMille, quint64 receivedBytes, quint64 totalBy
              .arg(FormatBytes(double(totalBytes)), speedText));
 }
 
+void ProgressView::BeginAction(const QString& what) {
+    lastPlainDecile_ = -1;
+    Line(QStringLiteral("  ") + what);
+}
+
+void ProgressView::ActionProgress(int perMille) {
+    if (quiet_)
+        return;
+    if (terminal_) {
+        constexpr int width = 30;
+        const int filled = perMille * width / 1000;
+        const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
+        std::fputs(QStringLiteral("\r\033[K  [%1] %2%")
+                       .arg(bar)
+                       .arg(perMille / 10.0, 5, 'f', 1)
+                       .toUtf8()
+                       .constData(),
+                   out_);
+        std::fflush(out_);
+        barShown_ = true;
+        return;
+    }
+    const int decile = perMille / 100;
+    if (decile == lastPlainDecile_)
+        return;
+    lastPlainDecile_ = decile;
+    Line(QStringLiteral("  %1% done").arg(perMille / 10.0, 0, 'f', 1));
+}
+
 void ProgressView::Line(const QString& text) {
     if (quiet_)
         return;

@@ -81,7 +81,10 @@ bool WaitForIdentification(CMPlayerProcess& player, int timeoutMs, const std::at
 }
 } // namespace
 
-int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+namespace {
+enum class Streams { VideoNeeded, AnyStream };
+
+int Identify(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel, Streams streams) {
     const QString mplayer = FindMPlayer();
     // An absolute path: a relative name starting with "-" would be read as an option.
     const QString file = QFileInfo(path).absoluteFilePath();
@@ -123,9 +126,10 @@ int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>*
     }
     player.Close();
 
-    if (!player.ParseVideo())
-        return 0;
+    const bool video = player.ParseVideo() != 0;
     player.ParseAudio();
+    if (!video && (streams == Streams::VideoNeeded || !player.Values().hasAudio))
+        return 0;
     const MPlayerValues& v = player.Values();
     info.lengthMs = v.lengthMs;
     info.videoFormat = v.videoFormat;
@@ -135,10 +139,20 @@ int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>*
     info.height = v.height;
     info.hasAudio = v.hasAudio;
     info.audioCodec = v.audioCodec;
+    info.audioFormat = v.audioFormat;
     info.audioBitrate = v.audioBitrate;
     info.audioRate = v.audioRate;
     info.audioChannels = v.audioChannels;
     if (v.hasAudio)
         player.GetAudioTracks(info.audioTracks);
     return 1;
+}
+} // namespace
+
+int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+    return Identify(path, info, cancel, Streams::VideoNeeded);
+}
+
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+    return Identify(path, info, cancel, Streams::AnyStream);
 }

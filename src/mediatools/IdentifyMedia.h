@@ -18,6 +18,11 @@ int IdentifyMedia(const QString& path, MediaInfo& info);
 // while mplayer runs): mplayer is then killed and reaped, and 0 returned.
 int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel);
 
+// The same for a file that may hold audio alone (an MP3, an M4A): 1 when
+// mplayer reports a video format or an audio codec. `info` then has an
+// empty video format and no frame size for audio alone.
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel = nullptr);
+
 // The time limit for one identification, 30 000 ms unless changed (tests).
 void SetIdentifyTimeoutMs(int ms);
 int IdentifyTimeoutMs();

@@ -6,8 +6,10 @@
 #include "history/HistoryDb.h"
 #include "mediatools/IdentifyMedia.h"
 #include "retrieval/DownloadMessages.h"
+#include "session/MediaActionJob.h"
 
 #include <chrono>
+#include <limits>
 
 #define ZORV_SESSION_THREAD_ONLY(what)                                                                       \
     ZORV_CHECK_THREAD(OnOwnerThread(),                                                                       \
@@ -33,6 +35,7 @@ DownloadSession::DownloadSession(MessageTarget* target, SessionObserver& observe
     : target_(target), observer_(observer), owner_(std::this_thread::get_id()),
       worker_(std::make_shared<DownloadWorker>(target)) {
     finisher_ = std::thread([this] { FinisherMain(); });
+    actionThread_ = std::thread([this] { ActionMain(); });
 }
 
 DownloadSession::~DownloadSession() {
@@ -45,6 +48,13 @@ DownloadSession::~DownloadSession() {
     }
     cancel_ = true; // a running identification ends within 100 ms, its mplayer reaped
     finisherWake_.notify_all();
+    {
+        std::lock_guard lock(actionMutex_);
+        actionQueue_.clear();
+    }
+    stoppedUpTo_ = std::numeric_limits<quint64>::max(); // ffmpeg is interrupted and reaped
+    actionWake_.notify_all();
+    actionThread_.join();
     finisher_.join();
     worker_.reset();
 }
@@ -57,6 +67,11 @@ void DownloadSession::Configure(const SettingsValues& settings) {
     worker_->SetUseInternalCache(settings.UseInternalCache);
     worker_->SetYtDlpPath(settings.YtDlpPath);
     worker_->SetYoutubeFormat(settings.YoutubeFMT);
+    MediaAction after;
+    after.format = MediaFormatOfSetting(settings.AfterDownload);
+    after.keepOriginal = settings.KeepOriginal != 0;
+    after.mp3Quality = settings.MP3_VBRQ;
+    afterDownload_ = after;
 }
 
 QString DownloadSession::SetOutputFolder(const QString& folder) {
@@ -83,6 +98,26 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
             result = std::move(it->second);
             finished_.erase(it);
         }
+        if (auto action = actionIdentifications_.find(id); action != actionIdentifications_.end()) {
+            const quint64 actionId = action->second;
+            actionIdentifications_.erase(action);
+            auto record = actions_.find(actionId);
+            if (record == actions_.end())
+                return true;
+            ActionRecord& r = record->second;
+            r.identified = result.identified;
+            r.info = result.info;
+            if (r.identified) {
+                r.task.ApplyMediaInfo(r.path, r.info);
+                r.task.pageUrl = r.request.pageUrl;
+                r.task.site = r.request.site;
+                r.task.siteName = r.request.siteName;
+                r.historyTried = history_ != nullptr;
+                r.historyInserted = history_ && InsertHistory(history_, r.task);
+            }
+            ActionEnded(actionId);
+            return true;
+        }
         if (auto file = fileJobs_.find(id); file != fileJobs_.end()) {
             const QString path = std::move(file->second);
             fileJobs_.erase(file);
@@ -96,6 +131,41 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         job->second.record.info = result.info;
         job->second.ready = true;
         Drain();
+        return true;
+    }
+    case UM_SESSION_ACTION_PROGRESS: {
+        const auto record = actions_.find(static_cast<quint64>(m.lParam));
+        if (record != actions_.end())
+            observer_.OnActionProgress(record->first, record->second.request.row, static_cast<int>(m.wParam));
+        return true;
+    }
+    case UM_SESSION_ACTION_DONE: {
+        const quint64 id = static_cast<quint64>(m.wParam);
+        ActionResult result;
+        {
+            std::lock_guard lock(actionMutex_);
+            auto it = actionResults_.find(id);
+            if (it == actionResults_.end())
+                return true;
+            result = std::move(it->second);
+            actionResults_.erase(it);
+        }
+        auto record = actions_.find(id);
+        if (record == actions_.end())
+            return true;
+        ActionRecord& r = record->second;
+        r.done = result.done;
+        r.stopped = result.stopped;
+        r.error = result.error;
+        r.path = result.path;
+        r.originalRemoved = result.originalRemoved;
+        if (r.done) {
+            const quint64 job = nextJob_++;
+            actionIdentifications_[job] = id;
+            QueueIdentification(job, r.path, true);
+        } else {
+            ActionEnded(id);
+        }
         return true;
     }
     case UM_DOWNLOAD_PROGRESS:
@@ -138,15 +208,10 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
             job.record.site = state->site;
             job.record.siteName = state->siteName;
         }
-        if (job.record.path.isEmpty()) {
+        if (job.record.path.isEmpty())
             job.ready = true; // nothing to identify
-        } else {
-            {
-                std::lock_guard lock(finisherMutex_);
-                finisherQueue_.emplace_back(note.job, job.record.path);
-            }
-            finisherWake_.notify_all();
-        }
+        else
+            QueueIdentification(note.job, job.record.path, false);
         break;
     }
     case UM_DOWNLOAD_ALL_DONE:
@@ -164,11 +229,89 @@ void DownloadSession::IdentifyFile(const QString& path) {
     ZORV_SESSION_THREAD_ONLY("IdentifyFile");
     const quint64 id = nextJob_++;
     fileJobs_[id] = path;
+    QueueIdentification(id, path, false);
+}
+
+void DownloadSession::QueueIdentification(quint64 job, const QString& path, bool anyMedia) {
     {
         std::lock_guard lock(finisherMutex_);
-        finisherQueue_.emplace_back(id, path);
+        finisherQueue_.push_back({job, path, anyMedia});
     }
     finisherWake_.notify_all();
+}
+
+quint64 DownloadSession::StartAction(const ActionRequest& request) {
+    ZORV_SESSION_THREAD_ONLY("StartAction");
+    const quint64 id = nextJob_++;
+    ActionRecord& record = actions_[id];
+    record.id = id;
+    record.request = request;
+    {
+        std::lock_guard lock(actionMutex_);
+        actionQueue_.push_back({id, request, ffmpegPath_});
+    }
+    actionWake_.notify_all();
+    return id;
+}
+
+void DownloadSession::StopActions() {
+    ZORV_SESSION_THREAD_ONLY("StopActions");
+    // Numbers only grow: everything started so far is at or below the last.
+    stoppedUpTo_ = nextJob_ - 1;
+    actionWake_.notify_all();
+}
+
+void DownloadSession::ActionEnded(quint64 id) {
+    auto record = actions_.find(id);
+    if (record == actions_.end())
+        return;
+    const ActionRecord ended = std::move(record->second);
+    actions_.erase(record);
+    observer_.OnActionEnded(ended);
+    if (holdFor_ == id) {
+        holdFor_ = 0;
+        Drain();
+    }
+}
+
+void DownloadSession::ActionMain() {
+    for (;;) {
+        QueuedAction job;
+        {
+            std::unique_lock lock(actionMutex_);
+            actionWake_.wait(lock, [this] { return quit_ || !actionQueue_.empty(); });
+            if (quit_)
+                return;
+            job = std::move(actionQueue_.front());
+            actionQueue_.pop_front();
+        }
+        const quint64 id = job.id;
+        const auto stopped = [this, id] { return id <= stoppedUpTo_.load(); };
+        ActionResult result;
+        if (stopped()) {
+            result.stopped = true;
+        } else {
+            FFMpegCallbacks callbacks;
+            callbacks.stopRequested = stopped;
+            callbacks.progress = [this, id](int perMille) {
+                target_->Post(UM_SESSION_ACTION_PROGRESS, perMille, static_cast<qintptr>(id));
+            };
+            const MediaActionOutcome outcome =
+                RunMediaActionJob(job.request.path, job.request.action, callbacks, job.ffmpeg);
+            result.done = outcome.kind == FFMpegResultKind::Ok;
+            result.stopped = outcome.kind == FFMpegResultKind::Stopped;
+            result.error = outcome.error;
+            result.path = outcome.path;
+            result.originalRemoved = outcome.originalRemoved;
+        }
+        {
+            std::lock_guard lock(actionMutex_);
+            if (quit_)
+                return;
+            actionResults_[id] = std::move(result);
+        }
+        target_->Post(UM_SESSION_ACTION_DONE, static_cast<qintptr>(id), 0);
+    }
 }
 
 void DownloadSession::Drain() {
@@ -178,7 +321,7 @@ void DownloadSession::Drain() {
         return;
     draining_ = true;
     const ScopeExit done([this] { draining_ = false; });
-    while (!pending_.empty()) {
+    while (!pending_.empty() && holdFor_ == 0) {
         if (pending_.front().msg == UM_DOWNLOAD_ITEM_DONE) {
             auto job = jobs_.find(pending_.front().job);
             if (job != jobs_.end() && !job->second.ready)
@@ -190,6 +333,9 @@ void DownloadSession::Drain() {
             jobs_.erase(job);
             Record(record);
             observer_.OnItemRecorded(record);
+            if (afterDownload_.IsSet() && record.identified)
+                holdFor_ = StartAction(
+                    {record.row, record.path, record.pageUrl, record.site, record.siteName, afterDownload_});
             continue;
         }
         const Note note = std::move(pending_.front());
@@ -264,7 +410,7 @@ QString DownloadSession::WaitForAddress(int row, BrowserDialog kind) const {
 
 void DownloadSession::FinisherMain() {
     for (;;) {
-        std::pair<quint64, QString> job;
+        FinisherJob job;
         {
             std::unique_lock lock(finisherMutex_);
             finisherWake_.wait(lock, [this] { return quit_ || !finisherQueue_.empty(); });
@@ -274,13 +420,14 @@ void DownloadSession::FinisherMain() {
             finisherQueue_.pop_front();
         }
         Identification result;
-        result.identified = IdentifyMedia(job.second, result.info, &cancel_) != 0;
+        result.identified = (job.anyMedia ? IdentifyAnyMedia(job.path, result.info, &cancel_)
+                                          : IdentifyMedia(job.path, result.info, &cancel_)) != 0;
         {
             std::lock_guard lock(finisherMutex_);
             if (quit_)
                 return;
-            finished_[job.first] = std::move(result);
+            finished_[job.job] = std::move(result);
         }
-        target_->Post(UM_SESSION_ITEM_IDENTIFIED, static_cast<qintptr>(job.first), 0);
+        target_->Post(UM_SESSION_ITEM_IDENTIFIED, static_cast<qintptr>(job.job), 0);
     }
 }
