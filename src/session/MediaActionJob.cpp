@@ -123,7 +123,10 @@ MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAct
     CFFMpegOpts opts(ffmpeg);
     if (action.range) {
         // Before the input: ffmpeg seeks there instead of decoding its way.
-        opts.SetOptionValue(QStringLiteral("-ss"), Seconds(action.range->startMs));
+        // A seek to the very start is left out: some demuxers (FLV) then
+        // give no packets at all.
+        if (action.range->startMs > 0)
+            opts.SetOptionValue(QStringLiteral("-ss"), Seconds(action.range->startMs));
         opts.SetOptionValue(QStringLiteral("-to"), Seconds(action.range->endMs));
     }
     opts.SetInputFile(original.filePath());

@@ -1,0 +1,88 @@
+// zorv-get's after-download actions: a real process against the site
+// simulator, with the real ffmpeg and mplayer.
+
+#include "sitesim/SiteSimulator.h"
+#include "support/SimulatorSuite.h"
+#include "support/ZorvGetRunner.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace {
+const QString kMetacafe = "http://www.metacafe.com/watch/1000001/sample_clip/";
+
+std::string Std(const QString& s) {
+    return s.toStdString();
+}
+} // namespace
+
+class ZorvGetActionTest : public SimulatorSuite {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        runner_ = std::make_unique<ZorvGetRunner>(Path("user"), *sim_);
+    }
+    std::unique_ptr<ZorvGetRunner> runner_;
+};
+
+TEST_F(ZorvGetActionTest, EachDownloadIsConvertedOrCutAndRecordedUnderItsSite) {
+    struct Case {
+        const char* name;
+        QStringList options;
+        QStringList files;      // what the site folder holds afterwards
+        QStringList finalLines; // patterns of the last lines, the result's last
+    } cases[] = {
+        {"m4a beside the original",
+         {"--convert", "m4a", "--keep-original"},
+         {"1000001.flv", "1000001.m4a"},
+         {"/1000001\\.flv  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$",
+          "/1000001\\.m4a  00:00:0\\d audio ffaac \\d+ Hz$"}},
+        {"a cut instead of the original",
+         {"--range", "0-0:01"},
+         {"1000001 (0.00\u20130.01).flv"},
+         {"/1000001 \\(0\\.00\u20130\\.01\\)\\.flv  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = Path(QString("out/") + c.name);
+        const ZorvGetRun run = runner_->Run(QStringList{"-o", out} + c.options + QStringList{kMetacafe});
+        ASSERT_EQ(run.exitCode, 0) << Std(run.out) << Std(run.err);
+        const QStringList lines = run.OutLines();
+        ASSERT_GE(lines.size(), c.finalLines.size());
+        for (qsizetype i = 0; i < c.finalLines.size(); ++i) {
+            const QString& line = lines[lines.size() - c.finalLines.size() + i];
+            const QRegularExpression pattern("^" + QRegularExpression::escape(out + "/MetaCafe") +
+                                             c.finalLines[i]);
+            EXPECT_TRUE(pattern.match(line).hasMatch()) << Std(run.out);
+        }
+        EXPECT_EQ(QDir(out + "/MetaCafe").entryList(QDir::Files | QDir::Hidden), c.files);
+    }
+    // Every file made is in the history, the results under the page they came from.
+    QStringList recorded;
+    for (const QString& row : runner_->Run({"--history", "METACAFE"}).OutLines()) {
+        const QStringList columns = row.split('\t');
+        EXPECT_EQ(columns.value(6), kMetacafe);
+        recorded << QFileInfo(columns.value(5)).fileName();
+    }
+    recorded.sort();
+    EXPECT_EQ(recorded,
+              (QStringList{"1000001 (0.00\u20130.01).flv", "1000001.flv", "1000001.flv", "1000001.m4a"}));
+}
+
+TEST_F(ZorvGetActionTest, ActionOptionsAreChecked) {
+    struct Case {
+        QStringList arguments;
+        const char* error;
+    } cases[] = {
+        {{"--convert", "wav", kMetacafe},
+         "zorv-get: unknown format for --convert: wav (use mp3, m4a or mp4)"},
+        {{"--range", "0:20-0:10", kMetacafe},
+         "zorv-get: invalid range: 0:20-0:10 (START-END in seconds or m:ss, the end after the start)"},
+        {{"--exact-cut", kMetacafe}, "zorv-get: --exact-cut needs --range"},
+    };
+    for (const Case& c : cases) {
+        const ZorvGetRun run = runner_->Run(c.arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.startsWith(c.error)) << Std(run.err);
+    }
+}
