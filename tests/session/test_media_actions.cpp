@@ -2,9 +2,13 @@
 // identified by mplayer, and the ways an action can fail or be stopped,
 // each leaving the original and nothing else.
 
+#include "history/HistoryDb.h"
+#include "history/SqliteConnection.h"
 #include "mediatools/IdentifyMedia.h"
+#include "session/DownloadSession.h"
 #include "session/MediaActionJob.h"
 #include "support/TempDirTest.h"
+#include "support/WaitFor.h"
 
 #include <QDir>
 #include <QFile>
@@ -213,4 +217,74 @@ TEST_F(MediaActionTest, FailuresSayWhyAndLeaveOnlyTheOriginal) {
         EXPECT_EQ(Left(), QStringList{"clip.mp4"});
         EXPECT_EQ(ReadFile(original), before);
     }
+}
+
+namespace {
+class ActionObserver : public SessionObserver {
+  public:
+    void OnItemStatus(int, int, const QString&, const QString&) override {}
+    void OnItemProgress(int, int, quint64, quint64, const QString&) override {}
+    void OnItemRetry(int, int) override {}
+    void OnItemTitle(int, const QString&) override {}
+    void OnItemRecorded(const RecordedItem&) override {}
+    void OnDialogNeeded(int, BrowserDialog, const QString&) override {}
+    void OnBatchEnded(bool) override {}
+    void OnActionProgress(quint64, int row, int perMille) override {
+        progressRow = row;
+        progress = perMille;
+    }
+    void OnActionEnded(const ActionRecord& record) override { ended.push_back(record); }
+
+    int progressRow = -1;
+    int progress = -1;
+    std::vector<ActionRecord> ended;
+};
+} // namespace
+
+TEST_F(MediaActionTest, TheSessionRecordsAResultUnderTheOriginalsPageOrStopsIt) {
+    std::unique_ptr<SqliteConnection> db;
+    ASSERT_TRUE(OpenHistoryDB(db, Path("history.db")));
+    QueueMessageTarget target;
+    ActionObserver observer;
+    auto session = std::make_unique<DownloadSession>(&target, observer);
+    session->SetHistory(db.get());
+    // Hands the session what was posted until `until` holds.
+    const auto dispatchUntil = [&](auto until) {
+        return WaitFor(
+            [&] {
+                while (auto m = target.Wait(std::chrono::milliseconds(0)))
+                    session->Dispatch(*m);
+                return until();
+            },
+            std::chrono::seconds(120));
+    };
+    const QString page = "http://www.metacafe.com/watch/7/clip/";
+    ActionRequest mp3{3,         Original(H264Clip(), "clip.mp4"), page, METACAFE,
+                      QString(), Action(MediaFormat::Mp3)};
+    ActionRequest mp4{
+        4, Original(Mpeg4Clip(), "large.avi"), page, METACAFE, QString(), Action(MediaFormat::Mp4)};
+    session->StartAction(mp3);
+    session->StartAction(mp4);
+    ASSERT_TRUE(dispatchUntil([&] { return observer.progressRow == 4 && observer.progress > 0; }));
+    session->StopActions();
+    ASSERT_TRUE(dispatchUntil([&] { return session->ActionsOutstanding() == 0; }));
+
+    ASSERT_EQ(observer.ended.size(), 2u);
+    const ActionRecord& made = observer.ended[0];
+    EXPECT_TRUE(made.done) << made.error.toStdString();
+    EXPECT_TRUE(made.identified);
+    EXPECT_EQ(made.path, Path("media/clip.mp3"));
+    EXPECT_TRUE(made.historyInserted);
+    const ActionRecord& stopped = observer.ended[1];
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.request.row, 4);
+    EXPECT_EQ(Left(), (QStringList{"clip.mp3", "clip.mp4", "large.avi"}));
+    std::vector<std::pair<std::string, std::string>> rows;
+    QueryHistoryRows(db.get(), "METACAFE", [&](const HistoryRowView& row) {
+        rows.emplace_back(std::string(row.location), std::string(row.siteUrl));
+    });
+    EXPECT_EQ(rows, (std::vector<std::pair<std::string, std::string>>{
+                        {Path("media/clip.mp3").toStdString(), page.toStdString()}}));
+    session.reset();
+    EXPECT_EQ(ChildProcesses(), QStringList());
 }
