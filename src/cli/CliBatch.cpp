@@ -70,7 +70,10 @@ void CliBatch::Run(const QStringList& addresses) {
             if (!stopping_ && stopRequested && stopRequested()) {
                 stopping_ = true;
                 view_.Line(QStringLiteral("Stopping..."));
-                session_.StopActions(); // ffmpeg is interrupted at once, the worker may take a while
+                // ffmpeg is interrupted at once (the worker may take a while),
+                // and no download still being identified gets its action.
+                session_.SetAfterDownload(MediaAction());
+                session_.StopActions();
                 worker.Stop();
             }
             if (auto m = queue_.Wait(std::chrono::milliseconds(100)))
@@ -244,8 +247,7 @@ void CliBatch::OnActionEnded(const ActionRecord& record) {
         r.actionFailed = true;
         r.actionLine = QStringLiteral("error: ") + Printable(record.error);
         if (!stopping_)
-            view_.Line(QStringLiteral("  ") +
-                       FillFormat(LoadText(TextId::DownloadError), {Printable(record.error)}));
+            view_.Line(QStringLiteral("  ") + Printable(record.error));
         return;
     }
     r.originalRemoved = record.originalRemoved;

@@ -159,6 +159,12 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         r.error = result.error;
         r.path = result.path;
         r.originalRemoved = result.originalRemoved;
+        if (r.originalRemoved && history_) {
+            // The result takes the place of the original's row.
+            DownloadTask gone;
+            gone.location = r.request.path;
+            DeleteHistory(history_, gone);
+        }
         if (r.done) {
             const quint64 job = nextJob_++;
             actionIdentifications_[job] = id;
