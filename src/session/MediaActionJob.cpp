@@ -105,8 +105,18 @@ MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAct
         return outcome;
     }
     MediaInfo info;
-    const bool known = IdentifyAnyMedia(original.filePath(), info) != 0;
+    const bool known = IdentifyAnyMedia(original.filePath(), info, callbacks.stopRequested) != 0;
+    if (callbacks.stopRequested && callbacks.stopRequested()) {
+        outcome.kind = FFMpegResultKind::Stopped;
+        outcome.error = QStringLiteral("Stopped");
+        return outcome;
+    }
     int durationMs = known ? info.lengthMs : 0;
+    if (action.range && durationMs > 0 && action.range->startMs >= durationMs) {
+        outcome.error = QStringLiteral("the range starts after the end of %1 (%2 s long)")
+                            .arg(original.fileName(), QString::number(durationMs / 1000.0, 'f', 1));
+        return outcome;
+    }
     if (action.range) {
         const int end = durationMs > 0 ? std::min(action.range->endMs, durationMs) : action.range->endMs;
         durationMs = std::max(0, end - action.range->startMs);

@@ -184,15 +184,18 @@ TEST_F(MediaActionTest, FailuresSayWhyAndLeaveOnlyTheOriginal) {
         bool garbage;         // the original is no media file
         QString ffmpeg;       // empty: the real one
         rlim_t fileSizeLimit; // 0: none
+        MediaAction action;
         FFMpegResultKind kind;
         const char* error; // the start of the error text
     } cases[] = {
-        {"no ffmpeg", false, Path("nowhere/ffmpeg"), 0, FFMpegResultKind::ToolMissing,
-         "ffmpeg was not found"},
-        {"unreadable input", true, QString(), 0, FFMpegResultKind::Failed,
+        {"no ffmpeg", false, Path("nowhere/ffmpeg"), 0, Action(MediaFormat::Mp3),
+         FFMpegResultKind::ToolMissing, "ffmpeg was not found"},
+        {"unreadable input", true, QString(), 0, Action(MediaFormat::Mp3), FFMpegResultKind::Failed,
          "ffmpeg could not make clip.mp3 from clip.mp4: "},
-        {"file size limit", false, QString(), 64 * 1024, FFMpegResultKind::NoRoom,
+        {"file size limit", false, QString(), 64 * 1024, Action(MediaFormat::Mp3), FFMpegResultKind::NoRoom,
          "not enough room for clip.mp3 (the disk is full or the file size limit was reached)"},
+        {"range after the end", false, QString(), 0, Action(MediaFormat::Original, MediaRange{61000, 62000}),
+         FFMpegResultKind::Failed, "the range starts after the end of clip.mp4 (60.0 s long)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -208,8 +211,7 @@ TEST_F(MediaActionTest, FailuresSayWhyAndLeaveOnlyTheOriginal) {
             limited.rlim_cur = c.fileSizeLimit;
             ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
         }
-        const MediaActionOutcome outcome =
-            RunMediaActionJob(original, Action(MediaFormat::Mp3), {}, c.ffmpeg);
+        const MediaActionOutcome outcome = RunMediaActionJob(original, c.action, {}, c.ffmpeg);
         setrlimit(RLIMIT_FSIZE, &saved);
 
         EXPECT_EQ(outcome.kind, c.kind);
