@@ -168,7 +168,7 @@ MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAct
         return outcome;
     }
     ReleaseTemporaryFile(tempPath, true);
-    switch (run.kind) {
+    switch (outcome.kind) {
     case FFMpegResultKind::NoRoom:
         outcome.error = QStringLiteral("not enough room for %1 (the disk is full or the file size limit "
                                        "was reached): %2")
@@ -179,7 +179,9 @@ MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAct
             outcome.error = QStringLiteral("ffmpeg could not make %1 from %2: %3")
                                 .arg(QFileInfo(finalPath).fileName(), original.fileName(), run.error);
         break;
-    default:
+    case FFMpegResultKind::ToolMissing:
+    case FFMpegResultKind::Stopped:
+    case FFMpegResultKind::Ok:
         outcome.error = run.error;
         break;
     }
