@@ -12,6 +12,7 @@
 #include "app/options/COptionsSheet.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/PreviewWiring.h"
+#include "app/tasklist/ActionCommands.h"
 #include "app/tasklist/DownloadTaskList.h"
 #include "app/tasklist/TaskListCommands.h"
 #include "app/tasklist/TaskListView.h"
@@ -226,6 +227,19 @@ void CTrevaloDlg::RegisterCommands() {
                                {[this] { return previewPlaying && previewPlaying(); },
                                 [this] { return IsTaskListInFront(); }, shell});
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
+    ActionCommands::Register(*commands_, *taskList_, settings_, [this]() -> const DownloadTask* {
+        // The list in front names the file: a finished row or a history entry.
+        const DownloadTask* task = nullptr;
+        if (IsTaskListInFront()) {
+            const QList<int> rows = taskList_->SelectedRows();
+            task = rows.size() == 1 ? taskList_->Model()->Task(rows.first()) : nullptr;
+            if (task && task->state != DownloadTask::LocalFile)
+                task = nullptr;
+        } else {
+            task = historyList_->SingleSelectedTask();
+        }
+        return task && TaskListCommands::IsReadableFile(task->location) ? task : nullptr;
+    });
     CommandTable& c = *commands_;
     c.Add(CommandId::AddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
     c.Add(CommandId::ImportLinks, nullptr, [this] {
@@ -319,7 +333,7 @@ void CTrevaloDlg::OnStripButton(int number) {
 
 void CTrevaloDlg::RefreshToolbar() {
     widgets_->strip->SetButtonEnabled(StripButton::StartAll, taskList_->CanStripStart());
-    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsDownloading());
+    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsBusy());
 }
 
 TitleButtonStrip* CTrevaloDlg::Strip() const {
@@ -492,7 +506,7 @@ void CTrevaloDlg::SavePlacement() {
 bool CTrevaloDlg::CloseWindow() {
     if (ending_)
         return true;
-    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
+    if (taskList_->IsBusy() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
         return false;
     settings_.Save();
     SavePlacement();

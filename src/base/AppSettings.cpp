@@ -65,6 +65,7 @@ constexpr IntField kIntFields[] = {
     {"EncodeThreads", &SettingsValues::EncodeThreads},
     {"AfterDownload", &SettingsValues::AfterDownload},
     {"KeepOriginal", &SettingsValues::KeepOriginal},
+    {"ExactCut", &SettingsValues::ExactCut},
 };
 } // namespace
 

@@ -54,6 +54,9 @@ struct SettingsValues {
     // converted copy beside it); the original stays unless the second is 0.
     int AfterDownload = 0;
     int KeepOriginal = 1;
+    // Saving a marked range: 0 copies the streams (the part starts at the key
+    // frame at or before the mark), 1 encodes them again to cut exactly.
+    int ExactCut = 0;
 };
 
 class AppSettings : public SettingsValues {

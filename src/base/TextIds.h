@@ -126,7 +126,14 @@ inline constexpr int BadAddressLines = 33301;   // "These lines were not added: 
 inline constexpr int NotAVideoShort = 33302;    // "Not a video file" (a row's status)
 inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the history could not record it ..."
 inline constexpr int StartRefused = 33306;      // "The downloads that were stopped have not ended yet ..."
-inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
+
+// Media actions in the window.
+inline constexpr int ActionWaiting = 33330;   // "Waiting..." (a row's status)
+inline constexpr int ActionRunning = 33331;   // "Making %s..."
+inline constexpr int ActionFailed = 33332;    // "Failed: %s"
+inline constexpr int ActionStopped = 33333;   // "Stopped; nothing was kept"
+inline constexpr int ActionDone = 33334;      // "%s is ready"
+inline constexpr int HistorySetAside = 33304; // "The download history could not be read ... kept as %s ..."
 
 // Pages the browser dialog does not open: one off the site, any page but the
 // local simulator's while the program runs as root.
