@@ -11,13 +11,7 @@ CFFMpegOpts::CFFMpegOpts(const QString& executable) {
 }
 
 void CFFMpegOpts::SetOutputOption(const QString& name, const QString& value) {
-    for (CmdOption& option : outputOptions_) {
-        if (option.name == name) {
-            option.value = value;
-            return;
-        }
-    }
-    outputOptions_.push_back({name, value});
+    SetIn(outputOptions_, name, value);
 }
 
 void CFFMpegOpts::RemoveOutputOption(const QString& name) {
