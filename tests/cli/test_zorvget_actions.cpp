@@ -6,6 +6,7 @@
 #include "support/ZorvGetRunner.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 
 namespace {
@@ -85,4 +86,56 @@ TEST_F(ZorvGetActionTest, ActionOptionsAreChecked) {
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.err.startsWith(c.error)) << Std(run.err);
     }
+}
+
+// A simulator whose Metacafe clip lasts a minute in a large frame, so that
+// converting it takes long enough to be stopped.
+class ZorvGetLongActionTest : public TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        QDir().mkpath(Path("media"));
+        ASSERT_EQ(QProcess::execute("ffmpeg", {"-v",
+                                               "error",
+                                               "-y",
+                                               "-f",
+                                               "lavfi",
+                                               "-i",
+                                               "testsrc=duration=60:rate=25:size=1280x720",
+                                               "-f",
+                                               "lavfi",
+                                               "-i",
+                                               "sine=duration=60",
+                                               "-c:v",
+                                               "flv1",
+                                               "-q:v",
+                                               "8",
+                                               "-c:a",
+                                               "libmp3lame",
+                                               "-ar",
+                                               "22050",
+                                               "-shortest",
+                                               Path("media/sitesim-flv.flv")}),
+                  0);
+        SiteSimulatorOptions options;
+        options.mediaDir = Path("media");
+        sim_ = std::make_unique<SiteSimulator>(options);
+        QString error;
+        ASSERT_TRUE(sim_->Start(&error)) << Std(error);
+        runner_ = std::make_unique<ZorvGetRunner>(Path("user"), *sim_);
+    }
+    std::unique_ptr<SiteSimulator> sim_;
+    std::unique_ptr<ZorvGetRunner> runner_;
+};
+
+TEST_F(ZorvGetLongActionTest, AStopDuringAConversionKeepsTheDownloadAndNothingElse) {
+    const ZorvGetRun run =
+        runner_->RunAndTerminate({"-o", Path("out"), "--convert", "mp4", kMetacafe}, "% done");
+    EXPECT_EQ(run.exitCode, 1) << Std(run.out) << Std(run.err);
+    EXPECT_LT(run.msAfterSignal, 5000);
+    ASSERT_GE(run.OutLines().size(), 2);
+    EXPECT_TRUE(run.OutLines()[run.OutLines().size() - 2].startsWith(Path("out/MetaCafe/1000001.flv  ")))
+        << Std(run.out);
+    EXPECT_EQ(run.OutLines().last(), "stopped: " + kMetacafe);
+    EXPECT_EQ(FolderTree(Path("out")), (QStringList{"MetaCafe", "MetaCafe/1000001.flv"}));
 }
