@@ -29,23 +29,34 @@ class ZorvGetActionTest : public SimulatorSuite {
 TEST_F(ZorvGetActionTest, EachDownloadIsConvertedOrCutAndRecordedUnderItsSite) {
     struct Case {
         const char* name;
+        int afterDownload; // the stored setting: 0 none, 1 MP3, 2 M4A, 3 MP4
         QStringList options;
         QStringList files;      // what the site folder holds afterwards
         QStringList finalLines; // patterns of the last lines, the result's last
     } cases[] = {
         {"m4a beside the original",
+         0,
          {"--convert", "m4a", "--keep-original"},
          {"1000001.flv", "1000001.m4a"},
          {"/1000001\\.flv  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$",
           "/1000001\\.m4a  00:00:0\\d audio ffaac \\d+ Hz$"}},
         {"a cut instead of the original",
+         0,
          {"--range", "0-0:01"},
          {"1000001 (0.00\u20130.01).flv"},
          {"/1000001 \\(0\\.00\u20130\\.01\\)\\.flv  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$"}},
+        // The stored choice keeps the original unless told otherwise.
+        {"mp3 as stored",
+         1,
+         {"--mp3-quality", "9"},
+         {"1000001.flv", "1000001.mp3"},
+         {"/1000001\\.flv  00:00:0\\d FLV1 \\d+x\\d+ \\d+ fps$",
+          "/1000001\\.mp3  00:00:0\\d audio mpg123 \\d+ Hz$"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString out = Path(QString("out/") + c.name);
+        runner_->SetSetting("Setting/Output/AfterDownload", c.afterDownload);
         const ZorvGetRun run = runner_->Run(QStringList{"-o", out} + c.options + QStringList{kMetacafe});
         ASSERT_EQ(run.exitCode, 0) << Std(run.out) << Std(run.err);
         const QStringList lines = run.OutLines();
@@ -67,7 +78,8 @@ TEST_F(ZorvGetActionTest, EachDownloadIsConvertedOrCutAndRecordedUnderItsSite) {
         recorded << QFileInfo(columns.value(5)).fileName();
     }
     recorded.sort();
-    EXPECT_EQ(recorded, (QStringList{"1000001 (0.00\u20130.01).flv", "1000001.flv", "1000001.m4a"}));
+    EXPECT_EQ(recorded, (QStringList{"1000001 (0.00\u20130.01).flv", "1000001.flv", "1000001.flv",
+                                     "1000001.m4a", "1000001.mp3"}));
 }
 
 TEST_F(ZorvGetActionTest, ActionOptionsAreChecked) {
@@ -80,6 +92,7 @@ TEST_F(ZorvGetActionTest, ActionOptionsAreChecked) {
         {{"--range", "0:20-0:10", kMetacafe},
          "zorv-get: invalid range: 0:20-0:10 (START-END in seconds or m:ss, the end after the start)"},
         {{"--exact-cut", kMetacafe}, "zorv-get: --exact-cut needs --range"},
+        {{"--mp3-quality", "10", kMetacafe}, "zorv-get: invalid number for --mp3-quality: 10 (0 to 9)"},
     };
     for (const Case& c : cases) {
         const ZorvGetRun run = runner_->Run(c.arguments);
