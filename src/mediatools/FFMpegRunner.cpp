@@ -21,7 +21,7 @@ bool SaysNoRoom(const QStringList& lines) {
 
 FFMpegResult FFMpegRunner::Run(CFFMpegOpts& opts, int durationMs, const FFMpegCallbacks& callbacks) {
     opts.SetProgressRun();
-    LogInfoW(kCategory, QStringLiteral("Running ") + opts.BuildCommandLine());
+    LogInfoW(kCategory, QStringLiteral("Running ") + opts.Rendered());
     CFFMpegProcess process;
     if (!process.Open(opts.BuildArguments())) {
         const int err = process.LastError();

@@ -59,6 +59,7 @@ TEST_F(ZorvGetActionTest, EachDownloadIsConvertedOrCutAndRecordedUnderItsSite) {
         runner_->SetSetting("Setting/Output/AfterDownload", c.afterDownload);
         const ZorvGetRun run = runner_->Run(QStringList{"-o", out} + c.options + QStringList{kMetacafe});
         ASSERT_EQ(run.exitCode, 0) << Std(run.out) << Std(run.err);
+        EXPECT_EQ(run.err, QString()); // ffmpeg's command line goes to the log only
         const QStringList lines = run.OutLines();
         ASSERT_GE(lines.size(), c.finalLines.size());
         for (qsizetype i = 0; i < c.finalLines.size(); ++i) {
