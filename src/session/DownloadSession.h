@@ -221,7 +221,11 @@ class DownloadSession {
     void Record(RecordedItem& record);
     QString WaitForAddress(int row, BrowserDialog kind) const;
     void FinisherMain();
+    // DownloadSessionActions.cpp
     void ActionMain();
+    void ActionProgressed(quint64 id, int perMille);
+    void ActionDone(quint64 id);
+    void ActionIdentified(quint64 id, bool identified, const MediaInfo& info);
     void ActionEnded(quint64 id);
     void QueueIdentification(quint64 job, const QString& path, bool anyMedia);
     bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
