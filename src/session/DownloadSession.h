@@ -182,8 +182,6 @@ class DownloadSession {
     void StopActions();
     // Actions started and not yet ended (OnActionEnded not yet called).
     int ActionsOutstanding() const { return static_cast<int>(actions_.size()); }
-    // The ffmpeg the actions run (empty: the tool folder's, else PATH).
-    void SetFFMpegPath(const QString& path) { ffmpegPath_ = path; }
 
     // Decodes one posted message: a worker notification or the finisher's
     // result. False for any other message (left to the caller).
@@ -243,7 +241,6 @@ class DownloadSession {
     quint64 nextJob_ = 1;
     bool draining_ = false;
     MediaAction afterDownload_;
-    QString ffmpegPath_;
     std::map<quint64, ActionRecord> actions_;
     std::map<quint64, quint64> actionIdentifications_; // finisher job -> action
     quint64 holdFor_ = 0;                              // the after-download action later notes wait for
@@ -275,7 +272,6 @@ class DownloadSession {
     struct QueuedAction {
         quint64 id = 0;
         ActionRequest request;
-        QString ffmpeg;
     };
     std::deque<QueuedAction> actionQueue_;
     std::map<quint64, ActionResult> actionResults_;

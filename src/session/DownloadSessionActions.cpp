@@ -19,7 +19,7 @@ quint64 DownloadSession::StartAction(const ActionRequest& request) {
     record.request = request;
     {
         std::lock_guard lock(actionMutex_);
-        actionQueue_.push_back({id, request, ffmpegPath_});
+        actionQueue_.push_back({id, request});
     }
     actionWake_.notify_all();
     return id;
@@ -68,7 +68,7 @@ void DownloadSession::ActionMain() {
                 target_->Post(UM_SESSION_ACTION_PROGRESS, perMille, static_cast<qintptr>(id));
             };
             const MediaActionOutcome outcome =
-                RunMediaActionJob(job.request.path, job.request.action, callbacks, job.ffmpeg);
+                RunMediaActionJob(job.request.path, job.request.action, callbacks);
             result.done = outcome.kind == FFMpegResultKind::Ok;
             result.stopped = outcome.kind == FFMpegResultKind::Stopped;
             result.error = outcome.error;
