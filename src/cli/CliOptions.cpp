@@ -37,6 +37,7 @@ QString CliUsage() {
         "                       keep only this part of each downloaded file (seconds or\n"
         "                       m:ss, as 10-20 or 0:10-0:20); with --convert, only this\n"
         "                       part is converted\n"
+        "      --mp3-quality N  MP3 quality from 0 (best) to 9 (smallest files)\n"
         "      --exact-cut      cut exactly where asked (encodes the streams again; without\n"
         "                       it a cut starts at the key frame at or before START)\n"
         "      --keep-original  keep the downloaded file beside the converted or cut one\n"
@@ -139,6 +140,11 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                             "invalid range: %1 (START-END in seconds or m:ss, the end after the start)")
                             .arg(*v);
             }
+        } else if (name == QLatin1String("--mp3-quality")) {
+            takeNumber(o.mp3Quality, 0);
+            if (o.mp3Quality > 9)
+                result.error =
+                    QStringLiteral("invalid number for %1: %2 (0 to 9)").arg(name).arg(*o.mp3Quality);
         } else if (name == QLatin1String("--exact-cut")) {
             noValue();
             o.exactCut = true;

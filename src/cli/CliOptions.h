@@ -26,7 +26,8 @@ struct CliOptions {
     std::optional<MediaRange> range;
     bool exactCut = false;
     bool keepOriginal = false;
-    QString historySite; // empty: every site; kOtherSitesLabel: every site besides the four
+    std::optional<int> mp3Quality; // 0 best .. 9 smallest; default: the setting
+    QString historySite;           // empty: every site; kOtherSitesLabel: every site besides the four
 };
 
 // The --history label of every site besides the four (those read through yt-dlp).

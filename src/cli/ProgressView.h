@@ -30,6 +30,10 @@ class ProgressView {
 
   private:
     void ClearBar();
+    // Redraws the bar line: the bar, the percentage, then `tail`.
+    void DrawBar(int perMille, const QString& tail);
+    // Plain output: true when `perMille` starts another tenth.
+    bool NewDecile(int perMille);
 
     FILE* out_;
     bool terminal_;

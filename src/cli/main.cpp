@@ -169,12 +169,13 @@ std::optional<QStringList> CollectAddresses(const CliOptions& options, ProgressV
 
 // What the options make of the settings' after-download action: --convert
 // and --range name the whole action (the original goes unless
-// --keep-original); --keep-original alone keeps it for the stored one.
+// --keep-original); otherwise the stored action stands, --keep-original
+// and --mp3-quality changing it.
 std::optional<MediaAction> AfterDownloadAction(const CliOptions& options, const SettingsValues& settings) {
-    if (!options.convert && !options.range && !options.keepOriginal)
+    if (!options.convert && !options.range && !options.keepOriginal && !options.mp3Quality)
         return std::nullopt;
     MediaAction action;
-    action.mp3Quality = settings.MP3_VBRQ;
+    action.mp3Quality = options.mp3Quality.value_or(settings.MP3_VBRQ);
     if (options.convert || options.range) {
         action.format = options.convert.value_or(MediaFormat::Original);
         action.range = options.range;
@@ -182,7 +183,8 @@ std::optional<MediaAction> AfterDownloadAction(const CliOptions& options, const 
     } else {
         action.format = MediaFormatOfSetting(settings.AfterDownload);
     }
-    action.keepOriginal = options.keepOriginal;
+    action.keepOriginal =
+        options.keepOriginal || (!options.convert && !options.range && settings.KeepOriginal);
     return action;
 }
 

@@ -11,13 +11,7 @@ CFFMpegOpts::CFFMpegOpts(const QString& executable) {
 }
 
 void CFFMpegOpts::SetOutputOption(const QString& name, const QString& value) {
-    for (CmdOption& option : outputOptions_) {
-        if (option.name == name) {
-            option.value = value;
-            return;
-        }
-    }
-    outputOptions_.push_back({name, value});
+    SetIn(outputOptions_, name, value);
 }
 
 void CFFMpegOpts::RemoveOutputOption(const QString& name) {
@@ -33,7 +27,7 @@ void CFFMpegOpts::SetProgressRun() {
     AddFlag(QStringLiteral("-y"));
 }
 
-const QString& CFFMpegOpts::BuildCommandLine() {
+QString CFFMpegOpts::Rendered() const {
     QString text = RenderCommon();
     if (!outputFile_.isEmpty()) {
         // The input, rendered last by the common part, follows "-i" here.
@@ -44,8 +38,12 @@ const QString& CFFMpegOpts::BuildCommandLine() {
             text += QLatin1Char(' ') + option.name + QLatin1Char(' ') + option.value;
         text += QStringLiteral(" \"") + outputFile_ + QLatin1Char('"');
     }
-    StoreCommandLine(text);
-    qDebug().noquote() << text;
+    return text;
+}
+
+const QString& CFFMpegOpts::BuildCommandLine() {
+    StoreCommandLine(Rendered());
+    qDebug().noquote() << CommandLine();
     return CommandLine();
 }
 

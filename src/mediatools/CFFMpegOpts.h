@@ -35,6 +35,8 @@ class CFFMpegOpts : public CCmdOpts {
     void SetProgressRun();
 
     const QString& BuildCommandLine() override;
+    // The same text without the debug output, for the log.
+    QString Rendered() const;
     QStringList BuildArguments() const override;
 
   private:

@@ -2,10 +2,10 @@
 
 #include "base/AppLog.h"
 #include "mediatools/CFFMpegProcess.h"
+#include "platform/ProcessSignals.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 
 namespace {
 const char* const kCategory = "FFMpeg";
@@ -21,7 +21,7 @@ bool SaysNoRoom(const QStringList& lines) {
 
 FFMpegResult FFMpegRunner::Run(CFFMpegOpts& opts, int durationMs, const FFMpegCallbacks& callbacks) {
     opts.SetProgressRun();
-    LogInfoW(kCategory, QStringLiteral("Running ") + opts.BuildCommandLine());
+    LogInfoW(kCategory, QStringLiteral("Running ") + opts.Rendered());
     CFFMpegProcess process;
     if (!process.Open(opts.BuildArguments())) {
         const int err = process.LastError();
@@ -59,7 +59,7 @@ FFMpegResult FFMpegRunner::Run(CFFMpegOpts& opts, int durationMs, const FFMpegCa
         LogWarnW(kCategory, QStringLiteral("ffmpeg: ") + line);
     const QString last = tail.isEmpty() ? QString() : tail.last();
     // A file size limit kills a writer that does not ignore its signal.
-    if (exitCode == 128 + SIGXFSZ || SaysNoRoom(tail))
+    if (EndedByFileSizeLimit(exitCode) || SaysNoRoom(tail))
         return {FFMpegResultKind::NoRoom,
                 last.isEmpty() ? QStringLiteral("the file size limit was reached") : last};
     if (last.isEmpty())

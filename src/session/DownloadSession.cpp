@@ -6,7 +6,6 @@
 #include "history/HistoryDb.h"
 #include "mediatools/IdentifyMedia.h"
 #include "retrieval/DownloadMessages.h"
-#include "session/MediaActionJob.h"
 
 #include <chrono>
 #include <limits>
@@ -101,21 +100,7 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         if (auto action = actionIdentifications_.find(id); action != actionIdentifications_.end()) {
             const quint64 actionId = action->second;
             actionIdentifications_.erase(action);
-            auto record = actions_.find(actionId);
-            if (record == actions_.end())
-                return true;
-            ActionRecord& r = record->second;
-            r.identified = result.identified;
-            r.info = result.info;
-            if (r.identified) {
-                r.task.ApplyMediaInfo(r.path, r.info);
-                r.task.pageUrl = r.request.pageUrl;
-                r.task.site = r.request.site;
-                r.task.siteName = r.request.siteName;
-                r.historyTried = history_ != nullptr;
-                r.historyInserted = history_ && InsertHistory(history_, r.task);
-            }
-            ActionEnded(actionId);
+            ActionIdentified(actionId, result.identified, result.info);
             return true;
         }
         if (auto file = fileJobs_.find(id); file != fileJobs_.end()) {
@@ -133,47 +118,12 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         Drain();
         return true;
     }
-    case UM_SESSION_ACTION_PROGRESS: {
-        const auto record = actions_.find(static_cast<quint64>(m.lParam));
-        if (record != actions_.end())
-            observer_.OnActionProgress(record->first, record->second.request.row, static_cast<int>(m.wParam));
+    case UM_SESSION_ACTION_PROGRESS:
+        ActionProgressed(static_cast<quint64>(m.lParam), static_cast<int>(m.wParam));
         return true;
-    }
-    case UM_SESSION_ACTION_DONE: {
-        const quint64 id = static_cast<quint64>(m.wParam);
-        ActionResult result;
-        {
-            std::lock_guard lock(actionMutex_);
-            auto it = actionResults_.find(id);
-            if (it == actionResults_.end())
-                return true;
-            result = std::move(it->second);
-            actionResults_.erase(it);
-        }
-        auto record = actions_.find(id);
-        if (record == actions_.end())
-            return true;
-        ActionRecord& r = record->second;
-        r.done = result.done;
-        r.stopped = result.stopped;
-        r.error = result.error;
-        r.path = result.path;
-        r.originalRemoved = result.originalRemoved;
-        if (r.originalRemoved && history_) {
-            // The result takes the place of the original's row.
-            DownloadTask gone;
-            gone.location = r.request.path;
-            DeleteHistory(history_, gone);
-        }
-        if (r.done) {
-            const quint64 job = nextJob_++;
-            actionIdentifications_[job] = id;
-            QueueIdentification(job, r.path, true);
-        } else {
-            ActionEnded(id);
-        }
+    case UM_SESSION_ACTION_DONE:
+        ActionDone(static_cast<quint64>(m.wParam));
         return true;
-    }
     case UM_DOWNLOAD_PROGRESS:
         note.row = static_cast<int>(m.lParam);
         note.number = static_cast<int>(m.wParam);
@@ -244,80 +194,6 @@ void DownloadSession::QueueIdentification(quint64 job, const QString& path, bool
         finisherQueue_.push_back({job, path, anyMedia});
     }
     finisherWake_.notify_all();
-}
-
-quint64 DownloadSession::StartAction(const ActionRequest& request) {
-    ZORV_SESSION_THREAD_ONLY("StartAction");
-    const quint64 id = nextJob_++;
-    ActionRecord& record = actions_[id];
-    record.id = id;
-    record.request = request;
-    {
-        std::lock_guard lock(actionMutex_);
-        actionQueue_.push_back({id, request, ffmpegPath_});
-    }
-    actionWake_.notify_all();
-    return id;
-}
-
-void DownloadSession::StopActions() {
-    ZORV_SESSION_THREAD_ONLY("StopActions");
-    // Numbers only grow: everything started so far is at or below the last.
-    stoppedUpTo_ = nextJob_ - 1;
-    actionWake_.notify_all();
-}
-
-void DownloadSession::ActionEnded(quint64 id) {
-    auto record = actions_.find(id);
-    if (record == actions_.end())
-        return;
-    const ActionRecord ended = std::move(record->second);
-    actions_.erase(record);
-    observer_.OnActionEnded(ended);
-    if (holdFor_ == id) {
-        holdFor_ = 0;
-        Drain();
-    }
-}
-
-void DownloadSession::ActionMain() {
-    for (;;) {
-        QueuedAction job;
-        {
-            std::unique_lock lock(actionMutex_);
-            actionWake_.wait(lock, [this] { return quit_ || !actionQueue_.empty(); });
-            if (quit_)
-                return;
-            job = std::move(actionQueue_.front());
-            actionQueue_.pop_front();
-        }
-        const quint64 id = job.id;
-        const auto stopped = [this, id] { return id <= stoppedUpTo_.load(); };
-        ActionResult result;
-        if (stopped()) {
-            result.stopped = true;
-        } else {
-            FFMpegCallbacks callbacks;
-            callbacks.stopRequested = stopped;
-            callbacks.progress = [this, id](int perMille) {
-                target_->Post(UM_SESSION_ACTION_PROGRESS, perMille, static_cast<qintptr>(id));
-            };
-            const MediaActionOutcome outcome =
-                RunMediaActionJob(job.request.path, job.request.action, callbacks, job.ffmpeg);
-            result.done = outcome.kind == FFMpegResultKind::Ok;
-            result.stopped = outcome.kind == FFMpegResultKind::Stopped;
-            result.error = outcome.error;
-            result.path = outcome.path;
-            result.originalRemoved = outcome.originalRemoved;
-        }
-        {
-            std::lock_guard lock(actionMutex_);
-            if (quit_)
-                return;
-            actionResults_[id] = std::move(result);
-        }
-        target_->Post(UM_SESSION_ACTION_DONE, static_cast<qintptr>(id), 0);
-    }
 }
 
 void DownloadSession::Drain() {

@@ -182,8 +182,6 @@ class DownloadSession {
     void StopActions();
     // Actions started and not yet ended (OnActionEnded not yet called).
     int ActionsOutstanding() const { return static_cast<int>(actions_.size()); }
-    // The ffmpeg the actions run (empty: the tool folder's, else PATH).
-    void SetFFMpegPath(const QString& path) { ffmpegPath_ = path; }
 
     // Decodes one posted message: a worker notification or the finisher's
     // result. False for any other message (left to the caller).
@@ -221,7 +219,11 @@ class DownloadSession {
     void Record(RecordedItem& record);
     QString WaitForAddress(int row, BrowserDialog kind) const;
     void FinisherMain();
+    // DownloadSessionActions.cpp
     void ActionMain();
+    void ActionProgressed(quint64 id, int perMille);
+    void ActionDone(quint64 id);
+    void ActionIdentified(quint64 id, bool identified, const MediaInfo& info);
     void ActionEnded(quint64 id);
     void QueueIdentification(quint64 job, const QString& path, bool anyMedia);
     bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
@@ -239,7 +241,6 @@ class DownloadSession {
     quint64 nextJob_ = 1;
     bool draining_ = false;
     MediaAction afterDownload_;
-    QString ffmpegPath_;
     std::map<quint64, ActionRecord> actions_;
     std::map<quint64, quint64> actionIdentifications_; // finisher job -> action
     quint64 holdFor_ = 0;                              // the after-download action later notes wait for
@@ -271,7 +272,6 @@ class DownloadSession {
     struct QueuedAction {
         quint64 id = 0;
         ActionRequest request;
-        QString ffmpeg;
     };
     std::deque<QueuedAction> actionQueue_;
     std::map<quint64, ActionResult> actionResults_;

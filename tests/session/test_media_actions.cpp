@@ -53,7 +53,7 @@ QString H264Clip() {
                       "320x240");
 }
 
-// MPEG-4 part 2 and MP3 in a larger frame: converting it to MP4 encodes
+// MPEG-4 video (not H.264) and MP3 in a larger frame: converting it to MP4 encodes
 // both, long enough to be stopped on the way.
 QString Mpeg4Clip() {
     return SharedClip("large.avi", {"-c:v", "mpeg4", "-q:v", "5", "-c:a", "libmp3lame"}, "1280x720");
