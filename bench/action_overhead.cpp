@@ -59,11 +59,12 @@ struct Folders {
     std::string base, root, prefix, out, logs;
 };
 
-const char* const kUsage = "Usage: action_overhead [--minutes N] [--pairs N] [--zorv-get PATH]\n"
-                           "  --minutes N         length of the served clip (default 5)\n"
-                           "  --pairs N           zorv-get/ffmpeg pairs (default 5)\n"
-                           "  --zorv-get PATH     the program to measure (default: zorv-get next to this one)\n"
-                           "Needs nginx (apt-get install -y nginx-light), ffmpeg and mplayer.\n";
+const char* const kUsage =
+    "Usage: action_overhead [--minutes N] [--pairs N] [--zorv-get PATH]\n"
+    "  --minutes N         length of the served clip (default 5)\n"
+    "  --pairs N           zorv-get/ffmpeg pairs (default 5)\n"
+    "  --zorv-get PATH     the program to measure (default: zorv-get next to this one)\n"
+    "Needs nginx (apt-get install -y nginx-light), ffmpeg and mplayer.\n";
 
 int ParseOptions(int argc, char** argv, Options& o) {
     return ParseBenchOptions("action_overhead", argc, argv, kUsage,
@@ -80,7 +81,8 @@ bool FindTools(const Options& o, Tools& t) {
         "action_overhead",
         {{&t.nginx, "nginx", "nginx (apt-get install -y nginx-light, or bash scripts/install-deps.sh)"},
          {&t.ffmpeg, "ffmpeg", "ffmpeg (apt-get install -y ffmpeg): makes the clip, and is the reference"},
-         {&t.mplayer, "mplayer", "mplayer (apt-get install -y mplayer): zorv-get identifies every file with it"},
+         {&t.mplayer, "mplayer",
+          "mplayer (apt-get install -y mplayer): zorv-get identifies every file with it"},
          {&t.zorvGet, ZorvGetPath(o.zorvGet),
           "zorv-get (build the zorv-get target, or pass --zorv-get PATH)"}});
 }
@@ -101,9 +103,9 @@ std::pair<double, std::string> Identify(const Tools& t, const std::string& path,
 void CheckResult(const Tools& t, const Folders& f, const std::string& path, double seconds, const char* who) {
     const auto [length, format] = Identify(t, path, f.logs + "/mplayer.log");
     if (length < seconds - 1 || length > seconds + 1 || format != "H264")
-        throw std::runtime_error(std::string(who) + " did not make an H.264 file of " + std::to_string(seconds) +
-                                 " s at " + path + " (mplayer: " + std::to_string(length) + " s, " + format +
-                                 ")");
+        throw std::runtime_error(std::string(who) + " did not make an H.264 file of " +
+                                 std::to_string(seconds) + " s at " + path +
+                                 " (mplayer: " + std::to_string(length) + " s, " + format + ")");
 }
 
 // The ffmpeg command zorv-get logged last for a conversion: its arguments.
@@ -114,7 +116,8 @@ QStringList LoggedConversion(const Folders& f) {
     while (logs.hasNext()) {
         std::ifstream in(logs.next().toStdString());
         for (std::string l; std::getline(in, l);)
-            if (const size_t at = l.find("Running \""); at != std::string::npos && l.find("ffmpeg") != std::string::npos)
+            if (const size_t at = l.find("Running \"");
+                at != std::string::npos && l.find("ffmpeg") != std::string::npos)
                 line = QString::fromStdString(l.substr(at + 8));
     }
     return QProcess::splitCommand(line);
@@ -127,19 +130,21 @@ void RunPairs(const Options& o, const Tools& t, const Folders& f) {
     const std::string input = f.base + "/reference-input.flv";
     const std::string reference = f.base + "/reference.mp4";
     const double seconds = o.minutes * 60.0;
-    std::printf("\nzorv-get -q -o DIR --convert mp4 --keep-original %s\n  against the ffmpeg command it logged, "
-                "alone (%d-minute clip, %d pairs)\n",
-                page.c_str(), o.minutes, o.pairs);
+    std::printf(
+        "\nzorv-get -q -o DIR --convert mp4 --keep-original %s\n  against the ffmpeg command it logged, "
+        "alone (%d-minute clip, %d pairs)\n",
+        page.c_str(), o.minutes, o.pairs);
     std::fflush(stdout);
     std::vector<double> ratios, zorvSeconds, ffmpegSeconds;
     for (int i = 1; i <= o.pairs; ++i) {
         fs::remove_all(f.out);
         fs::create_directories(f.out);
-        const ChildOutcome z = Timed({t.zorvGet, "-q", "-o", f.out, "--convert", "mp4", "--keep-original", page},
-                                     f.logs + "/zorv-get.log", "zorv-get");
+        const ChildOutcome z =
+            Timed({t.zorvGet, "-q", "-o", f.out, "--convert", "mp4", "--keep-original", page},
+                  f.logs + "/zorv-get.log", "zorv-get");
         if (!fs::exists(converted) || !fs::exists(original))
-            throw std::runtime_error("zorv-get did not make " + converted + ": " + LastLine(f.logs + "/zorv-get.log") +
-                                     "\nno ratio printed");
+            throw std::runtime_error("zorv-get did not make " + converted + ": " +
+                                     LastLine(f.logs + "/zorv-get.log") + "\nno ratio printed");
         CheckResult(t, f, converted, seconds, "zorv-get");
 
         // The same command on a copy of the same download, into a name of its own.
@@ -168,7 +173,8 @@ void RunPairs(const Options& o, const Tools& t, const Folders& f) {
         ratios.push_back(ratio);
         zorvSeconds.push_back(z.seconds);
         ffmpegSeconds.push_back(r.seconds);
-        std::printf("  pair %d: zorv-get %.3f s  ffmpeg %.3f s  ratio %.3f\n", i, z.seconds, r.seconds, ratio);
+        std::printf("  pair %d: zorv-get %.3f s  ffmpeg %.3f s  ratio %.3f\n", i, z.seconds, r.seconds,
+                    ratio);
         std::fflush(stdout);
     }
     std::printf("median seconds: zorv-get %.3f, ffmpeg %.3f\n", Median(zorvSeconds), Median(ffmpegSeconds));
@@ -192,17 +198,36 @@ void Run(const Options& o, const Tools& t) {
     std::fflush(stdout);
     const std::string clip = f.root + "/media/" + kId + ".flv";
     const std::string length = std::to_string(o.minutes * 60);
-    const ChildOutcome made =
-        RunToEnd({t.ffmpeg, "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25",
-                  "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100", "-t", length, "-c:v", "flv1",
-                  "-c:a", "libmp3lame", "-f", "flv", clip},
-                 f.logs + "/make-clip.log");
+    const ChildOutcome made = RunToEnd({t.ffmpeg,
+                                        "-nostdin",
+                                        "-v",
+                                        "error",
+                                        "-y",
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "testsrc=size=320x240:rate=25",
+                                        "-f",
+                                        "lavfi",
+                                        "-i",
+                                        "sine=frequency=440:sample_rate=44100",
+                                        "-t",
+                                        length,
+                                        "-c:v",
+                                        "flv1",
+                                        "-c:a",
+                                        "libmp3lame",
+                                        "-f",
+                                        "flv",
+                                        clip},
+                                       f.logs + "/make-clip.log");
     if (!made.Succeeded())
         throw std::runtime_error("ffmpeg could not make the clip: " + ReadText(f.logs + "/make-clip.log"));
     const std::string dir = f.root + "/watch/" + kId + "/clip";
     fs::create_directories(dir);
     std::ofstream(dir + "/index.html", std::ios::trunc)
-        << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Benchmark action clip</title></head>\n"
+        << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Benchmark action "
+           "clip</title></head>\n"
            "<body><h1 id=\"ItemTitle\">Benchmark action clip</h1>\n<object id=\"fpObj\"><param "
            "name=\"flashvars\" value=\"mediaURL=http://"
         << kHost << "/media/" << kId << ".flv&amp;postRollContentURL=\"></object></body></html>\n";

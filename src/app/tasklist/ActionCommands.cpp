@@ -43,10 +43,11 @@ void Register(CommandTable& c, DownloadTaskList& list, const AppSettings& settin
         const MediaFormat format = conversion.format;
         c.Add(
             conversion.command, [selected] { return selected() != nullptr; },
-            [l, selected, format] {
+            [l, s, selected, format] {
                 if (const DownloadTask* task = selected()) {
                     MediaAction action;
                     action.format = format;
+                    action.mp3Quality = s->MP3_VBRQ;
                     l->StartMediaAction(*task, action);
                 }
             });
