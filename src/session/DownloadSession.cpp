@@ -216,8 +216,8 @@ void DownloadSession::Drain() {
             Record(record);
             observer_.OnItemRecorded(record);
             if (afterDownload_.IsSet() && record.identified)
-                holdFor_ = StartAction(
-                    {record.row, record.path, record.pageUrl, record.site, record.siteName, afterDownload_});
+                holdFor_ = StartAction({record.row, record.path, record.pageUrl, record.site, record.siteName,
+                                        afterDownload_, record.info});
             continue;
         }
         const Note note = std::move(pending_.front());

@@ -63,6 +63,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 struct SettingsValues;
@@ -92,6 +93,9 @@ struct ActionRequest {
     int site = NO_SITE;
     QString siteName;
     MediaAction action;
+    // The original as the session identified it just now (an action after a
+    // download): the action need not read it again.
+    std::optional<MediaInfo> original;
 };
 
 // What became of one media action.

@@ -68,7 +68,8 @@ void DownloadSession::ActionMain() {
                 target_->Post(UM_SESSION_ACTION_PROGRESS, perMille, static_cast<qintptr>(id));
             };
             const MediaActionOutcome outcome =
-                RunMediaActionJob(job.request.path, job.request.action, callbacks);
+                RunMediaActionJob(job.request.path, job.request.action, callbacks, QString(),
+                                  job.request.original ? &*job.request.original : nullptr);
             result.done = outcome.kind == FFMpegResultKind::Ok;
             result.stopped = outcome.kind == FFMpegResultKind::Stopped;
             result.error = outcome.error;

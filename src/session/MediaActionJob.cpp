@@ -91,7 +91,8 @@ void SetStreams(CFFMpegOpts& opts, const MediaAction& action, const MediaInfo& i
 } // namespace
 
 MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAction& action,
-                                     const FFMpegCallbacks& callbacks, const QString& ffmpeg) {
+                                     const FFMpegCallbacks& callbacks, const QString& ffmpeg,
+                                     const MediaInfo* knownInfo) {
     MediaActionOutcome outcome;
     const QFileInfo original(QFileInfo(originalPath).absoluteFilePath());
     if (!original.isFile()) {
@@ -105,7 +106,9 @@ MediaActionOutcome RunMediaActionJob(const QString& originalPath, const MediaAct
         return outcome;
     }
     MediaInfo info;
-    const bool known = IdentifyAnyMedia(original.filePath(), info, callbacks.stopRequested) != 0;
+    if (knownInfo)
+        info = *knownInfo;
+    const bool known = knownInfo || IdentifyAnyMedia(original.filePath(), info, callbacks.stopRequested) != 0;
     if (callbacks.stopRequested && callbacks.stopRequested()) {
         outcome.kind = FFMpegResultKind::Stopped;
         outcome.error = QStringLiteral("Stopped");

@@ -10,6 +10,7 @@
 
 #include "mediatools/FFMpegRunner.h"
 #include "mediatools/MediaAction.h"
+#include "mediatools/MediaInfo.h"
 
 #include <QString>
 
@@ -21,5 +22,8 @@ struct MediaActionOutcome {
 };
 
 // `ffmpeg`: the program to run (empty: the tool folder's, else PATH).
+// `known`: the original's identification when the caller has it (else the
+// original is identified first).
 MediaActionOutcome RunMediaActionJob(const QString& original, const MediaAction& action,
-                                     const FFMpegCallbacks& callbacks, const QString& ffmpeg = QString());
+                                     const FFMpegCallbacks& callbacks, const QString& ffmpeg = QString(),
+                                     const MediaInfo* known = nullptr);

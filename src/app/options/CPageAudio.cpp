@@ -8,11 +8,12 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int kVolumeGroupId = 1301, kVolumeTextId = 1302, kAfterGroupId = 1310, kCutGroupId = 1317,
-              kCutNoteId = 1318;
+              kCutNoteId = 1318, kMp3QualityTextId = 1319;
 constexpr const char* kAfterTexts[] = {"Keep the file as it is", "Convert it to MP3 (audio only)",
                                        "Convert it to M4A (audio only)", "Convert it to MP4 (H.264 and AAC)"};
 } // namespace
@@ -25,7 +26,8 @@ CPageAudio::CPageAudio(AppSettings& settings, UserPrompts& prompts, QWidget* par
       keepOriginal_(
           Numbered(new QCheckBox(QStringLiteral("Keep the downloaded file beside the converted one")),
                    kKeepOriginalId)),
-      exactCut_(Numbered(new QCheckBox(QStringLiteral("Cut exactly at the marks (slower)")), kExactCutId)) {
+      exactCut_(Numbered(new QCheckBox(QStringLiteral("Cut exactly at the marks (slower)")), kExactCutId)),
+      mp3Quality_(Numbered(new QSpinBox, kMp3QualityId)) {
     volume_->setRange(kMinVolume, kMaxVolume);
     volume_->setTickPosition(QSlider::TicksBelow);
     volume_->setTickInterval(5);
@@ -52,6 +54,14 @@ CPageAudio::CPageAudio(AppSettings& settings, UserPrompts& prompts, QWidget* par
         afterLayout->addWidget(afterDownload_[value]);
     }
     afterLayout->addWidget(keepOriginal_);
+    // LAME's scale: 0 the best sound, 9 the smallest file.
+    mp3Quality_->setRange(0, 9);
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(
+        Numbered(new QLabel(QStringLiteral("MP3 quality (0 best, 9 smallest files):")), kMp3QualityTextId));
+    qualityRow->addWidget(mp3Quality_);
+    qualityRow->addStretch(1);
+    afterLayout->addLayout(qualityRow);
     // The original is kept anyway when nothing is made of it.
     connect(afterDownload_[0], &QRadioButton::toggled, keepOriginal_,
             [this](bool asItIs) { keepOriginal_->setEnabled(!asItIs); });
@@ -92,6 +102,7 @@ void CPageAudio::LoadSettings() {
     keepOriginal_->setChecked(settings_.KeepOriginal != 0);
     keepOriginal_->setEnabled(after != 0);
     exactCut_->setChecked(settings_.ExactCut != 0);
+    mp3Quality_->setValue(settings_.MP3_VBRQ);
 }
 
 void CPageAudio::StoreSettings() {
@@ -102,4 +113,5 @@ void CPageAudio::StoreSettings() {
             settings_.AfterDownload = value;
     settings_.KeepOriginal = keepOriginal_->isChecked() ? 1 : 0;
     settings_.ExactCut = exactCut_->isChecked() ? 1 : 0;
+    settings_.MP3_VBRQ = mp3Quality_->value();
 }

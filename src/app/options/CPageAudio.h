@@ -14,6 +14,7 @@ class QCheckBox;
 class QLabel;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 
 class CPageAudio : public OptionsPage {
     Q_OBJECT
@@ -24,7 +25,7 @@ class CPageAudio : public OptionsPage {
     // The after-download choices (setting values 0 to 3), the original, and
     // the exact cut.
     static constexpr int kAfterDownloadIds[] = {1311, 1312, 1313, 1314};
-    static constexpr int kKeepOriginalId = 1315, kExactCutId = 1316;
+    static constexpr int kKeepOriginalId = 1315, kExactCutId = 1316, kMp3QualityId = 1320;
 
     CPageAudio(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
 
@@ -34,6 +35,7 @@ class CPageAudio : public OptionsPage {
     QRadioButton* AfterDownloadChoice(int value) const { return afterDownload_.at(value); }
     QCheckBox* KeepOriginal() const { return keepOriginal_; }
     QCheckBox* ExactCut() const { return exactCut_; }
+    QSpinBox* Mp3Quality() const { return mp3Quality_; }
     QLabel* VolumeLabel() const { return volumeLabel_; }
 
   protected:
@@ -48,4 +50,5 @@ class CPageAudio : public OptionsPage {
     std::array<QRadioButton*, 4> afterDownload_{};
     QCheckBox* keepOriginal_;
     QCheckBox* exactCut_;
+    QSpinBox* mp3Quality_;
 };

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 QString ResultName(const DownloadTask& source, const MediaAction& action) {
     const QFileInfo original(source.location);
@@ -22,11 +24,18 @@ bool DownloadTaskList::StartMediaAction(const DownloadTask& source, const MediaA
         return false;
     auto task = std::make_unique<DownloadTask>(source);
     task->state = DownloadTask::Acting;
+    // The row stands for the new file: it plays the range, or all of it.
+    task->markInMs = action.range ? action.range->startMs : 0;
+    task->markOutMs = !action.range        ? task->lengthMs
+                      : task->lengthMs > 0 ? std::min(action.range->endMs, task->lengthMs)
+                                           : action.range->endMs;
     const QString name = ResultName(source, action);
     const int row = model_->AppendTask(std::move(task));
     if (row < 0)
         return false;
     model_->SetCellText(row, TaskListModel::TitleColumn, name);
+    // How long the new file plays: the marked range, or the whole original.
+    model_->SetCellText(row, TaskListModel::DurationColumn, TaskListText::Duration(*model_->Task(row)));
     model_->SetCellText(row, TaskListModel::StatusColumn, LoadText(TextId::ActionWaiting));
     model_->SetToolTip(row, source.location);
     model_->SetChecked(row, false);

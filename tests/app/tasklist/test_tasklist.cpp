@@ -537,3 +537,22 @@ TEST_F(TaskListTest, AMediaActionThatFailsOrIsStoppedSaysSoAndLeavesTheOriginalA
     EXPECT_EQ(h_->StatusCell(1), LoadText(33333));
     EXPECT_EQ(QDir(Path("clips")).entryList(QDir::Files), (QStringList{"big.flv", "junk.flv"}));
 }
+
+// A conversion after each download: the new file is a row of its own, and
+// the download's row keeps the original it was made from.
+TEST_F(TaskListTest, AConversionAfterEachDownloadIsARowOfItsOwnBesideTheKeptOriginal) {
+    h_->settings.AfterDownload = 1; // MP3
+    h_->settings.KeepOriginal = 1;
+    List().ApplyWorkerSettings();
+    List().AddUrlTask(Metacafe());
+    List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return Rows() == 2 && !List().IsBusy(); }, std::chrono::seconds(60)))
+        << h_->StatusCell(0).toStdString();
+    const QString original = Model().Task(0)->location;
+    const QString converted = Model().Task(1)->location;
+    EXPECT_TRUE(original.endsWith(".flv")) << original.toStdString();
+    EXPECT_EQ(converted, original.chopped(4) + ".mp3");
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::LocalFile);
+    EXPECT_TRUE(QFileInfo::exists(original));
+    EXPECT_TRUE(QFileInfo::exists(converted));
+}
