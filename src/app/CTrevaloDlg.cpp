@@ -33,6 +33,7 @@
 #include "ui/CommandTable.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FramelessFrame.h"
+#include "ui/MenuBuilder.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
 #include "ui/SystemShell.h"
@@ -282,6 +283,26 @@ void CTrevaloDlg::LoadMenus() {
     menus_->RegisterLanguageCommands([this] { OnLanguageChanged(); });
     if (!menus_->Load(bundle_, ProductName()))
         LogError("CTrevaloDlg", "Cannot load main menu");
+    // The preview's own menu: what can be done with its marks, the task
+    // list's item of the same command.
+    std::function<const MenuEntry*(const std::vector<MenuEntry>&)> find =
+        [&find](const std::vector<MenuEntry>& entries) -> const MenuEntry* {
+        for (const MenuEntry& entry : entries) {
+            if (entry.kind == MenuEntry::Command && entry.id == CommandId::SaveMarkedRange)
+                return &entry;
+            if (const MenuEntry* inner = find(entry.submenu))
+                return inner;
+        }
+        return nullptr;
+    };
+    const auto contextMenus = bundle_.Menu(MainWindowMenus::kContextMenus);
+    if (const MenuEntry* save = contextMenus ? find(*contextMenus) : nullptr) {
+        previewMenu_ = new QMenu(this);
+        MenuBuilder::Fill(previewMenu_, {*save}, *commands_);
+        preview_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(preview_, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { previewMenu_->popup(preview_->mapToGlobal(pos)); });
+    }
 }
 
 void CTrevaloDlg::OnLanguageChanged() {
@@ -290,6 +311,8 @@ void CTrevaloDlg::OnLanguageChanged() {
     widgets_->ReloadImages(isMaximized());
     widgets_->RetranslateStrip();
     menus_->Retranslate(ProductName());
+    if (previewMenu_)
+        MenuBuilder::TranslateMenu(previewMenu_);
     widgets_->siteTree->Retranslate();
     taskList_->ListView()->Retranslate();
     preview_->Retranslate();

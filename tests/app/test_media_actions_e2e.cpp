@@ -1,17 +1,21 @@
-// Media actions in the real window: a history entry converted to MP4 and
-// its marked range saved, each as a row of the task list with its progress,
-// ending as a new file beside the original and a new history entry.
+// Media actions in the real window: a history entry converted to MP4 (from
+// its command) and its marked range saved (from the preview's menu), each as
+// a row of the task list with its progress, ending as a new file beside the
+// original and a new history entry.
 
 #include "app/MainWindowFixture.h"
 #include "app/history/HistoryList.h"
 #include "app/history/HistoryListView.h"
 #include "app/history/SiteTreePanel.h"
+#include "app/preview/CPreviewPanel.h"
 #include "app/tasklist/TaskListModel.h"
 #include "base/CommandIds.h"
 #include "mediatools/IdentifyMedia.h"
 #include "support/XvfbDisplay.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QProcess>
 #include <QTreeWidget>
 #include <QWindow>
@@ -125,7 +129,16 @@ TEST_F(MediaActionsE2E, AHistoryEntryIsConvertedAndItsMarkedRangeSavedAsNewEntri
     // The range 0:10 to 0:20 of the same entry, streams copied.
     ASSERT_NE(SelectHistoryEntry(window, original.location, 10000, 20000), nullptr);
     ASSERT_TRUE(window.IsCommandEnabled(CommandId::SaveMarkedRange));
-    ASSERT_TRUE(window.ExecuteCommand(CommandId::SaveMarkedRange));
+    // This time from the preview's own menu.
+    Q_EMIT window.Preview()->customContextMenuRequested(QPoint(10, 10));
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(WaitForGui([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
+    ASSERT_EQ(menu->actions().size(), 1);
+    QAction* save = menu->actions().first();
+    EXPECT_EQ(save->data().toInt(), CommandId::SaveMarkedRange);
+    EXPECT_TRUE(save->isEnabled());
+    menu->close();
+    save->trigger();
     ASSERT_EQ(Rows()->rowCount(), 2);
     ASSERT_EQ(WaitForAction(window, 1), DownloadTask::LocalFile);
     const QString part = Path("downloads/YouTube/Harbour lights (0.10\u20130.20).flv");
