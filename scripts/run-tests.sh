@@ -21,16 +21,14 @@ if [ "${ZORV_SKIP_SANITIZE:-0}" != "1" ]; then
 fi
 if [ "${ZORV_SKIP_TSAN:-0}" != "1" ]; then
   # The thread sanitizer on what runs threads: the download worker, the
-  # console runner, the preview player, the main window, the session and its
-  # media actions. Only those test targets (and what they need) are built,
-  # which keeps the step short. Qt,
+  # console runner, the preview player and the main window. Only those test
+  # targets (and what they need) are built, which keeps the step short. Qt,
   # glib and the X libraries are not instrumented; tests/tsan.supp silences
   # reports whose racing access runs inside them, never ones in this program's code.
   # die_after_fork=0: the tests start Xvfb, ffmpeg and openssl through
   # QProcess from a process that already runs threads, and the sanitizer
   # would otherwise end such a child before it reaches exec.
-  tsan_tests=(test_worker test_console_process test_preview_e2e test_mainwindow test_session test_session_window
-    test_media_actions)
+  tsan_tests=(test_worker test_console_process test_preview_e2e test_mainwindow test_session test_session_window)
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
   cmake -S . -B build-tsan -G Ninja -DZORV_SANITIZE=thread -DZORV_BENCH=OFF >/dev/null
   cmake --build build-tsan --target "${tsan_tests[@]}"
