@@ -12,6 +12,7 @@
 #include "app/options/COptionsSheet.h"
 #include "app/preview/CPreviewPanel.h"
 #include "app/preview/PreviewWiring.h"
+#include "app/tasklist/ActionCommands.h"
 #include "app/tasklist/DownloadTaskList.h"
 #include "app/tasklist/TaskListCommands.h"
 #include "app/tasklist/TaskListView.h"
@@ -32,6 +33,7 @@
 #include "ui/CommandTable.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FramelessFrame.h"
+#include "ui/MenuBuilder.h"
 #include "ui/QueuedCallTarget.h"
 #include "ui/ResourceBundle.h"
 #include "ui/SystemShell.h"
@@ -226,6 +228,19 @@ void CTrevaloDlg::RegisterCommands() {
                                {[this] { return previewPlaying && previewPlaying(); },
                                 [this] { return IsTaskListInFront(); }, shell});
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
+    ActionCommands::Register(*commands_, *taskList_, settings_, [this]() -> const DownloadTask* {
+        // The list in front names the file: a finished row or a history entry.
+        const DownloadTask* task = nullptr;
+        if (IsTaskListInFront()) {
+            const QList<int> rows = taskList_->SelectedRows();
+            task = rows.size() == 1 ? taskList_->Model()->Task(rows.first()) : nullptr;
+            if (task && task->state != DownloadTask::LocalFile)
+                task = nullptr;
+        } else {
+            task = historyList_->SingleSelectedTask();
+        }
+        return task && TaskListCommands::IsReadableFile(task->location) ? task : nullptr;
+    });
     CommandTable& c = *commands_;
     c.Add(CommandId::AddAddresses, nullptr, [this] { taskList_->OpenAddUrlDialog(this); });
     c.Add(CommandId::ImportLinks, nullptr, [this] {
@@ -268,6 +283,26 @@ void CTrevaloDlg::LoadMenus() {
     menus_->RegisterLanguageCommands([this] { OnLanguageChanged(); });
     if (!menus_->Load(bundle_, ProductName()))
         LogError("CTrevaloDlg", "Cannot load main menu");
+    // The preview's own menu: what can be done with its marks, the task
+    // list's item of the same command.
+    std::function<const MenuEntry*(const std::vector<MenuEntry>&)> find =
+        [&find](const std::vector<MenuEntry>& entries) -> const MenuEntry* {
+        for (const MenuEntry& entry : entries) {
+            if (entry.kind == MenuEntry::Command && entry.id == CommandId::SaveMarkedRange)
+                return &entry;
+            if (const MenuEntry* inner = find(entry.submenu))
+                return inner;
+        }
+        return nullptr;
+    };
+    const auto contextMenus = bundle_.Menu(MainWindowMenus::kContextMenus);
+    if (const MenuEntry* save = contextMenus ? find(*contextMenus) : nullptr) {
+        previewMenu_ = new QMenu(this);
+        MenuBuilder::Fill(previewMenu_, {*save}, *commands_);
+        preview_->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(preview_, &QWidget::customContextMenuRequested, this,
+                [this](const QPoint& pos) { previewMenu_->popup(preview_->mapToGlobal(pos)); });
+    }
 }
 
 void CTrevaloDlg::OnLanguageChanged() {
@@ -276,6 +311,8 @@ void CTrevaloDlg::OnLanguageChanged() {
     widgets_->ReloadImages(isMaximized());
     widgets_->RetranslateStrip();
     menus_->Retranslate(ProductName());
+    if (previewMenu_)
+        MenuBuilder::TranslateMenu(previewMenu_);
     widgets_->siteTree->Retranslate();
     taskList_->ListView()->Retranslate();
     preview_->Retranslate();
@@ -319,7 +356,7 @@ void CTrevaloDlg::OnStripButton(int number) {
 
 void CTrevaloDlg::RefreshToolbar() {
     widgets_->strip->SetButtonEnabled(StripButton::StartAll, taskList_->CanStripStart());
-    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsDownloading());
+    widgets_->strip->SetButtonEnabled(StripButton::StopAsking, taskList_->IsBusy());
 }
 
 TitleButtonStrip* CTrevaloDlg::Strip() const {
@@ -492,7 +529,7 @@ void CTrevaloDlg::SavePlacement() {
 bool CTrevaloDlg::CloseWindow() {
     if (ending_)
         return true;
-    if (taskList_->IsDownloading() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
+    if (taskList_->IsBusy() && !prompts_.AskYesNo(LoadText(TextId::StopAndExitQuestion)))
         return false;
     settings_.Save();
     SavePlacement();

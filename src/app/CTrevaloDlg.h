@@ -27,6 +27,7 @@ class MainWindowMenus;
 class MainWindowWidgets;
 class MessageTarget;
 class PowerControl;
+class QMenu;
 class ResourceBundle;
 class SiteTreePanel;
 class SqliteConnection;
@@ -84,6 +85,7 @@ class CTrevaloDlg : public QDialog {
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
     CPreviewPanel* Preview() const { return preview_; }
+    QMenu* PreviewMenu() const { return previewMenu_; }
 
   Q_SIGNALS:
     // Message 5031: the language changed and the window shows it.
@@ -139,6 +141,7 @@ class CTrevaloDlg : public QDialog {
     FramelessFrame* frame_ = nullptr;
     CommandTable* commands_ = nullptr;
     std::unique_ptr<MainWindowMenus> menus_;
+    QMenu* previewMenu_ = nullptr; // the preview's right-click menu (the window owns it)
     std::unique_ptr<DownloadTaskList> taskList_;
     std::unique_ptr<HistoryList> historyList_;
     DesktopShell* shell_;

@@ -63,6 +63,9 @@ constexpr IntField kIntFields[] = {
     {"ExpandRound16", &SettingsValues::ExpandRound16},
     {"ProcessPriority", &SettingsValues::ProcessPriority},
     {"EncodeThreads", &SettingsValues::EncodeThreads},
+    {"AfterDownload", &SettingsValues::AfterDownload},
+    {"KeepOriginal", &SettingsValues::KeepOriginal},
+    {"ExactCut", &SettingsValues::ExactCut},
 };
 } // namespace
 

@@ -50,6 +50,13 @@ struct SettingsValues {
     int ExpandRound16 = 0;
     QString LangID = QStringLiteral("en"); // language code, or "auto"
     QString YtDlpPath;                     // the yt-dlp program for the other sites; empty: "yt-dlp" on PATH
+    // After each download: 0 keep the file as it is, 1 MP3, 2 M4A, 3 MP4 (a
+    // converted copy beside it); the original stays unless the second is 0.
+    int AfterDownload = 0;
+    int KeepOriginal = 1;
+    // Saving a marked range: 0 copies the streams (the part starts at the key
+    // frame at or before the mark), 1 encodes them again to cut exactly.
+    int ExactCut = 0;
 };
 
 class AppSettings : public SettingsValues {

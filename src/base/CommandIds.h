@@ -39,6 +39,11 @@ inline constexpr int SelectAll = 57642;
 inline constexpr int CheckSelected = 32831;
 inline constexpr int UncheckSelected = 32832;
 inline constexpr int OpenContainingFolder = 32796;
+// Media actions on the selected file (the task list's or the history's).
+inline constexpr int SaveMarkedRange = 33320;
+inline constexpr int ConvertToMp3 = 33321;
+inline constexpr int ConvertToM4a = 33322;
+inline constexpr int ConvertToMp4 = 33323;
 
 // Menu "Help".
 inline constexpr int Help = 32778;

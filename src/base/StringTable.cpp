@@ -122,6 +122,11 @@ const QHash<int, const char*>& Table() {
                 "is kept unchanged as %s, and a new, empty history has been started."},
         {33306, "The downloads that were stopped have not ended yet, so nothing was started. Try again in "
                 "a moment."},
+        {33330, "Waiting..."},
+        {33331, "Making %s..."},
+        {33332, "Failed: %s"},
+        {33333, "Stopped; nothing was kept"},
+        {33334, "%s is ready"},
     };
     return table;
 }

@@ -128,6 +128,13 @@ inline constexpr int HistoryNotWritten = 33303; // "%s was saved, but the histor
 inline constexpr int HistorySetAside = 33304;   // "The download history could not be read ... kept as %s ..."
 inline constexpr int StartRefused = 33306;      // "The downloads that were stopped have not ended yet ..."
 
+// Media actions in the window.
+inline constexpr int ActionWaiting = 33330; // "Waiting..." (a row's status)
+inline constexpr int ActionRunning = 33331; // "Making %s..."
+inline constexpr int ActionFailed = 33332;  // "Failed: %s"
+inline constexpr int ActionStopped = 33333; // "Stopped; nothing was kept"
+inline constexpr int ActionDone = 33334;    // "%s is ready"
+
 // Pages the browser dialog does not open: one off the site, any page but the
 // local simulator's while the program runs as root.
 inline constexpr int VerificationOffSite = 33150;  // "The site named a verification page outside ...: %s"

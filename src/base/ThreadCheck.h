@@ -26,7 +26,7 @@
 }
 
 #if ZORV_THREAD_CHECKS_ON
-#define ZORV_CHECK_THREAD(condition, what)                                                              \
+#define ZORV_CHECK_THREAD(condition, what)                                                                   \
     ((condition) ? static_cast<void>(0) : ZorvThreadCheckFailed((what), __FILE__, __LINE__))
 #else
 #define ZORV_CHECK_THREAD(condition, what) static_cast<void>(0)

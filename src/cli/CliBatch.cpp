@@ -22,13 +22,24 @@ CliBatch::~CliBatch() {
 
 bool CliBatch::AllDownloaded() const {
     for (const Result& r : results_)
-        if (!r.downloaded)
+        if (!r.downloaded || r.actionFailed)
             return false;
     return true;
 }
 
+QStringList CliBatch::Result::Lines() const {
+    QStringList lines;
+    if (!originalRemoved)
+        lines << line;
+    if (!actionLine.isEmpty())
+        lines << actionLine;
+    return lines;
+}
+
 void CliBatch::Run(const QStringList& addresses) {
     session_.Configure(*Settings().Shared());
+    if (afterDownload)
+        session_.SetAfterDownload(*afterDownload);
     DownloadWorker& worker = session_.Worker();
 
     results_.assign(addresses.size(), Result{});
@@ -55,10 +66,14 @@ void CliBatch::Run(const QStringList& addresses) {
                     r.line = QStringLiteral("error: the download could not be started");
             return;
         }
-        while (!finished_) {
+        while (!finished_ || session_.ActionsOutstanding() > 0) {
             if (!stopping_ && stopRequested && stopRequested()) {
                 stopping_ = true;
                 view_.Line(QStringLiteral("Stopping..."));
+                // ffmpeg is interrupted at once (the worker may take a while),
+                // and no download still being identified gets its action.
+                session_.SetAfterDownload(MediaAction());
+                session_.StopActions();
                 worker.Stop();
             }
             if (auto m = queue_.Wait(std::chrono::milliseconds(100)))
@@ -189,4 +204,61 @@ void CliBatch::OnItemRecorded(const RecordedItem& item) {
     r.line = DownloadedLine(item.path, text.duration, item.info);
     if (item.historyTried && !item.historyInserted)
         view_.Warning(QStringLiteral("not recorded in the history: ") + Printable(item.path));
+    const MediaAction& action = session_.AfterDownload();
+    if (!action.IsSet())
+        return;
+    QString what;
+    switch (action.format) {
+    case MediaFormat::Original:
+        what = QStringLiteral("Cutting");
+        break;
+    case MediaFormat::Mp3:
+        what = QStringLiteral("Converting to MP3");
+        break;
+    case MediaFormat::M4a:
+        what = QStringLiteral("Converting to M4A");
+        break;
+    case MediaFormat::Mp4:
+        what = QStringLiteral("Converting to MP4");
+        break;
+    }
+    if (action.range)
+        what += (action.format == MediaFormat::Original ? QStringLiteral(" ") : QStringLiteral(", ")) +
+                MediaRangeLabel(*action.range);
+    view_.BeginAction(what);
+}
+
+void CliBatch::OnActionProgress(quint64, int row, int perMille) {
+    NoteRow(row);
+    view_.ActionProgress(perMille);
+}
+
+void CliBatch::OnActionEnded(const ActionRecord& record) {
+    const int row = record.request.row;
+    if (row < 0 || row >= int(results_.size()))
+        return;
+    Result& r = results_[row];
+    if (record.stopped) {
+        r.actionFailed = true;
+        r.actionLine = QStringLiteral("stopped: ") + Shown(r);
+        return;
+    }
+    if (!record.done) {
+        r.actionFailed = true;
+        r.actionLine = QStringLiteral("error: ") + Printable(record.error);
+        if (!stopping_)
+            view_.Line(QStringLiteral("  ") + Printable(record.error));
+        return;
+    }
+    r.originalRemoved = record.originalRemoved;
+    if (!record.identified) {
+        r.actionLine = FillFormat(LoadText(TextId::NotAVideo), {Printable(record.path)});
+        return;
+    }
+    const HistoryRowText text = MakeHistoryRowText(record.task);
+    r.actionLine = record.info.videoFormat.isEmpty()
+                       ? AudioLine(record.path, text.duration, record.info)
+                       : DownloadedLine(record.path, text.duration, record.info);
+    if (record.historyTried && !record.historyInserted)
+        view_.Warning(QStringLiteral("not recorded in the history: ") + Printable(record.path));
 }

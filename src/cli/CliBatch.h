@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ProgressView;
@@ -29,6 +30,15 @@ class CliBatch : private SessionObserver {
         bool downloaded = false;
         bool stopped = false; // the user stopped the batch during this item
         QString line;         // what the final summary prints for the address
+        // The after-download action: its summary line (empty when none
+        // ran), whether it failed or was stopped, whether the downloaded
+        // file went (its line is then not printed).
+        QString actionLine;
+        bool actionFailed = false;
+        bool originalRemoved = false;
+        // The summary: the download's line unless its file went, then the
+        // action's.
+        QStringList Lines() const;
     };
 
     CliBatch(ProgressView& view, SqliteConnection* history);
@@ -39,6 +49,8 @@ class CliBatch : private SessionObserver {
     std::function<void(const QString& prompt)> waitForUser;
     // Polled while the batch runs; true asks the worker to stop (Ctrl-C).
     std::function<bool()> stopRequested;
+    // Replaces the settings' after-download action when set.
+    std::optional<MediaAction> afterDownload;
 
     // Runs the batch to its end. Settings come from Settings().Shared().
     void Run(const QStringList& addresses);
@@ -55,6 +67,8 @@ class CliBatch : private SessionObserver {
     void OnItemEntries(int row, const std::vector<PageEntry>& entries) override;
     void OnItemRecorded(const RecordedItem& item) override;
     void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
+    void OnActionProgress(quint64 id, int row, int perMille) override;
+    void OnActionEnded(const ActionRecord& record) override;
     void OnBatchEnded(bool stopped) override;
 
     // The address of a result as printed.

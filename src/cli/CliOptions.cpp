@@ -32,6 +32,16 @@ QString CliUsage() {
         "  -i, --import PAGE    add every YouTube and Google Video link of a web page\n"
         "                       (an http:// address) or a saved page or text file;\n"
         "                       may be repeated; the links follow the addresses\n"
+        "      --convert FORMAT convert each downloaded file: mp3, m4a (audio only) or mp4\n"
+        "      --range START-END\n"
+        "                       keep only this part of each downloaded file (seconds or\n"
+        "                       m:ss, as 10-20 or 0:10-0:20); with --convert, only this\n"
+        "                       part is converted\n"
+        "      --mp3-quality N  MP3 quality from 0 (best) to 9 (smallest files)\n"
+        "      --exact-cut      cut exactly where asked (encodes the streams again; without\n"
+        "                       it a cut starts at the key frame at or before START)\n"
+        "      --keep-original  keep the downloaded file beside the converted or cut one\n"
+        "                       (otherwise it goes once the new file is in place)\n"
         "      --history [SITE] list downloaded videos (YOUTUBE, GOOGLE, METACAFE, NICOVIDEO,\n"
         "                       or OTHER: every other site, each row with its site)\n"
         "      --check-update   check whether a newer version is published\n"
@@ -114,6 +124,33 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
                 else
                     o.imports << *v;
             }
+        } else if (name == QLatin1String("--convert")) {
+            if (auto v = takeValue(QStringLiteral("a format"))) {
+                o.convert = ParseMediaFormat(*v);
+                if (!o.convert)
+                    result.error =
+                        QStringLiteral("unknown format for --convert: %1 (use mp3, m4a or mp4)").arg(*v);
+            }
+        } else if (name == QLatin1String("--range")) {
+            if (auto v = takeValue(QStringLiteral("a range"))) {
+                o.range = ParseMediaRange(*v);
+                if (!o.range)
+                    result.error =
+                        QStringLiteral(
+                            "invalid range: %1 (START-END in seconds or m:ss, the end after the start)")
+                            .arg(*v);
+            }
+        } else if (name == QLatin1String("--mp3-quality")) {
+            takeNumber(o.mp3Quality, 0);
+            if (o.mp3Quality > 9)
+                result.error =
+                    QStringLiteral("invalid number for %1: %2 (0 to 9)").arg(name).arg(*o.mp3Quality);
+        } else if (name == QLatin1String("--exact-cut")) {
+            noValue();
+            o.exactCut = true;
+        } else if (name == QLatin1String("--keep-original")) {
+            noValue();
+            o.keepOriginal = true;
         } else if (name == QLatin1String("-t") || name == QLatin1String("--use-title")) {
             noValue();
             o.useTitle = true;
@@ -160,5 +197,7 @@ CliParseResult ParseCliArguments(const QStringList& arguments) {
         result.error = QStringLiteral("addresses cannot be combined with --history or --check-update");
     else if (o.version && (!o.addresses.isEmpty() || !o.imports.isEmpty()))
         result.error = QStringLiteral("addresses cannot be combined with --version");
+    else if (o.exactCut && !o.range)
+        result.error = QStringLiteral("--exact-cut needs --range");
     return result;
 }

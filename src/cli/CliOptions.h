@@ -1,6 +1,8 @@
 #pragma once
 // Command-line options of zorv-get.
 
+#include "mediatools/MediaAction.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,14 @@ struct CliOptions {
     bool checkUpdate = false;
     bool version = false;
     bool history = false;
-    QString historySite; // empty: every site; kOtherSitesLabel: every site besides the four
+    // After each download: convert (--convert), cut a range (--range,
+    // exactly with --exact-cut), keep the original beside the result.
+    std::optional<MediaFormat> convert;
+    std::optional<MediaRange> range;
+    bool exactCut = false;
+    bool keepOriginal = false;
+    std::optional<int> mp3Quality; // 0 best .. 9 smallest; default: the setting
+    QString historySite;           // empty: every site; kOtherSitesLabel: every site besides the four
 };
 
 // The --history label of every site besides the four (those read through yt-dlp).

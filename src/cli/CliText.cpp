@@ -56,3 +56,8 @@ QString DownloadedLine(const QString& path, const QString& duration, const Media
         .arg(Printable(path), duration, Printable(info.videoFormat), QString::number(info.width),
              QString::number(info.height), QString::number(info.fps, 'f', 0));
 }
+
+QString AudioLine(const QString& path, const QString& duration, const MediaInfo& info) {
+    return QStringLiteral("%1  %2 audio %3 %4 Hz")
+        .arg(Printable(path), duration, Printable(info.audioCodec), QString::number(info.audioRate));
+}

@@ -21,3 +21,5 @@ void AppendPrintable(std::string& out, std::string_view utf8);
 
 // "<path>  <duration> <format> <w>x<h> <fps> fps" for an identified file.
 QString DownloadedLine(const QString& path, const QString& duration, const MediaInfo& info);
+// "<path>  <duration> audio <codec> <rate> Hz" for a file of audio alone.
+QString AudioLine(const QString& path, const QString& duration, const MediaInfo& info);

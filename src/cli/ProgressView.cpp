@@ -46,27 +46,48 @@ void ProgressView::Progress(int perMille, quint64 receivedBytes, quint64 totalBy
                             ? FormatDuration(qint64((totalBytes - receivedBytes) / speed + 0.5))
                             : QStringLiteral("--:--:--");
     if (terminal_) {
-        constexpr int width = 30;
-        const int filled = perMille * width / 1000;
-        const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
-        const QString text =
-            QStringLiteral("\r\033[K  [%1] %2% %3 / %4  %5  ETA %6")
-                .arg(bar)
-                .arg(perMille / 10.0, 5, 'f', 1)
-                .arg(FormatBytes(double(receivedBytes)), FormatBytes(double(totalBytes)), speedText, eta);
-        std::fputs(text.toUtf8().constData(), out_);
-        std::fflush(out_);
-        barShown_ = true;
+        DrawBar(perMille, QStringLiteral(" %1 / %2  %3  ETA %4")
+                              .arg(FormatBytes(double(receivedBytes)), FormatBytes(double(totalBytes)),
+                                   speedText, eta));
         return;
     }
     // Plain output: one line for every tenth of the file.
+    if (NewDecile(perMille))
+        Line(QStringLiteral("  %1% of %2, %3")
+                 .arg(perMille / 10.0, 0, 'f', 1)
+                 .arg(FormatBytes(double(totalBytes)), speedText));
+}
+
+void ProgressView::DrawBar(int perMille, const QString& tail) {
+    constexpr int width = 30;
+    const int filled = perMille * width / 1000;
+    const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
+    const QString text = QStringLiteral("\r\033[K  [%1] %2%").arg(bar).arg(perMille / 10.0, 5, 'f', 1) + tail;
+    std::fputs(text.toUtf8().constData(), out_);
+    std::fflush(out_);
+    barShown_ = true;
+}
+
+bool ProgressView::NewDecile(int perMille) {
     const int decile = perMille / 100;
     if (decile == lastPlainDecile_)
-        return;
+        return false;
     lastPlainDecile_ = decile;
-    Line(QStringLiteral("  %1% of %2, %3")
-             .arg(perMille / 10.0, 0, 'f', 1)
-             .arg(FormatBytes(double(totalBytes)), speedText));
+    return true;
+}
+
+void ProgressView::BeginAction(const QString& what) {
+    lastPlainDecile_ = -1;
+    Line(QStringLiteral("  ") + what);
+}
+
+void ProgressView::ActionProgress(int perMille) {
+    if (quiet_)
+        return;
+    if (terminal_)
+        DrawBar(perMille, QString());
+    else if (NewDecile(perMille))
+        Line(QStringLiteral("  %1% done").arg(perMille / 10.0, 0, 'f', 1));
 }
 
 void ProgressView::Line(const QString& text) {

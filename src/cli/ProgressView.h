@@ -15,6 +15,9 @@ class ProgressView {
     void BeginItem(const QString& address, int index, int count);
     // Progress of the current media download.
     void Progress(int perMille, quint64 receivedBytes, quint64 totalBytes);
+    // A media action on the current item's file begins, and its progress.
+    void BeginAction(const QString& what);
+    void ActionProgress(int perMille);
     // A status, retry or error line of the current item.
     void Line(const QString& text);
     // A line that is printed even in quiet mode (final results).
@@ -27,6 +30,10 @@ class ProgressView {
 
   private:
     void ClearBar();
+    // Redraws the bar line: the bar, the percentage, then `tail`.
+    void DrawBar(int perMille, const QString& tail);
+    // Plain output: true when `perMille` starts another tenth.
+    bool NewDecile(int perMille);
 
     FILE* out_;
     bool terminal_;

@@ -167,6 +167,27 @@ std::optional<QStringList> CollectAddresses(const CliOptions& options, ProgressV
     return addresses;
 }
 
+// What the options make of the settings' after-download action: --convert
+// and --range name the whole action (the original goes unless
+// --keep-original); otherwise the stored action stands, --keep-original
+// and --mp3-quality changing it.
+std::optional<MediaAction> AfterDownloadAction(const CliOptions& options, const SettingsValues& settings) {
+    if (!options.convert && !options.range && !options.keepOriginal && !options.mp3Quality)
+        return std::nullopt;
+    MediaAction action;
+    action.mp3Quality = options.mp3Quality.value_or(settings.MP3_VBRQ);
+    if (options.convert || options.range) {
+        action.format = options.convert.value_or(MediaFormat::Original);
+        action.range = options.range;
+        action.exact = options.exactCut;
+    } else {
+        action.format = MediaFormatOfSetting(settings.AfterDownload);
+    }
+    action.keepOriginal =
+        options.keepOriginal || (!options.convert && !options.range && settings.KeepOriginal);
+    return action;
+}
+
 void WaitForEnter(const QString& prompt) {
     Print(stdout, prompt);
     if (!isatty(STDIN_FILENO))
@@ -253,9 +274,11 @@ int main(int argc, char** argv) {
                 CliBatch batch(view, history.get());
                 batch.waitForUser = WaitForEnter;
                 batch.stopRequested = [] { return g_interrupted.load(); };
+                batch.afterDownload = AfterDownloadAction(options, settings);
                 batch.Run(addresses);
                 for (const CliBatch::Result& r : batch.Results())
-                    view.Result(r.line);
+                    for (const QString& line : r.Lines())
+                        view.Result(line);
                 status = batch.AllDownloaded() ? 0 : 1;
             }
             SetUserPrompts(nullptr);

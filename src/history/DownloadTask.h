@@ -9,7 +9,9 @@
 struct DownloadTask {
     // Failed: the download ended with a file that is not a video; `location`
     // is that file, and the row is neither played nor started again.
-    enum State { LocalFile = 0, Pending = 1, Failed = 2 };
+    // Acting: a media action is making this row's file from `location` (the
+    // original); the row is neither played nor started until it ends.
+    enum State { LocalFile = 0, Pending = 1, Failed = 2, Acting = 3 };
 
     QString location; // page address while pending, else the local file path
     int lengthMs = 0;
@@ -33,7 +35,7 @@ struct DownloadTask {
     int state = Pending;
     int site = -2;
     int playlistItem = 0; // pending: > 0, that video of the page at `location`
-    QString siteName; // OTHER_SITE: the site's name as yt-dlp reports it ("Generic", "Vimeo")
+    QString siteName;     // OTHER_SITE: the site's name as yt-dlp reports it ("Generic", "Vimeo")
 
     // Copies an identification result and turns the task into a local file.
     void ApplyMediaInfo(const QString& path, const MediaInfo& info) {

@@ -39,13 +39,17 @@ void CCmdOpts::AppendOption(const QString& name, int create, const QString& sepa
 }
 
 void CCmdOpts::SetOptionValue(const QString& name, const QString& value) {
-    for (CmdOption& option : options_) {
+    SetIn(options_, name, value);
+}
+
+void CCmdOpts::SetIn(std::vector<CmdOption>& list, const QString& name, const QString& value) {
+    for (CmdOption& option : list) {
         if (option.name == name) {
             option.value = value;
             return;
         }
     }
-    options_.push_back({name, value});
+    list.push_back({name, value});
 }
 
 void CCmdOpts::AppendOptionValue(const QString& name, int create, const QString& separator,

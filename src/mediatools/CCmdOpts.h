@@ -69,6 +69,8 @@ class CCmdOpts {
     // The option-text reader shared by the player and the encoder.
     void ParseOptionText(const QString& text);
     void StoreCommandLine(const QString& text) { commandLine_ = text; }
+    // Replaces the value of the option of that name in `list`, else appends it.
+    static void SetIn(std::vector<CmdOption>& list, const QString& name, const QString& value);
 
   private:
     std::vector<CmdOption> options_;

@@ -107,6 +107,7 @@ int CMPlayerProcess::ParseAudio() {
     MPlayerValues& v = values_;
     if (FindLastValue(text, QStringLiteral("ID_AUDIO_CODEC"), &v.audioCodec) >= 0)
         v.hasAudio = 1;
+    FindLastValue(text, QStringLiteral("ID_AUDIO_FORMAT"), &v.audioFormat);
     if (FindLastValue(text, QStringLiteral("ID_AUDIO_BITRATE"), &value) >= 0)
         v.audioBitrate = LeadingInt(value);
     if (FindLastValue(text, QStringLiteral("ID_AUDIO_RATE"), &value) >= 0)

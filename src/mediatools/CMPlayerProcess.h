@@ -37,6 +37,7 @@ struct MPlayerValues {
     int lengthMs = 0;      // ID_LENGTH (seconds) in whole milliseconds
     int hasAudio = 0;      // 1 once ID_AUDIO_CODEC was found
     QString audioCodec;    // ID_AUDIO_CODEC
+    QString audioFormat;   // ID_AUDIO_FORMAT ("85" MP3, "MP4A" AAC, ...)
     int audioBitrate = 0;  // ID_AUDIO_BITRATE
     int audioRate = 0;     // ID_AUDIO_RATE
     int audioChannels = 0; // ID_AUDIO_NCH

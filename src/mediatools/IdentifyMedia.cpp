@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 
 namespace {
 std::atomic<int> gTimeoutMs{30000};
@@ -66,12 +67,12 @@ int IdentifyMedia(const QString& path, MediaInfo& info) {
 namespace {
 // Waits for mplayer's reader within `timeoutMs`, in slices when a cancel
 // flag is given. False on time-out or cancel.
-bool WaitForIdentification(CMPlayerProcess& player, int timeoutMs, const std::atomic<bool>* cancel) {
+bool WaitForIdentification(CMPlayerProcess& player, int timeoutMs, const std::function<bool()>& cancel) {
     if (!cancel)
         return player.WaitForReader(timeoutMs);
     constexpr int kSliceMs = 100;
     for (int waited = 0; timeoutMs < 0 || waited < timeoutMs; waited += kSliceMs) {
-        if (cancel->load())
+        if (cancel())
             return false;
         const int slice = timeoutMs < 0 ? kSliceMs : std::min(kSliceMs, timeoutMs - waited);
         if (player.WaitForReader(slice))
@@ -81,7 +82,10 @@ bool WaitForIdentification(CMPlayerProcess& player, int timeoutMs, const std::at
 }
 } // namespace
 
-int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+namespace {
+enum class Streams { VideoNeeded, AnyStream };
+
+int Identify(const QString& path, MediaInfo& info, const std::function<bool()>& cancel, Streams streams) {
     const QString mplayer = FindMPlayer();
     // An absolute path: a relative name starting with "-" would be read as an option.
     const QString file = QFileInfo(path).absoluteFilePath();
@@ -112,7 +116,7 @@ int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>*
     const int timeoutMs = IdentifyTimeoutMs();
     if (!WaitForIdentification(player, timeoutMs, cancel)) {
         player.Close();
-        if (cancel && cancel->load()) {
+        if (cancel && cancel()) {
             LogWarnW(kCategory, QStringLiteral("Identification of \"%1\" cut short").arg(path));
             return 0;
         }
@@ -123,9 +127,10 @@ int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>*
     }
     player.Close();
 
-    if (!player.ParseVideo())
-        return 0;
+    const bool video = player.ParseVideo() != 0;
     player.ParseAudio();
+    if (!video && (streams == Streams::VideoNeeded || !player.Values().hasAudio))
+        return 0;
     const MPlayerValues& v = player.Values();
     info.lengthMs = v.lengthMs;
     info.videoFormat = v.videoFormat;
@@ -135,10 +140,30 @@ int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>*
     info.height = v.height;
     info.hasAudio = v.hasAudio;
     info.audioCodec = v.audioCodec;
+    info.audioFormat = v.audioFormat;
     info.audioBitrate = v.audioBitrate;
     info.audioRate = v.audioRate;
     info.audioChannels = v.audioChannels;
     if (v.hasAudio)
         player.GetAudioTracks(info.audioTracks);
     return 1;
+}
+
+std::function<bool()> Flag(const std::atomic<bool>* cancel) {
+    if (!cancel)
+        return nullptr;
+    return [cancel] { return cancel->load(); };
+}
+} // namespace
+
+int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+    return Identify(path, info, Flag(cancel), Streams::VideoNeeded);
+}
+
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel) {
+    return Identify(path, info, Flag(cancel), Streams::AnyStream);
+}
+
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::function<bool()>& cancelled) {
+    return Identify(path, info, cancelled, Streams::AnyStream);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 // Fills `info` and returns 1 when mplayer reports a video format for the
 // file; returns 0 and leaves `info` untouched otherwise (not a media file,
@@ -17,6 +18,13 @@ int IdentifyMedia(const QString& path, MediaInfo& info);
 // The same, cut short when `*cancel` becomes true (checked every 100 ms
 // while mplayer runs): mplayer is then killed and reaped, and 0 returned.
 int IdentifyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel);
+
+// The same for a file that may hold audio alone (an MP3, an M4A): 1 when
+// mplayer reports a video format or an audio codec. `info` then has an
+// empty video format and no frame size for audio alone.
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::atomic<bool>* cancel = nullptr);
+// The same, cut short when `cancelled` (asked every 100 ms) says so.
+int IdentifyAnyMedia(const QString& path, MediaInfo& info, const std::function<bool()>& cancelled);
 
 // The time limit for one identification, 30 000 ms unless changed (tests).
 void SetIdentifyTimeoutMs(int ms);

@@ -13,6 +13,7 @@ struct MediaInfo {
     int height = 0;
     int hasAudio = 0;
     QString audioCodec;
+    QString audioFormat; // the stream's format tag as mplayer names it ("85" MP3, "MP4A" AAC)
     int audioBitrate = 0;
     int audioRate = 0;
     int audioChannels = 0;

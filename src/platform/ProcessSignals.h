@@ -8,3 +8,7 @@
 // program with a partial file and no word to the user. Child processes
 // started through CConsoleProcess get the default disposition back.
 void IgnoreFileSizeLimitSignal();
+
+// True when a child's exit status (CConsoleProcess::ExitCode: 128 + the
+// signal's number for a signal) says a file-size limit ended it.
+bool EndedByFileSizeLimit(int exitCode);

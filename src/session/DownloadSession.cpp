@@ -8,6 +8,7 @@
 #include "retrieval/DownloadMessages.h"
 
 #include <chrono>
+#include <limits>
 
 #define ZORV_SESSION_THREAD_ONLY(what)                                                                       \
     ZORV_CHECK_THREAD(OnOwnerThread(),                                                                       \
@@ -33,6 +34,7 @@ DownloadSession::DownloadSession(MessageTarget* target, SessionObserver& observe
     : target_(target), observer_(observer), owner_(std::this_thread::get_id()),
       worker_(std::make_shared<DownloadWorker>(target)) {
     finisher_ = std::thread([this] { FinisherMain(); });
+    actionThread_ = std::thread([this] { ActionMain(); });
 }
 
 DownloadSession::~DownloadSession() {
@@ -45,6 +47,13 @@ DownloadSession::~DownloadSession() {
     }
     cancel_ = true; // a running identification ends within 100 ms, its mplayer reaped
     finisherWake_.notify_all();
+    {
+        std::lock_guard lock(actionMutex_);
+        actionQueue_.clear();
+    }
+    stoppedUpTo_ = std::numeric_limits<quint64>::max(); // ffmpeg is interrupted and reaped
+    actionWake_.notify_all();
+    actionThread_.join();
     finisher_.join();
     worker_.reset();
 }
@@ -57,6 +66,11 @@ void DownloadSession::Configure(const SettingsValues& settings) {
     worker_->SetUseInternalCache(settings.UseInternalCache);
     worker_->SetYtDlpPath(settings.YtDlpPath);
     worker_->SetYoutubeFormat(settings.YoutubeFMT);
+    MediaAction after;
+    after.format = MediaFormatOfSetting(settings.AfterDownload);
+    after.keepOriginal = settings.KeepOriginal != 0;
+    after.mp3Quality = settings.MP3_VBRQ;
+    afterDownload_ = after;
 }
 
 QString DownloadSession::SetOutputFolder(const QString& folder) {
@@ -83,6 +97,12 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
             result = std::move(it->second);
             finished_.erase(it);
         }
+        if (auto action = actionIdentifications_.find(id); action != actionIdentifications_.end()) {
+            const quint64 actionId = action->second;
+            actionIdentifications_.erase(action);
+            ActionIdentified(actionId, result.identified, result.info);
+            return true;
+        }
         if (auto file = fileJobs_.find(id); file != fileJobs_.end()) {
             const QString path = std::move(file->second);
             fileJobs_.erase(file);
@@ -98,6 +118,12 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
         Drain();
         return true;
     }
+    case UM_SESSION_ACTION_PROGRESS:
+        ActionProgressed(static_cast<quint64>(m.lParam), static_cast<int>(m.wParam));
+        return true;
+    case UM_SESSION_ACTION_DONE:
+        ActionDone(static_cast<quint64>(m.wParam));
+        return true;
     case UM_DOWNLOAD_PROGRESS:
         note.row = static_cast<int>(m.lParam);
         note.number = static_cast<int>(m.wParam);
@@ -138,15 +164,10 @@ bool DownloadSession::Dispatch(const PostedMessage& m) {
             job.record.site = state->site;
             job.record.siteName = state->siteName;
         }
-        if (job.record.path.isEmpty()) {
+        if (job.record.path.isEmpty())
             job.ready = true; // nothing to identify
-        } else {
-            {
-                std::lock_guard lock(finisherMutex_);
-                finisherQueue_.emplace_back(note.job, job.record.path);
-            }
-            finisherWake_.notify_all();
-        }
+        else
+            QueueIdentification(note.job, job.record.path, false);
         break;
     }
     case UM_DOWNLOAD_ALL_DONE:
@@ -164,9 +185,13 @@ void DownloadSession::IdentifyFile(const QString& path) {
     ZORV_SESSION_THREAD_ONLY("IdentifyFile");
     const quint64 id = nextJob_++;
     fileJobs_[id] = path;
+    QueueIdentification(id, path, false);
+}
+
+void DownloadSession::QueueIdentification(quint64 job, const QString& path, bool anyMedia) {
     {
         std::lock_guard lock(finisherMutex_);
-        finisherQueue_.emplace_back(id, path);
+        finisherQueue_.push_back({job, path, anyMedia});
     }
     finisherWake_.notify_all();
 }
@@ -178,7 +203,7 @@ void DownloadSession::Drain() {
         return;
     draining_ = true;
     const ScopeExit done([this] { draining_ = false; });
-    while (!pending_.empty()) {
+    while (!pending_.empty() && holdFor_ == 0) {
         if (pending_.front().msg == UM_DOWNLOAD_ITEM_DONE) {
             auto job = jobs_.find(pending_.front().job);
             if (job != jobs_.end() && !job->second.ready)
@@ -190,6 +215,9 @@ void DownloadSession::Drain() {
             jobs_.erase(job);
             Record(record);
             observer_.OnItemRecorded(record);
+            if (afterDownload_.IsSet() && record.identified)
+                holdFor_ = StartAction({record.row, record.path, record.pageUrl, record.site, record.siteName,
+                                        afterDownload_, record.info});
             continue;
         }
         const Note note = std::move(pending_.front());
@@ -264,7 +292,7 @@ QString DownloadSession::WaitForAddress(int row, BrowserDialog kind) const {
 
 void DownloadSession::FinisherMain() {
     for (;;) {
-        std::pair<quint64, QString> job;
+        FinisherJob job;
         {
             std::unique_lock lock(finisherMutex_);
             finisherWake_.wait(lock, [this] { return quit_ || !finisherQueue_.empty(); });
@@ -274,13 +302,14 @@ void DownloadSession::FinisherMain() {
             finisherQueue_.pop_front();
         }
         Identification result;
-        result.identified = IdentifyMedia(job.second, result.info, &cancel_) != 0;
+        result.identified = (job.anyMedia ? IdentifyAnyMedia(job.path, result.info, &cancel_)
+                                          : IdentifyMedia(job.path, result.info, &cancel_)) != 0;
         {
             std::lock_guard lock(finisherMutex_);
             if (quit_)
                 return;
-            finished_[job.first] = std::move(result);
+            finished_[job.job] = std::move(result);
         }
-        target_->Post(UM_SESSION_ITEM_IDENTIFIED, static_cast<qintptr>(job.first), 0);
+        target_->Post(UM_SESSION_ITEM_IDENTIFIED, static_cast<qintptr>(job.job), 0);
     }
 }

@@ -185,7 +185,7 @@ TEST_F(SettingsTest, SavingRecreatesRemovedValuesAndIsRepeatable) {
     EXPECT_EQ(store.value("Setting/Output/RetryTimes").toString(), "4");
     EXPECT_TRUE(store.contains("Setting/Output/YTPasswd"));
     store.beginGroup("Setting/Output");
-    EXPECT_EQ(store.childKeys().size(), 30); // with YtDlpPath
+    EXPECT_EQ(store.childKeys().size(), 33); // with YtDlpPath, the after-download pair and ExactCut
 }
 
 TEST_F(SettingsTest, TheFileIsOwnerOnlyAfterEverySave) {

@@ -157,7 +157,20 @@ int SiteTreePanel::QueryRows(int itemData, HistoryRowReceiver& pane) {
     if (itemData == kOtherSites)
         return QueryOtherSitesHistory(history_, pane);
     const QString label = SiteLabel(itemData);
-    return label.isEmpty() ? 1 : QueryHistory(history_, label, pane);
+    if (label.isEmpty())
+        return 1;
+    // A site's rows carry their site: a media action on one files its
+    // result under it.
+    struct SiteStamp : HistoryRowReceiver {
+        SiteStamp(HistoryRowReceiver& to, int site) : to(to), site(site) {}
+        void AddHistoryRow(DownloadTask task) override {
+            task.site = site;
+            to.AddHistoryRow(std::move(task));
+        }
+        HistoryRowReceiver& to;
+        int site;
+    } stamp(pane, SiteOfLabel(label));
+    return QueryHistory(history_, label, stamp);
 }
 
 void SiteTreePanel::Recount() {

@@ -313,7 +313,7 @@ void DownloadTaskList::FillRowCells(int row, const DownloadTask& task) {
 }
 
 bool DownloadTaskList::RemoveRows(QList<int> rows) {
-    if (downloading_)
+    if (IsBusy())
         return false;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -326,7 +326,7 @@ bool DownloadTaskList::RemoveRows(QList<int> rows) {
 }
 
 bool DownloadTaskList::RemoveAll() {
-    if (downloading_)
+    if (IsBusy())
         return false;
     for (int row = 0; row < model_->TaskCount(); ++row)
         Q_EMIT taskAboutToBeRemoved(model_->Task(row));
@@ -410,13 +410,19 @@ void DownloadTaskList::StartRefused() {
 }
 
 bool DownloadTaskList::CanStop() const {
-    return session_ && downloading_;
+    return session_ && IsBusy();
+}
+
+bool DownloadTaskList::IsBusy() const {
+    return downloading_ || (session_ && session_->ActionsOutstanding() > 0);
 }
 
 void DownloadTaskList::Stop() {
     if (!CanStop())
         return;
-    session_->Worker().Stop();
+    if (downloading_)
+        session_->Worker().Stop();
+    session_->StopActions();
     downloading_ = false;
     RefreshToolbar();
 }

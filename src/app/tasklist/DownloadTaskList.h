@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -101,6 +102,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     void StopAskingFirst();
     bool CanStripStart() const;
     bool IsDownloading() const { return downloading_; }
+    // A batch runs or a media action has not ended: rows keep their places.
+    bool IsBusy() const;
     bool AppendsNewTasks() const { return appendNewTasks_; }
     void OpenAddUrlDialog(QWidget* parent);
     bool CanPaste() const; // pasting the clipboard would add a row
@@ -111,6 +114,12 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // shows the new range.
     void RewriteSelectedDuration();
     QString StatusText() const { return statusText_; }
+
+    // ---- media actions ----
+    // A range cut out of `source`'s file or a conversion of it, as a row of
+    // its own that shows its progress and ends as the new file (identified
+    // and in the history under the original's page and site).
+    bool StartMediaAction(const DownloadTask& source, const MediaAction& action);
 
     // ---- seams ----
     void SetBeepHook(std::function<void()> beep) { beep_ = std::move(beep); }
@@ -143,6 +152,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     void OnFileIdentified(const QString& path, bool identified, const MediaInfo& info) override;
     void OnDialogNeeded(int row, BrowserDialog kind, const QString& address) override;
     void OnBatchEnded(bool stopped) override;
+    void OnActionProgress(quint64 id, int row, int perMille) override;
+    void OnActionEnded(const ActionRecord& record) override;
     // What a successful identification fills in the row; `site` < 0 for a
     // local file (its title from the name), else the download's history
     // signal.
@@ -178,6 +189,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     std::unique_ptr<GuiMessageTarget> target_;
     std::unique_ptr<DownloadSession> session_;
     bool downloading_ = false;
+    std::map<quint64, int> actionRows_; // the rows made for the actions the user started
     bool appendNewTasks_ = false;
     QString statusText_;
     QString outputFolder_;

@@ -53,11 +53,11 @@ void Register(CommandTable& c, DownloadTaskList& list, Hooks hooks) {
     c.Add(
         CommandId::RemoveSelected,
         [l, playing, hidden] {
-            return !l->IsDownloading() && !playing() && !hidden() && !l->SelectedRows().isEmpty();
+            return !l->IsBusy() && !playing() && !hidden() && !l->SelectedRows().isEmpty();
         },
         [l] { l->RemoveRows(l->SelectedRows()); });
     c.Add(
-        CommandId::RemoveAll, [l, playing] { return !l->IsDownloading() && !playing() && RowCount(*l) > 0; },
+        CommandId::RemoveAll, [l, playing] { return !l->IsBusy() && !playing() && RowCount(*l) > 0; },
         [l] { l->RemoveAll(); });
     c.Add(
         CommandId::SelectAll, [l] { return l->SelectedRows().size() < RowCount(*l); },

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QLocale>
 
-
 namespace TaskListText {
 
 QString Progress(int perMille) {

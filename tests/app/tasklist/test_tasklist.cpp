@@ -504,3 +504,55 @@ TEST_F(TaskListTest, LeftoverQueueEntriesNeverDownloadARowTwiceAndARefusedStartS
     EXPECT_FALSE(QFileInfo::exists(Path("out/MetaCafe/1000001_001.flv")));
     EXPECT_EQ(h_->HistoryRows(), 1);
 }
+
+// A media action that ffmpeg cannot do, and one the user stops: each row
+// says what became of it, and the folder holds the original alone.
+TEST_F(TaskListTest, AMediaActionThatFailsOrIsStoppedSaysSoAndLeavesTheOriginalAlone) {
+    const QString clip = Path("clips/big.flv");
+    ASSERT_TRUE(QDir().mkpath(Path("clips")));
+    ASSERT_EQ(
+        QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                     "testsrc=duration=60:rate=25:size=1280x720", "-c:v", "flv1", clip}),
+        0);
+    WriteFile("clips/junk.flv", QByteArray(4096, 'j'));
+    DownloadTask source;
+    source.state = DownloadTask::LocalFile;
+    source.lengthMs = source.markOutMs = 60000;
+    MediaAction toMp4;
+    toMp4.format = MediaFormat::Mp4;
+
+    source.location = Path("clips/junk.flv");
+    ASSERT_TRUE(List().StartMediaAction(source, toMp4));
+    ASSERT_TRUE(WaitOnWindow([&] { return !List().IsBusy(); }, std::chrono::seconds(30)));
+    EXPECT_TRUE(h_->StatusCell(0).startsWith(LoadText(33332).section('%', 0, 0)))
+        << h_->StatusCell(0).toStdString();
+    EXPECT_EQ(Model().Task(0)->state, DownloadTask::Failed);
+
+    source.location = clip;
+    ASSERT_TRUE(List().StartMediaAction(source, toMp4));
+    ASSERT_TRUE(List().CanStop());
+    ASSERT_TRUE(WaitOnWindow([&] { return Model().IsProgressOn(1); }, std::chrono::seconds(30)));
+    List().Stop();
+    ASSERT_TRUE(WaitOnWindow([&] { return !List().IsBusy(); }, std::chrono::seconds(30)));
+    EXPECT_EQ(h_->StatusCell(1), LoadText(33333));
+    EXPECT_EQ(QDir(Path("clips")).entryList(QDir::Files), (QStringList{"big.flv", "junk.flv"}));
+}
+
+// A conversion after each download: the new file is a row of its own, and
+// the download's row keeps the original it was made from.
+TEST_F(TaskListTest, AConversionAfterEachDownloadIsARowOfItsOwnBesideTheKeptOriginal) {
+    h_->settings.AfterDownload = 1; // MP3
+    h_->settings.KeepOriginal = 1;
+    List().ApplyWorkerSettings();
+    List().AddUrlTask(Metacafe());
+    List().StartAll();
+    ASSERT_TRUE(WaitOnWindow([&] { return Rows() == 2 && !List().IsBusy(); }, std::chrono::seconds(60)))
+        << h_->StatusCell(0).toStdString();
+    const QString original = Model().Task(0)->location;
+    const QString converted = Model().Task(1)->location;
+    EXPECT_TRUE(original.endsWith(".flv")) << original.toStdString();
+    EXPECT_EQ(converted, original.chopped(4) + ".mp3");
+    EXPECT_EQ(Model().Task(1)->state, DownloadTask::LocalFile);
+    EXPECT_TRUE(QFileInfo::exists(original));
+    EXPECT_TRUE(QFileInfo::exists(converted));
+}
