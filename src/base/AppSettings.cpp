@@ -16,12 +16,13 @@ AppSettings::AppSettings() {
 }
 
 QString AppSettings::DefaultOutputFolder() {
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty() || !QDir().mkpath(documents))
+    // Videos belong in the user's videos folder (XDG_VIDEOS_DIR, ~/Videos).
+    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty() || !QDir().mkpath(videos))
         return GetAppFolder() + QStringLiteral("/output");
-    if (!documents.endsWith(QLatin1Char('/')))
-        documents += QLatin1Char('/');
-    return documents + QLatin1String(kProductName);
+    if (!videos.endsWith(QLatin1Char('/')))
+        videos += QLatin1Char('/');
+    return videos + QLatin1String(kProductName);
 }
 
 namespace {

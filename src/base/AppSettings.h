@@ -83,8 +83,9 @@ class AppSettings : public SettingsValues {
     // The fields as of the last Load(), Save() or Publish(); any thread.
     std::shared_ptr<const SettingsValues> Shared() const;
 
-    // "<documents folder>/Zorv YouTube Downloader" (the documents folder is
-    // created when missing), else "<application folder>/output".
+    // "<videos folder>/Zorv YouTube Downloader" (the user's videos folder,
+    // created when missing), else "<application folder>/output". A stored
+    // folder is kept: this is what new profiles start with.
     static QString DefaultOutputFolder();
 
   private:

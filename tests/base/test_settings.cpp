@@ -40,10 +40,10 @@ class SettingsTest : public TempDirTest {
 TEST_F(SettingsTest, FirstStartGivesEveryDefault) {
     AppSettings s;
     s.Load();
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    EXPECT_TRUE(documents.startsWith(Path("home"))) << documents.toStdString();
-    EXPECT_EQ(s.OutputFolder, documents + "/Zorv YouTube Downloader");
-    EXPECT_TRUE(QDir(documents).exists()); // the documents folder is created when missing
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    EXPECT_TRUE(videos.startsWith(Path("home"))) << videos.toStdString();
+    EXPECT_EQ(s.OutputFolder, videos + "/Zorv YouTube Downloader");
+    EXPECT_TRUE(QDir(videos).exists()); // the videos folder is created when missing
     EXPECT_EQ(s.YTUser, "");
     EXPECT_EQ(s.YTPasswd, "");
     EXPECT_EQ(s.NicoUser, "");
