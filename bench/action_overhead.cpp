@@ -21,6 +21,7 @@
 //   build/bin/action_overhead --minutes 1 --pairs 1   (a quick run)
 
 #include "support/ChildProcess.h"
+#include "support/MediaFixture.h"
 #include "support/NginxServer.h"
 #include "support/RunChecks.h"
 #include "support/StopSignals.h"
@@ -43,7 +44,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr const char* kHost = "www.metacafe.com";
 constexpr const char* kId = "5000001";
 
 struct Options {
@@ -125,7 +125,7 @@ QStringList LoggedConversion(const Folders& f) {
 }
 
 void RunPairs(const Options& o, const Tools& t, const Folders& f) {
-    const std::string page = std::string("http://") + kHost + "/watch/" + kId + "/clip/";
+    const std::string page = MediaFixture::PageUrl(kId);
     const std::string original = f.out + "/MetaCafe/" + kId + ".flv";
     const std::string converted = f.out + "/MetaCafe/" + kId + ".mp4";
     const std::string input = f.base + "/reference-input.flv";
@@ -191,51 +191,20 @@ void Run(const Options& o, const Tools& t) {
         throw std::runtime_error("cannot create a temporary folder under " + QDir::tempPath().toStdString());
     const std::string base = temp.path().toStdString();
     const Folders f{base, base + "/root", base + "/nginx", base + "/out", base + "/logs"};
-    for (const std::string& d : {f.root + "/media", f.prefix, f.out, f.logs})
+    for (const std::string& d : {f.root, f.prefix, f.out, f.logs})
         fs::create_directories(d);
     UseTemporaryHome(base);
 
     std::printf("making the %d-minute clip under %s\n", o.minutes, base.c_str());
     std::fflush(stdout);
-    const std::string clip = f.root + "/media/" + kId + ".flv";
-    const std::string length = std::to_string(o.minutes * 60);
-    const ChildOutcome made = RunToEnd({t.ffmpeg,
-                                        "-nostdin",
-                                        "-v",
-                                        "error",
-                                        "-y",
-                                        "-f",
-                                        "lavfi",
-                                        "-i",
-                                        "testsrc=size=640x360:rate=25",
-                                        "-f",
-                                        "lavfi",
-                                        "-i",
-                                        "sine=frequency=440:sample_rate=44100",
-                                        "-t",
-                                        length,
-                                        "-c:v",
-                                        "flv1",
-                                        "-c:a",
-                                        "libmp3lame",
-                                        "-f",
-                                        "flv",
-                                        clip},
-                                       f.logs + "/make-clip.log");
-    if (!made.Succeeded())
-        throw std::runtime_error("ffmpeg could not make the clip: " + ReadText(f.logs + "/make-clip.log"));
-    const std::string dir = f.root + "/watch/" + kId + "/clip";
-    fs::create_directories(dir);
-    std::ofstream(dir + "/index.html", std::ios::trunc)
-        << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Benchmark action "
-           "clip</title></head>\n"
-           "<body><h1 id=\"ItemTitle\">Benchmark action clip</h1>\n<object id=\"fpObj\"><param "
-           "name=\"flashvars\" value=\"mediaURL=http://"
-        << kHost << "/media/" << kId << ".flv&amp;postRollContentURL=\"></object></body></html>\n";
+    MediaFixture::MakeClip(t.ffmpeg, MediaFixture::MediaFile(f.root, kId), f.logs + "/make-clip.log",
+                           o.minutes * 60, "640x360");
+    MediaFixture::WritePage(f.root, kId);
 
     NginxServer server(t.nginx, f.prefix, f.root);
     server.Start();
-    const std::string connectTo = std::string(kHost) + ":80:127.0.0.1:" + std::to_string(server.Port());
+    const std::string connectTo =
+        std::string(MediaFixture::kHost) + ":80:127.0.0.1:" + std::to_string(server.Port());
     ::setenv("ZORV_CONNECT_TO", connectTo.c_str(), 1);
     std::printf("nginx %s on 127.0.0.1:%d; ZORV_CONNECT_TO=%s; ffmpeg %s\n", t.nginx.c_str(), server.Port(),
                 connectTo.c_str(), t.ffmpeg.c_str());

@@ -100,7 +100,8 @@ void CheckMp4Boxes(const std::vector<char>& clip, const std::string& path) {
 }
 
 void RunFfmpeg(const std::string& ffmpeg, const std::vector<std::string>& codec, const std::string& path,
-               const std::string& logPath, const char* what) {
+               const std::string& logPath, const char* what, int seconds = 2,
+               const std::string& size = "320x240") {
     std::vector<std::string> argv = {ffmpeg,
                                      "-nostdin",
                                      "-v",
@@ -109,13 +110,13 @@ void RunFfmpeg(const std::string& ffmpeg, const std::vector<std::string>& codec,
                                      "-f",
                                      "lavfi",
                                      "-i",
-                                     "testsrc=size=320x240:rate=25",
+                                     "testsrc=size=" + size + ":rate=25",
                                      "-f",
                                      "lavfi",
                                      "-i",
                                      "sine=frequency=440:sample_rate=44100",
                                      "-t",
-                                     "2"};
+                                     std::to_string(seconds)};
     argv.insert(argv.end(), codec.begin(), codec.end());
     argv.push_back(path);
     const ChildOutcome made = RunToEnd(argv, logPath);
@@ -138,7 +139,18 @@ std::string MediaUrl(const std::string& id) {
 }
 
 void MakeClip(const std::string& ffmpeg, const std::string& path, const std::string& logPath) {
-    RunFfmpeg(ffmpeg, {"-c:v", "flv1", "-c:a", "libmp3lame", "-f", "flv"}, path, logPath, "FLV");
+    MakeClip(ffmpeg, path, logPath, 2, "320x240");
+}
+
+void MakeClip(const std::string& ffmpeg, const std::string& path, const std::string& logPath, int seconds,
+              const std::string& size) {
+    RunFfmpeg(ffmpeg, {"-c:v", "flv1", "-c:a", "libmp3lame", "-f", "flv"}, path, logPath, "FLV", seconds,
+              size);
+}
+
+std::string MediaFile(const std::string& root, const std::string& id) {
+    fs::create_directories(root + "/media");
+    return MediaPath(root, id);
 }
 
 void MakeMp4Clip(const std::string& ffmpeg, const std::string& path, const std::string& logPath) {

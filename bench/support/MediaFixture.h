@@ -28,6 +28,12 @@ std::string MediaUrl(const std::string& id);
 // Makes the short FLV with ffmpeg; throws std::runtime_error with ffmpeg's
 // own output when it fails.
 void MakeClip(const std::string& ffmpeg, const std::string& path, const std::string& logPath);
+// The same FLV of `seconds` at `size` ("640x360").
+void MakeClip(const std::string& ffmpeg, const std::string& path, const std::string& logPath, int seconds,
+              const std::string& size);
+// Where the media of `id` lives under root (its folder made): MediaUrl(id)
+// serves it.
+std::string MediaFile(const std::string& root, const std::string& id);
 // Writes `bytes` bytes under root/media/: the clip, then zeros (real blocks,
 // not a sparse file), synced to disk.
 void WriteMedia(const std::string& clipPath, const std::string& root, const std::string& id,
