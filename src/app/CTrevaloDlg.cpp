@@ -230,15 +230,9 @@ void CTrevaloDlg::RegisterCommands() {
     HistoryCommands::Register(*commands_, *historyList_, *widgets_->siteTree, shell);
     ActionCommands::Register(*commands_, *taskList_, settings_, [this]() -> const DownloadTask* {
         // The list in front names the file: a finished row or a history entry.
-        const DownloadTask* task = nullptr;
-        if (IsTaskListInFront()) {
-            const QList<int> rows = taskList_->SelectedRows();
-            task = rows.size() == 1 ? taskList_->Model()->Task(rows.first()) : nullptr;
-            if (task && task->state != DownloadTask::LocalFile)
-                task = nullptr;
-        } else {
-            task = historyList_->SingleSelectedTask();
-        }
+        if (IsTaskListInFront())
+            return TaskListCommands::SelectedLocalFile(*taskList_);
+        const DownloadTask* task = historyList_->SingleSelectedTask();
         return task && TaskListCommands::IsReadableFile(task->location) ? task : nullptr;
     });
     CommandTable& c = *commands_;

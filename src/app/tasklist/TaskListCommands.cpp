@@ -15,19 +15,19 @@ int RowCount(const DownloadTaskList& list) {
     return list.Model()->rowCount();
 }
 
-// The local file of the one selected row; null when that is not the case.
+} // namespace
+
+namespace TaskListCommands {
 const DownloadTask* SelectedLocalFile(const DownloadTaskList& list) {
     const QList<int> rows = list.SelectedRows();
     if (rows.size() != 1)
         return nullptr;
     const DownloadTask* task = list.Model()->Task(rows.first());
-    if (!task || task->state != DownloadTask::LocalFile || !TaskListCommands::IsReadableFile(task->location))
+    if (!task || task->state != DownloadTask::LocalFile || !IsReadableFile(task->location))
         return nullptr;
     return task;
 }
-} // namespace
 
-namespace TaskListCommands {
 bool IsReadableFile(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;

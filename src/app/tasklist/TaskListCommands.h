@@ -12,6 +12,7 @@
 class CommandTable;
 class DesktopShell;
 class DownloadTaskList;
+struct DownloadTask;
 
 namespace TaskListCommands {
 // What the commands need from the window beyond the list.
@@ -27,4 +28,6 @@ void Register(CommandTable& commands, DownloadTaskList& list, Hooks hooks);
 
 // A path that names a regular file this process can open for reading.
 bool IsReadableFile(const QString& path);
+// The readable local file of the one selected row; null when that is not the case.
+const DownloadTask* SelectedLocalFile(const DownloadTaskList& list);
 } // namespace TaskListCommands
