@@ -18,6 +18,10 @@ PACKAGES=(
   libxcb-cursor0 libxkbcommon-x11-0 libxcb-icccm4 libxcb-keysyms1 libxcb-shape0
   # The Debian package (cpack -G DEB finds library dependencies with these).
   dpkg-dev file
+  # Package checks and the manual pages made from --help.
+  lintian desktop-file-utils help2man
+  # The private session bus the single-instance and notification tests start.
+  dbus-daemon
   # The embedded browser (CAPTCHA and sign-in pages).
   qt6-webengine-dev libqt6webenginewidgets6 libqt6webenginecore6-bin
 )
