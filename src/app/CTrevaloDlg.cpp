@@ -3,6 +3,7 @@
 #include "browser/gui/BrowserDialogs.h"
 
 #include "app/AboutDlg.h"
+#include "app/ClipboardBar.h"
 #include "app/ConnectionState.h"
 #include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
@@ -61,6 +62,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <utility>
 
 namespace {
@@ -139,6 +141,17 @@ void CTrevaloDlg::OnInitDialog() {
     connect(taskList_.get(), &DownloadTaskList::quitRequested, this, [this] {
         ending_ = true;
         done(QDialog::Accepted);
+    });
+    // A video address copied elsewhere is offered above the lists.
+    clipboardBar_ = new ClipboardBar(this);
+    widgets_->taskArea->insertWidget(0, clipboardBar_);
+    clipboardBar_->SetWatching(settings_.WatchClipboard != 0);
+    connect(clipboardBar_, &ClipboardBar::addRequested, this, [this](const QString& address, bool start) {
+        OnShowTaskList();
+        if (start)
+            taskList_->AddAndStart(address);
+        else
+            taskList_->AddUrlTask(address);
     });
     // A batch that ends while the user looks elsewhere is told on the desktop.
     auto* notifier = new DesktopNotifier(this);
@@ -358,6 +371,7 @@ void CTrevaloDlg::OnLanguageChanged() {
     widgets_->siteTree->Retranslate();
     taskList_->ListView()->Retranslate();
     preview_->Retranslate();
+    clipboardBar_->Retranslate();
     widgets_->tips->SetPage(bundle_.LocalHtml(TipsPanel::kPageId));
     setWindowTitle(ProductName());
     widgets_->title->setText(ProductName());
@@ -537,6 +551,7 @@ void CTrevaloDlg::ShowOptions() {
     const QString folder = widgets_->outputFolder->text();
     settings_.OutputFolder = folder;
     taskList_->ApplyWorkerSettings(); // folder, use-title flag, retry count
+    clipboardBar_->SetWatching(settings_.WatchClipboard != 0);
     if (folder != before)
         SetStatusText(FillFormat(LoadText(TextId::OutputFolderChanged), {folder}));
 }

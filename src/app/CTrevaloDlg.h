@@ -17,6 +17,7 @@
 #include <thread>
 
 class AppSettings;
+class ClipboardBar;
 class CommandTable;
 class DesktopShell;
 class ReportingShell;
@@ -93,6 +94,7 @@ class CTrevaloDlg : public QDialog {
     TitleButtonStrip* Strip() const;
     const MainWindowWidgets& Widgets() const { return *widgets_; }
     CPreviewPanel* Preview() const { return preview_; }
+    ClipboardBar* Clipboard() const { return clipboardBar_; }
     QMenu* PreviewMenu() const { return previewMenu_; }
 
   Q_SIGNALS:
@@ -155,6 +157,7 @@ class CTrevaloDlg : public QDialog {
     DesktopShell* shell_;
     std::unique_ptr<ReportingShell> reportingShell_; // shell_, failures in the status line
     CPreviewPanel* preview_ = nullptr;
+    ClipboardBar* clipboardBar_ = nullptr;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
     StoredWindowState startPlacement_; // as stored when the window opened

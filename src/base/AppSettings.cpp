@@ -67,6 +67,7 @@ constexpr IntField kIntFields[] = {
     {"AfterDownload", &SettingsValues::AfterDownload},
     {"KeepOriginal", &SettingsValues::KeepOriginal},
     {"ExactCut", &SettingsValues::ExactCut},
+    {"WatchClipboard", &SettingsValues::WatchClipboard},
 };
 } // namespace
 

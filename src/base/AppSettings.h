@@ -57,6 +57,8 @@ struct SettingsValues {
     // Saving a marked range: 0 copies the streams (the part starts at the key
     // frame at or before the mark), 1 encodes them again to cut exactly.
     int ExactCut = 0;
+    // Offer a video page's address copied anywhere on the desktop.
+    int WatchClipboard = 0;
 };
 
 class AppSettings : public SettingsValues {

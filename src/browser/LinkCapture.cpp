@@ -122,6 +122,53 @@ QString Accepted(const QString& link) {
 }
 } // namespace
 
+bool IsVideoPageAddress(const QString& text) {
+    const RoutedAddress routed = RouteAddress(text);
+    if (routed.route == AddressRoute::Refused)
+        return false;
+    const QString& address = routed.address;
+    const auto startsWithMatch = [&address](const QRegularExpression& pattern) {
+        return pattern
+            .match(address, 0, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
+            .hasMatch();
+    };
+    if (startsWithMatch(YouTubePattern()) ||
+        std::any_of(OtherSitePatterns().begin(), OtherSitePatterns().end(), startsWithMatch))
+        return true;
+    // Video pages of sites yt-dlp reads: the host (or a sub-domain of it) and
+    // what the path (with its query) starts with on a page of one video.
+    static const struct {
+        const char* domain;
+        QRegularExpression page;
+    } kVideoPages[] = {
+        {"youtube.com",
+         QRegularExpression(QStringLiteral("^/(?:watch\\?(?:.*&)?v=[\\w-]|shorts/\\w|live/\\w|embed/\\w)"))},
+        {"youtu.be", QRegularExpression(QStringLiteral("^/[\\w-]{6,}"))},
+        {"youtube-nocookie.com", QRegularExpression(QStringLiteral("^/embed/\\w"))},
+        {"vimeo.com", QRegularExpression(QStringLiteral("^/(?:\\d+|channels/\\w+/\\d+)"))},
+        {"dailymotion.com", QRegularExpression(QStringLiteral("^/video/\\w"))},
+        {"dai.ly", QRegularExpression(QStringLiteral("^/\\w+"))},
+        {"twitch.tv", QRegularExpression(QStringLiteral("^/(?:videos/\\d+|\\w+/clip/\\w)"))},
+        {"nicovideo.jp", QRegularExpression(QStringLiteral("^/watch/\\w"))},
+        {"nico.ms", QRegularExpression(QStringLiteral("^/\\w+"))},
+        {"bilibili.com", QRegularExpression(QStringLiteral("^/video/\\w"))},
+        {"tiktok.com", QRegularExpression(QStringLiteral("^/@[^/]+/video/\\d+"))},
+        {"rumble.com", QRegularExpression(QStringLiteral("^/v\\w+"))},
+        {"ted.com", QRegularExpression(QStringLiteral("^/talks/\\w"))},
+        {"archive.org", QRegularExpression(QStringLiteral("^/details/\\w"))},
+        {"streamable.com", QRegularExpression(QStringLiteral("^/\\w+$"))},
+    };
+    const QUrl url(address);
+    const QString host = url.host().toLower();
+    const QString page = url.path() + (url.hasQuery() ? QLatin1Char('?') + url.query() : QString());
+    for (const auto& site : kVideoPages) {
+        const QString domain = QLatin1String(site.domain);
+        if ((host == domain || host.endsWith(QLatin1Char('.') + domain)) && site.page.match(page).hasMatch())
+            return true;
+    }
+    return false;
+}
+
 std::chrono::milliseconds LinkCapture::DefaultDeadline() {
     bool ok = false;
     const qint64 ms = qEnvironmentVariable("ZORV_IMPORT_DEADLINE_MS").toLongLong(&ok);

@@ -60,6 +60,13 @@ int FetchPageToFile(const QString& server, const QString& object, const QString&
 // none.
 QStringList ExtractVideoLinks(const QString& path);
 
+// Whether `text` (white space around it ignored) is the address of one
+// video's page, as a copied address is judged before the window offers it:
+// a watch link of the four sites (http or https, as ExtractVideoLinks finds
+// them), or a video page of a well-known site yt-dlp reads. A site's home
+// page, a search or any other address is not.
+bool IsVideoPageAddress(const QString& text);
+
 struct ImportResult {
     QStringList links;
     FetchEnd end = FetchEnd::Complete; // of the fetch; Complete for a local file

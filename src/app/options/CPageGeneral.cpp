@@ -22,6 +22,7 @@ namespace {
 constexpr int kFolderGroupId = 1301;
 constexpr int kFolderLabelId = 1302;
 constexpr int kAfterGroupId = 1303;
+constexpr int kClipboardGroupId = 1304;
 } // namespace
 
 CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
@@ -31,6 +32,9 @@ CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget*
       shutdown_(
           Numbered(new QCheckBox(QStringLiteral("Power off the computer when all downloads have ended")),
                    kShutdownId)),
+      watchClipboard_(Numbered(
+          new QCheckBox(QStringLiteral("Offer to download a video page's address when it is copied")),
+          kWatchClipboardId)),
       browse_(Numbered(new QPushButton(QStringLiteral("Browse...")), kBrowseId)),
       open_(Numbered(new QPushButton(QStringLiteral("Open")), kOpenId)) {
     auto* folderGroup = Numbered(new QGroupBox(QStringLiteral("Output folder")), kFolderGroupId);
@@ -48,9 +52,13 @@ CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget*
     auto* after = new QVBoxLayout(afterGroup);
     after->addWidget(shutdown_);
 
+    auto* clipboardGroup = Numbered(new QGroupBox(QStringLiteral("Clipboard")), kClipboardGroupId);
+    (new QVBoxLayout(clipboardGroup))->addWidget(watchClipboard_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(folderGroup);
     layout->addWidget(afterGroup);
+    layout->addWidget(clipboardGroup);
     layout->addStretch(1);
 
     connect(browse_, &QPushButton::clicked, this, &CPageGeneral::Browse);
@@ -60,6 +68,7 @@ CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget*
 void CPageGeneral::LoadSettings() {
     folder_->setText(settings_.OutputFolder);
     shutdown_->setChecked(settings_.ShutdownFlag != 0);
+    watchClipboard_->setChecked(settings_.WatchClipboard != 0);
 }
 
 bool CPageGeneral::Validate() {
@@ -72,6 +81,7 @@ bool CPageGeneral::Validate() {
 void CPageGeneral::StoreSettings() {
     settings_.OutputFolder = folder_->text();
     settings_.ShutdownFlag = shutdown_->isChecked() ? 1 : 0;
+    settings_.WatchClipboard = watchClipboard_->isChecked() ? 1 : 0;
 }
 
 void CPageGeneral::NormalizeFolder() {

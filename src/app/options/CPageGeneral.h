@@ -1,6 +1,6 @@
 #pragma once
-// The general options page: the output folder (with Browse and Open) and
-// the power-off flag. Browse and Open clean the typed folder and create it
+// The general options page: the output folder (with Browse and Open), the
+// power-off flag and the clipboard watch. Browse and Open clean the typed folder and create it
 // first; only OK stores anything in the settings.
 //
 // Threads: main thread only.
@@ -21,6 +21,7 @@ class CPageGeneral : public OptionsPage {
     static constexpr int kShutdownId = 1012;
     static constexpr int kBrowseId = 1195;
     static constexpr int kOpenId = 1196;
+    static constexpr int kWatchClipboardId = 1305;
     static constexpr int kMaxFolderLength = 260;
 
     CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
@@ -38,6 +39,7 @@ class CPageGeneral : public OptionsPage {
 
     QLineEdit* Folder() const { return folder_; }
     QCheckBox* Shutdown() const { return shutdown_; }
+    QCheckBox* WatchClipboard() const { return watchClipboard_; }
     QPushButton* BrowseButton() const { return browse_; }
 
   protected:
@@ -46,6 +48,7 @@ class CPageGeneral : public OptionsPage {
   private:
     QLineEdit* folder_;
     QCheckBox* shutdown_;
+    QCheckBox* watchClipboard_;
     QPushButton* browse_;
     QPushButton* open_;
 };

@@ -128,6 +128,29 @@ void DownloadTaskList::AddUrlTask(const QString& text) {
     AddPendingTask(routed.address, 0, routed.address, downloading_ && appendNewTasks_);
 }
 
+void DownloadTaskList::AddAndStart(const QString& text) {
+    const RoutedAddress routed = RouteAddress(text);
+    if (routed.route == AddressRoute::Refused || !session_) {
+        AddUrlTask(text);
+        return;
+    }
+    // A batch that takes new rows takes this one; any other waits for it.
+    if (downloading_) {
+        AddPendingTask(routed.address, 0, routed.address, appendNewTasks_);
+        return;
+    }
+    AddPendingTask(routed.address, 0, routed.address, false);
+    for (int row = model_->TaskCount() - 1; row >= 0; --row) {
+        const DownloadTask* task = model_->Task(row);
+        if (task->state == DownloadTask::Pending && task->location == routed.address &&
+            task->playlistItem == 0) {
+            view_->selectRow(row);
+            StartSelected();
+            return;
+        }
+    }
+}
+
 bool DownloadTaskList::HasPendingTask(const QString& address, int playlistItem) const {
     for (int row = 0; row < model_->TaskCount(); ++row) {
         const DownloadTask* task = model_->Task(row);

@@ -63,6 +63,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // A web address (white space around it ignored) as a pending row;
     // anything else is refused with a message.
     void AddUrlTask(const QString& text);
+    // The same, and the row downloads now (or with the batch that runs).
+    void AddAndStart(const QString& text);
     // One candidate per line, in order; empty lines are skipped and the
     // refused lines named in one message.
     void AddUrls(const QStringList& lines);
