@@ -113,7 +113,10 @@ void ExpectLayout(const QString& prefix) {
     EXPECT_TRUE(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
     EXPECT_EQ(value("Type"), QStringLiteral("Application"));
     EXPECT_EQ(value("Name"), QStringLiteral("Zorv YouTube Downloader"));
-    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/bin/") + value("Exec"))) << value("Exec").toStdString();
+    // Exec names the program and hands it the addresses and files dropped on the entry.
+    EXPECT_EQ(value("Exec").section(QLatin1Char(' '), 1), QStringLiteral("%U"));
+    const QString program = value("Exec").section(QLatin1Char(' '), 0, 0);
+    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/bin/") + program)) << program.toStdString();
     EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/") + value("Icon") +
                                   QStringLiteral(".svg")));
 }
