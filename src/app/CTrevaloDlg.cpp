@@ -6,6 +6,7 @@
 #include "app/ConnectionState.h"
 #include "app/MainWindowMenus.h"
 #include "app/MainWindowWidgets.h"
+#include "app/ReportingShell.h"
 #include "app/history/HistoryCommands.h"
 #include "app/history/HistoryList.h"
 #include "app/history/SiteTreePanel.h"
@@ -31,6 +32,7 @@
 #include "platform/PowerControl.h"
 #include "platform/UserPrompts.h"
 #include "ui/CommandTable.h"
+#include "ui/DesktopNotifier.h"
 #include "ui/ElidedLabel.h"
 #include "ui/FramelessFrame.h"
 #include "ui/MenuBuilder.h"
@@ -47,7 +49,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -56,9 +57,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
+#include <utility>
 
 namespace {
 const QEvent::Type kDeferredInitEvent = static_cast<QEvent::Type>(QEvent::registerEventType()); // 5026
@@ -72,7 +75,13 @@ CTrevaloDlg::CTrevaloDlg(AppSettings& settings, UserPrompts& prompts, PowerContr
                          ResourceBundle& bundle, SqliteConnection* history, QWidget* parent)
     : QDialog(parent), connectionAvailable(IsInternetConnected), previewPlaying([] { return false; }),
       settings_(settings), prompts_(prompts), power_(power), bundle_(bundle), history_(history),
-      shell_(&SystemShell::Instance()) {
+      shell_(&SystemShell::Instance()),
+      reportingShell_(std::make_unique<ReportingShell>(
+          [this]() -> DesktopShell& { return *shell_; },
+          [self = QPointer<CTrevaloDlg>(this)](const QString& shown) {
+              if (self)
+                  self->SetStatusText(FillFormat(LoadText(TextId::NothingAnswered), {shown}));
+          })) {
     OnInitDialog();
 }
 
@@ -131,6 +140,15 @@ void CTrevaloDlg::OnInitDialog() {
         ending_ = true;
         done(QDialog::Accepted);
     });
+    // A batch that ends while the user looks elsewhere is told on the desktop.
+    auto* notifier = new DesktopNotifier(this);
+    connect(taskList_.get(), &DownloadTaskList::batchFinished, notifier,
+            [this, notifier](int saved, int failed) {
+                if (!QApplication::activeWindow())
+                    notifier->NotifyBatchEnded(saved, failed, taskList_->OutputFolder());
+            });
+    connect(notifier, &DesktopNotifier::openFolderRequested, this,
+            [this](const QString& folder) { reportingShell_->Open(QUrl::fromLocalFile(folder)); });
     ConnectPreviewToTaskList(*preview_, *taskList_);
     previewPlaying = [this] { return preview_->State() != CPreviewPanel::Stopped; };
     taskList_->View()->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -188,6 +206,8 @@ void CTrevaloDlg::OnDeferredInit() {
     LogInfo("CTrevaloDlg", "Main dialog initialized.");
     initialized_ = true;
     RefreshToolbar();
+    if (!pendingItems_.isEmpty())
+        OpenItems(std::exchange(pendingItems_, {}));
 
     if (ProgramVersion().major > 0 && connectionAvailable && connectionAvailable()) {
         LogInfo("CTrevaloDlg", "Internet connection available, checking update version...");
@@ -196,6 +216,34 @@ void CTrevaloDlg::OnDeferredInit() {
         SetVersionReceiver(versionReceiver_.get());
         versionCheck_ = StartCheckVersionThread(ProgramVersion());
     }
+}
+
+void CTrevaloDlg::OpenItems(const QStringList& items) {
+    if (!initialized_) {
+        pendingItems_ += items;
+        return;
+    }
+    QStringList files;
+    QStringList addresses;
+    for (const QString& item : items)
+        (QDir::isAbsolutePath(item) ? files : addresses) << item;
+    LogInfoW("CTrevaloDlg", QStringLiteral("Opening %1 address(es) and %2 file(s) given to the program")
+                                .arg(addresses.size())
+                                .arg(files.size()));
+    OnShowTaskList();
+    taskList_->AddUrls(addresses);
+    taskList_->AddFiles(files);
+}
+
+void CTrevaloDlg::BringToFront(const QString& activationToken) {
+    // Wayland's activation protocol reads the token the launcher gave the later start.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void CTrevaloDlg::OnVersionMessage(int msg, qintptr wParam, qintptr lParam) {
@@ -223,7 +271,7 @@ bool CTrevaloDlg::event(QEvent* event) {
 }
 
 void CTrevaloDlg::RegisterCommands() {
-    auto shell = [this]() -> DesktopShell& { return *shell_; };
+    auto shell = [this]() -> DesktopShell& { return *reportingShell_; };
     TaskListCommands::Register(*commands_, *taskList_,
                                {[this] { return previewPlaying && previewPlaying(); },
                                 [this] { return IsTaskListInFront(); }, shell});
@@ -250,9 +298,9 @@ void CTrevaloDlg::RegisterCommands() {
     c.Add(CommandId::CheckUpdates, nullptr, [this] { OpenUpdateDialog(true, {}); });
     c.Add(CommandId::About, nullptr, [this] { ShowAbout(); });
     c.Add(CommandId::SystemAbout, nullptr, [this] { ShowAbout(); });
-    c.Add(CommandId::HomePage, nullptr, [] { QDesktopServices::openUrl(QUrl(CCheckUpdateDlg::HomePage())); });
+    c.Add(CommandId::HomePage, nullptr, [this] { reportingShell_->Open(QUrl(CCheckUpdateDlg::HomePage())); });
     c.Add(CommandId::ProductPage, nullptr,
-          [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
+          [this] { reportingShell_->Open(QUrl(QStringLiteral("http://www.quillmere.example/zorv/"))); });
 }
 
 bool CTrevaloDlg::ExecuteCommand(int id) {
@@ -430,12 +478,12 @@ void CTrevaloDlg::ShowAbout() {
 }
 
 void CTrevaloDlg::OpenHelp() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(GetAppFolder() + QStringLiteral("/help/intro.html")));
+    reportingShell_->Open(QUrl::fromLocalFile(GetAppFolder() + QStringLiteral("/help/intro.html")));
 }
 
 void CTrevaloDlg::OpenOutputFolder() {
     NormalizeOutputBox();
-    shell_->Open(QUrl::fromLocalFile(widgets_->outputFolder->text()));
+    reportingShell_->Open(QUrl::fromLocalFile(widgets_->outputFolder->text()));
 }
 
 void CTrevaloDlg::ChooseOutputFolder() {

@@ -19,6 +19,7 @@
 class AppSettings;
 class CommandTable;
 class DesktopShell;
+class ReportingShell;
 class CPreviewPanel;
 class DownloadTaskList;
 class HistoryList;
@@ -55,6 +56,13 @@ class CTrevaloDlg : public QDialog {
     // The desktop the folder and page commands open things on (replaceable
     // so tests never start a file manager or a browser).
     void SetDesktopShell(DesktopShell& shell) { shell_ = &shell; }
+
+    // Addresses and files handed to the program (its command line, a later
+    // start): added as dropped ones are, once the window is initialised.
+    // Local files are absolute paths; anything else is taken as an address.
+    void OpenItems(const QStringList& items);
+    // A later start asked for the window: shown, raised and activated.
+    void BringToFront(const QString& activationToken);
 
     // Message 5025: a button of the title-area strip was pressed.
     void OnStripButton(int number);
@@ -145,10 +153,12 @@ class CTrevaloDlg : public QDialog {
     std::unique_ptr<DownloadTaskList> taskList_;
     std::unique_ptr<HistoryList> historyList_;
     DesktopShell* shell_;
+    std::unique_ptr<ReportingShell> reportingShell_; // shell_, failures in the status line
     CPreviewPanel* preview_ = nullptr;
     std::unique_ptr<MessageTarget> versionReceiver_;
     std::thread versionCheck_;
     StoredWindowState startPlacement_; // as stored when the window opened
+    QStringList pendingItems_;         // handed over before the window was initialised
     bool initialized_ = false;
     bool ending_ = false;
 };

@@ -1,6 +1,7 @@
 #include "app/ZorvApp.h"
 
 #include "app/CTrevaloDlg.h"
+#include "app/SingleInstance.h"
 #include "base/AppFolders.h"
 #include "base/AppLog.h"
 #include "base/AppSettings.h"
@@ -72,8 +73,8 @@ void ZorvApp::ApplyInterfaceFonts() {
 bool ZorvApp::InitInstance() {
     InitLog(GetDataFolder() + QStringLiteral("/ruzivar.log"));
     LogSystemVersion();
-    if (!startupNote_.isEmpty())
-        LogInfoW("main", startupNote_);
+    for (const QString& note : startupNotes_)
+        LogInfoW("main", note);
 
     const QString product = QLatin1String(kProductName);
     LogInfoW("main", QStringLiteral("Loading program %1 ...").arg(product));
@@ -109,6 +110,14 @@ bool ZorvApp::InitInstance() {
 int ZorvApp::RunMainWindow() {
     {
         CTrevaloDlg dialog(Settings(), prompts_, power_, bundle_, history_.get());
+        if (instance_)
+            QObject::connect(instance_, &SingleInstance::itemsReceived, &dialog,
+                             [&dialog](const QStringList& items, const QString& activationToken) {
+                                 dialog.OpenItems(items);
+                                 dialog.BringToFront(activationToken);
+                             });
+        if (!startItems_.isEmpty())
+            dialog.OpenItems(startItems_);
         dialog.exec();
         LogInfo("main", "Exiting...");
         ShutdownLog();

@@ -8,11 +8,13 @@
 #include "ui/ResourceBundle.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 class PowerControl;
 class QProcessEnvironment;
+class SingleInstance;
 class SqliteConnection;
 class UserPrompts;
 
@@ -48,8 +50,16 @@ class ZorvApp {
     // Closes the history, drops the settings' use and unloads the bundle.
     void ExitInstance();
 
-    // A line InitInstance logs once the log is open (the platform choice).
-    void SetStartupNote(const QString& note) { startupNote_ = note; }
+    // Lines InitInstance logs once the log is open (the platform choice, why
+    // this start works without the session bus); empty ones are skipped.
+    void AddStartupNote(const QString& note) {
+        if (!note.isEmpty())
+            startupNotes_ << note;
+    }
+    // What the command line named, opened once the window is ready.
+    void SetStartItems(const QStringList& items) { startItems_ = items; }
+    // The session bus name this start owns: later starts' items go to the window.
+    void SetSingleInstance(SingleInstance* instance) { instance_ = instance; }
 
     SqliteConnection* History() const { return history_.get(); }
     ResourceBundle& Bundle() { return bundle_; }
@@ -63,6 +73,8 @@ class ZorvApp {
     QString bundlePath_;
     ResourceBundle bundle_;
     std::unique_ptr<SqliteConnection> history_;
-    QString startupNote_;
+    QStringList startupNotes_;
+    QStringList startItems_;
+    SingleInstance* instance_ = nullptr;
     int gdiplusAvailable_ = 1; // Qt always paints images
 };

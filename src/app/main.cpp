@@ -1,4 +1,6 @@
 // The desktop program's entry point.
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
 #include "app/ZorvApp.h"
 #include "platform/ProcessSignals.h"
 #include "platform/UserPrompts.h"
@@ -6,9 +8,31 @@
 #include "ui/LogindPowerControl.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QProcessEnvironment>
 
+#include <cstdio>
+
+namespace {
+QStringList ArgumentsOf(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+int Answer(const StartRequest& request) {
+    const bool error = request.action == StartRequest::Action::Error;
+    std::fputs(request.text.toLocal8Bit().constData(), error ? stderr : stdout);
+    return error ? 2 : 0;
+}
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // --help and --version answer before anything connects to a display.
+    StartRequest request = ParseCommandLine(ArgumentsOf(argc, argv), QDir::currentPath(), true);
+    if (request.action != StartRequest::Action::Run)
+        return Answer(request);
     IgnoreFileSizeLimitSignal();
     // The browser dialogs' engine draws with contexts shared with the
     // application's; this must be said before the application object exists.
@@ -18,13 +42,26 @@ int main(int argc, char* argv[]) {
     if (!platform.platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform.platform);
     QApplication qtApp(argc, argv);
+    // Qt has taken its own options out of the list by now.
+    request = ParseCommandLine(qtApp.arguments().mid(1), QDir::currentPath(), false);
+    if (request.action != StartRequest::Action::Run)
+        return Answer(request);
+    // A later start hands its items to the running program and ends before
+    // it opens the log, the history or the settings.
+    SingleInstance instance;
+    if (instance.ClaimOrHandOver(request.items, SingleInstance::LaunchActivationToken()) ==
+        SingleInstance::Role::HandedOver)
+        return 0;
     GuiPrompts prompts;
     SetUserPrompts(&prompts);
     LogindPowerControl power;
     int status = 1;
     {
         ZorvApp app(prompts, power);
-        app.SetStartupNote(platform.note);
+        app.AddStartupNote(platform.note);
+        app.AddStartupNote(instance.Note());
+        app.SetStartItems(request.items);
+        app.SetSingleInstance(&instance);
         if (app.InitInstance())
             status = app.RunMainWindow();
         app.ExitInstance();

@@ -127,6 +127,16 @@ const QHash<int, const char*>& Table() {
         {33332, "Failed: %s"},
         {33333, "Stopped; nothing was kept"},
         {33334, "%s is ready"},
+        // The desktop around the window.
+        {33340, "Download this video?"},
+        {33341, "Add"},
+        {33342, "Add and start"},
+        {33343, "Dismiss"},
+        {33344, "Downloads finished"},
+        {33345, "Videos saved: %s. Failed: %s."},
+        {33346, "Open folder"},
+        {33347, "No program on this desktop opened %s. Install a file manager or a web browser, or open "
+                "it yourself."},
     };
     return table;
 }

@@ -135,6 +135,17 @@ inline constexpr int ActionFailed = 33332;  // "Failed: %s"
 inline constexpr int ActionStopped = 33333; // "Stopped; nothing was kept"
 inline constexpr int ActionDone = 33334;    // "%s is ready"
 
+// The desktop around the window: the clipboard bar, the notification at the
+// end of a batch, requests no program on the desktop answered.
+inline constexpr int ClipboardOffer = 33340;     // "Download this video?"
+inline constexpr int ClipboardAdd = 33341;       // "Add"
+inline constexpr int ClipboardAddStart = 33342;  // "Add and start"
+inline constexpr int ClipboardDismiss = 33343;   // "Dismiss"
+inline constexpr int BatchEndedTitle = 33344;    // "Downloads finished"
+inline constexpr int BatchEndedCounts = 33345;   // "Videos saved: %s. Failed: %s."
+inline constexpr int OpenFolderAction = 33346;   // "Open folder"
+inline constexpr int NothingAnswered = 33347;    // "No program on this desktop opened %s. ..."
+
 // Pages the browser dialog does not open: one off the site, any page but the
 // local simulator's while the program runs as root.
 inline constexpr int VerificationOffSite = 33150;  // "The site named a verification page outside ...: %s"

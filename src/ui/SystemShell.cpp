@@ -6,11 +6,16 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 
-void SystemShell::ShowFileInFolder(const QString& path) {
+void SystemShell::ShowFileInFolder(const QString& path, Answered answered) {
     const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
+    const auto openFolder = [this, folder, answered] {
+        const bool opened = Open(folder);
+        if (answered)
+            answered(opened);
+    };
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        Open(folder);
+        openFolder();
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -20,15 +25,18 @@ void SystemShell::ShowFileInFolder(const QString& path) {
     // Asynchronous: starting a file manager may take a while, and the
     // window must not wait for it.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [this, folder, watcher] {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [openFolder, answered, watcher] {
         if (watcher->isError())
-            Open(folder);
+            openFolder();
+        else if (answered)
+            answered(true);
         watcher->deleteLater();
     });
 }
 
-void SystemShell::Open(const QUrl& url) {
-    QDesktopServices::openUrl(url);
+bool SystemShell::Open(const QUrl& url) {
+    // False when Qt finds no launcher (xdg-open, a desktop's own opener).
+    return QDesktopServices::openUrl(url);
 }
 
 SystemShell& SystemShell::Instance() {

@@ -9,8 +9,8 @@
 
 class SystemShell : public DesktopShell {
   public:
-    void ShowFileInFolder(const QString& path) override;
-    void Open(const QUrl& url) override;
+    void ShowFileInFolder(const QString& path, Answered answered = {}) override;
+    bool Open(const QUrl& url) override;
 
     // The process's shell.
     static SystemShell& Instance();

@@ -42,14 +42,7 @@ DownloadTaskList::DownloadTaskList(AppSettings& settings, UserPrompts& prompts, 
     // the order dropped, once the session's finisher has identified each
     // (the window does not wait for mplayer).
     connect(view_, &TaskListView::textDropped, this, &DownloadTaskList::AddUrlTask);
-    connect(view_, &TaskListView::filesDropped, this, [this](const QStringList& paths) {
-        for (const QString& path : paths) {
-            if (session_)
-                session_->IdentifyFile(path);
-            else
-                AddLocalFile(path);
-        }
-    });
+    connect(view_, &TaskListView::filesDropped, this, &DownloadTaskList::AddFiles);
     // A row counts once it is both selected and current, whichever came first.
     const auto reportCurrent = [this] {
         const QModelIndex current = view_->selectionModel()->currentIndex();
@@ -174,6 +167,15 @@ int DownloadTaskList::AppendPendingTask(const QString& address, int playlistItem
     RefreshToolbar();
     Q_EMIT bringTaskListToFront();
     return row;
+}
+
+void DownloadTaskList::AddFiles(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (session_)
+            session_->IdentifyFile(path);
+        else
+            AddLocalFile(path);
+    }
 }
 
 void DownloadTaskList::AddUrls(const QStringList& lines) {

@@ -72,6 +72,9 @@ class DownloadTaskList : public QObject, private SessionObserver {
     // stops there with one message. Returns the rows added.
     int AddImportedLinks(const QStringList& links);
     bool AddLocalFile(const QString& path);
+    // Local files as dropped: each one identified off this thread and added
+    // in the order given.
+    void AddFiles(const QStringList& paths);
     // Identifies the file on this thread (dropped local files) and fills the
     // row (`row` < 0: a new one).
     int FillRowFromFile(const QString& path, int row, int site, const QString& pageUrl);
@@ -136,6 +139,9 @@ class DownloadTaskList : public QObject, private SessionObserver {
     void playTaskRequested(int row); // show in the preview and start playback
     void bringTaskListToFront();
     void quitRequested(); // after power-off
+    // A batch ran to its end (not stopped): its rows' files saved as videos,
+    // and the rows that ended without one.
+    void batchFinished(int saved, int failed);
 
   protected:
     bool event(QEvent* event) override;
@@ -189,6 +195,8 @@ class DownloadTaskList : public QObject, private SessionObserver {
     std::unique_ptr<GuiMessageTarget> target_;
     std::unique_ptr<DownloadSession> session_;
     bool downloading_ = false;
+    int batchSaved_ = 0;                // rows of the running batch that ended as a video
+    int batchFailed_ = 0;               // ... and those that ended without one
     std::map<quint64, int> actionRows_; // the rows made for the actions the user started
     bool appendNewTasks_ = false;
     QString statusText_;

@@ -14,6 +14,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 bool DownloadTaskList::event(QEvent* event) {
     if (event->type() != PostedMessageEvent::EventType())
         return QObject::event(event);
@@ -102,6 +104,7 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
     if (item.historyWasEmpty)
         Q_EMIT showSiteTreeRequested();
     DownloadTask* task = model_->Task(row);
+    ++(item.identified && !item.path.isEmpty() ? batchSaved_ : batchFailed_);
     if (task && item.published && !item.path.isEmpty()) {
         if (!item.identified) {
             // The file is kept, but it is nothing to play: the row says so and
@@ -146,8 +149,11 @@ void DownloadTaskList::OnBatchEnded(bool stopped) {
     downloading_ = false;
     RefreshToolbar();
     ShowTaskInPreview();
+    const int saved = std::exchange(batchSaved_, 0);
+    const int failed = std::exchange(batchFailed_, 0);
     if (stopped)
         return;
+    Q_EMIT batchFinished(saved, failed);
     if (beep_)
         beep_();
     if (settings_.ShutdownFlag)

@@ -73,13 +73,22 @@ class WindowPrompts : public UserPrompts {
 };
 
 // Records what the window would have shown in the file manager or opened.
+// `answers` false: as a desktop without a file manager or launcher.
 class FakeShell : public DesktopShell {
   public:
-    void ShowFileInFolder(const QString& path) override { shownFiles.append(path); }
-    void Open(const QUrl& url) override { opened.append(url); }
+    void ShowFileInFolder(const QString& path, Answered answered) override {
+        shownFiles.append(path);
+        if (answered)
+            answered(answers);
+    }
+    bool Open(const QUrl& url) override {
+        opened.append(url);
+        return answers;
+    }
 
     QStringList shownFiles;
     QList<QUrl> opened;
+    bool answers = true;
 };
 
 // Starts a private Xvfb for a whole test program; it must run before the
