@@ -242,8 +242,8 @@ TEST(DebianPackage, NamesItsRuntimePackagesAndUnpacksIntoTheLayout) {
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("usr")});
     ExpectLayout(root + QStringLiteral("/usr"));
     // What Debian asks of every package: the copyright, the changelog and the manual pages.
-    for (const char* document :
-         {"share/doc/zorv/copyright", "share/doc/zorv/changelog.gz", "share/man/man1/zorv-get.1.gz"})
+    for (const char* document : {"share/doc/zorv/copyright", "share/doc/zorv/changelog.gz",
+                                 "share/man/man1/zorv.1.gz", "share/man/man1/zorv-get.1.gz"})
         EXPECT_TRUE(QFileInfo(root + QStringLiteral("/usr/") + QLatin1String(document)).isFile()) << document;
     ExpectCommandLineHelp(root + QStringLiteral("/usr"), scratch.path() + QStringLiteral("/home"));
 }
