@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite from a fresh Debian 12 machine: packages, build, ctest
 # (every label: unit, net, tool, gui on the offscreen platform, e2e on a
-# private Xvfb display), then the sanitizer build and the thread-sanitizer
-# build of the tests that run threads.
+# private Xvfb display), the Debian package checks, then the sanitizer build
+# and the thread-sanitizer build of the tests that run threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,6 +10,8 @@ bash scripts/install-deps.sh
 python3 scripts/check-layers.py
 bash scripts/build.sh build
 (cd build && ctest --output-on-failure -j2)
+# The Debian package of that build through lintian, and the menu entry.
+bash scripts/check-package.sh build
 if [ "${ZORV_SKIP_SANITIZE:-0}" != "1" ]; then
   # The sanitizer build leaves the widget layer out (-DZORV_GUI=OFF), which
   # also proves the core, zorv-get and their tests build without it. The

@@ -93,7 +93,7 @@ void ExpectLayout(const QString& prefix) {
 
     // Nothing lands outside the program's own places.
     const QStringList places = {"bin/zorv", "lib/zorv/", "share/applications/zorv.desktop",
-                                "share/icons/hicolor/"};
+                                "share/icons/hicolor/", "share/man/man1/zorv", "share/doc/zorv/"};
     QDirIterator all(prefix, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
     while (all.hasNext()) {
         const QString entry = QDir(prefix).relativeFilePath(all.next());
@@ -113,7 +113,10 @@ void ExpectLayout(const QString& prefix) {
     EXPECT_TRUE(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
     EXPECT_EQ(value("Type"), QStringLiteral("Application"));
     EXPECT_EQ(value("Name"), QStringLiteral("Zorv YouTube Downloader"));
-    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/bin/") + value("Exec"))) << value("Exec").toStdString();
+    // Exec names the program and hands it the addresses and files dropped on the entry.
+    EXPECT_EQ(value("Exec").section(QLatin1Char(' '), 1), QStringLiteral("%U"));
+    const QString program = value("Exec").section(QLatin1Char(' '), 0, 0);
+    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/bin/") + program)) << program.toStdString();
     EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/") + value("Icon") +
                                   QStringLiteral(".svg")));
 }
@@ -238,5 +241,9 @@ TEST(DebianPackage, NamesItsRuntimePackagesAndUnpacksIntoTheLayout) {
     ASSERT_EQ(unpack.exitCode, 0) << unpack.out.toStdString();
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("usr")});
     ExpectLayout(root + QStringLiteral("/usr"));
+    // What Debian asks of every package: the copyright, the changelog and the manual pages.
+    for (const char* document : {"share/doc/zorv/copyright", "share/doc/zorv/changelog.gz",
+                                 "share/man/man1/zorv.1.gz", "share/man/man1/zorv-get.1.gz"})
+        EXPECT_TRUE(QFileInfo(root + QStringLiteral("/usr/") + QLatin1String(document)).isFile()) << document;
     ExpectCommandLineHelp(root + QStringLiteral("/usr"), scratch.path() + QStringLiteral("/home"));
 }
