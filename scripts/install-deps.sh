@@ -22,6 +22,8 @@ PACKAGES=(
   lintian desktop-file-utils help2man
   # The private session bus the single-instance and notification tests start.
   dbus-daemon
+  # A second program that owns the clipboard in the clipboard-watch tests.
+  xclip
   # The embedded browser (CAPTCHA and sign-in pages).
   qt6-webengine-dev libqt6webenginewidgets6 libqt6webenginecore6-bin
 )

@@ -62,7 +62,6 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <utility>
 
 namespace {
@@ -142,9 +141,9 @@ void CTrevaloDlg::OnInitDialog() {
         ending_ = true;
         done(QDialog::Accepted);
     });
-    // A video address copied elsewhere is offered above the lists.
+    // A video address copied elsewhere is offered across the window.
     clipboardBar_ = new ClipboardBar(this);
-    widgets_->taskArea->insertWidget(0, clipboardBar_);
+    widgets_->SetNoticeBar(clipboardBar_);
     clipboardBar_->SetWatching(settings_.WatchClipboard != 0);
     connect(clipboardBar_, &ClipboardBar::addRequested, this, [this](const QString& address, bool start) {
         OnShowTaskList();
@@ -157,7 +156,7 @@ void CTrevaloDlg::OnInitDialog() {
     auto* notifier = new DesktopNotifier(this);
     connect(taskList_.get(), &DownloadTaskList::batchFinished, notifier,
             [this, notifier](int saved, int failed) {
-                if (!QApplication::activeWindow())
+                if (!IsInFront())
                     notifier->NotifyBatchEnded(saved, failed, taskList_->OutputFolder());
             });
     connect(notifier, &DesktopNotifier::openFolderRequested, this,
@@ -246,6 +245,14 @@ void CTrevaloDlg::OpenItems(const QStringList& items) {
     OnShowTaskList();
     taskList_->AddUrls(addresses);
     taskList_->AddFiles(files);
+}
+
+bool CTrevaloDlg::IsInFront() const {
+    // The window or one of its own dialogs has the keyboard.
+    for (const QWidget* w = QApplication::activeWindow(); w; w = w->parentWidget())
+        if (w == this)
+            return true;
+    return false;
 }
 
 void CTrevaloDlg::BringToFront(const QString& activationToken) {

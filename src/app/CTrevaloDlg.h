@@ -62,6 +62,8 @@ class CTrevaloDlg : public QDialog {
     // start): added as dropped ones are, once the window is initialised.
     // Local files are absolute paths; anything else is taken as an address.
     void OpenItems(const QStringList& items);
+    // Whether the user works in this window or one of its dialogs.
+    bool IsInFront() const;
     // A later start asked for the window: shown, raised and activated.
     void BringToFront(const QString& activationToken);
 

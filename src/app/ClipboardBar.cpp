@@ -14,17 +14,23 @@
 #include <QPushButton>
 
 ClipboardBar::ClipboardBar(QWidget* parent)
-    : QFrame(parent), question_(new QLabel), address_(new ElidedLabel), add_(new QPushButton),
+    : QWidget(parent), question_(new QLabel), address_(new ElidedLabel), add_(new QPushButton),
       addAndStart_(new QPushButton), dismiss_(new QPushButton) {
-    setObjectName(QStringLiteral("clipboardBar"));
-    setStyleSheet(QStringLiteral("#clipboardBar { background: #fff4c8; border: 1px solid #e0c463; "
-                                 "border-radius: 4px; }"
-                                 "#clipboardBar QLabel { color: #3a3000; }"));
+    // The bar spans the window below its title area, inset like the lists.
+    auto* frame = new QFrame;
+    frame->setObjectName(QStringLiteral("clipboardBar"));
+    frame->setStyleSheet(QStringLiteral("#clipboardBar { background: #fff4c8; border: 1px solid #e0c463; "
+                                        "border-radius: 4px; }"
+                                        "#clipboardBar QLabel { color: #3a3000; }"));
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(8, 6, 8, 0);
+    outer->addWidget(frame);
     QFont bold = question_->font();
     bold.setBold(true);
     question_->setFont(bold);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 4, 6, 4);
+    question_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(10, 3, 4, 3);
     row->addWidget(question_);
     row->addWidget(address_, 1);
     for (QPushButton* button : {add_, addAndStart_, dismiss_}) {
@@ -62,7 +68,8 @@ void ClipboardBar::OnClipboardChanged() {
     const QMimeData* data = clipboard->mimeData();
     if (!data || !data->hasText())
         return;
-    Consider(data->text());
+    lastCopied_ = data->text();
+    Consider(lastCopied_);
 }
 
 void ClipboardBar::Consider(const QString& text) {

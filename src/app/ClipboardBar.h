@@ -1,6 +1,6 @@
 #pragma once
 // The clipboard watch: while it is on, a video page's address copied
-// anywhere on the desktop is offered in a bar above the lists, "Download
+// anywhere on the desktop is offered in a bar across the window, "Download
 // this video? <address> [Add] [Add and start] [Dismiss]". The bar takes no
 // focus and opens no box. An address is offered once: one that was added
 // or dismissed is not offered again, and text that is no video page's
@@ -8,15 +8,15 @@
 //
 // Threads: main thread only.
 
-#include <QFrame>
 #include <QSet>
 #include <QString>
+#include <QWidget>
 
 class ElidedLabel;
 class QLabel;
 class QPushButton;
 
-class ClipboardBar : public QFrame {
+class ClipboardBar : public QWidget {
     Q_OBJECT
   public:
     explicit ClipboardBar(QWidget* parent = nullptr);
@@ -26,6 +26,8 @@ class ClipboardBar : public QFrame {
     bool IsWatching() const { return watching_; }
     // Offers `text` when it is a video page's address not offered before.
     void Consider(const QString& text);
+    // The text another program copied last, as the bar read it.
+    QString LastCopied() const { return lastCopied_; }
     // The address the bar offers; empty when hidden.
     QString Offered() const { return offered_; }
     void Retranslate();
@@ -48,5 +50,6 @@ class ClipboardBar : public QFrame {
     QPushButton* dismiss_;
     bool watching_ = false;
     QString offered_;
+    QString lastCopied_;
     QSet<QString> seen_; // offers answered (added or dismissed)
 };

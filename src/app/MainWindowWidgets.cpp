@@ -200,6 +200,10 @@ QWidget* MainWindowWidgets::BuildFooter() {
     return footer;
 }
 
+void MainWindowWidgets::SetNoticeBar(QWidget* bar) {
+    qobject_cast<QVBoxLayout*>(window_->layout())->insertWidget(1, bar);
+}
+
 void MainWindowWidgets::SetTaskView(QWidget* view) {
     // Drawn inside the same rounded panel as its neighbours.
     if (auto* frame = qobject_cast<QFrame*>(view))

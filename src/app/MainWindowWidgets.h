@@ -52,6 +52,8 @@ class MainWindowWidgets {
     // Brings the history list (true) or the task list (false) to the front.
     void ShowHistoryView(bool history);
     bool IsHistoryViewShown() const;
+    // Puts a bar across the window between the title area and the lists.
+    void SetNoticeBar(QWidget* bar);
     // Puts the preview panel above the tips.
     void SetPreviewPanel(QWidget* panel);
     // Reloads the strip's and the logo's pictures (language change, window

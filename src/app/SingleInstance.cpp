@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "app/CTrevaloDlg.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -56,6 +58,14 @@ void SingleInstance::Open(const QStringList& items, const QString& activationTok
     QMetaObject::invokeMethod(
         this, [this, items, activationToken] { Q_EMIT itemsReceived(items, activationToken); },
         Qt::QueuedConnection);
+}
+
+void SingleInstance::DeliverTo(CTrevaloDlg& window) {
+    connect(this, &SingleInstance::itemsReceived, &window,
+            [&window](const QStringList& items, const QString& activationToken) {
+                window.OpenItems(items);
+                window.BringToFront(activationToken);
+            });
 }
 
 void SingleInstance::Release() {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+class CTrevaloDlg;
+
 class SingleInstance : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.quillmere.Zorv1")
@@ -36,6 +38,9 @@ class SingleInstance : public QObject {
     Role CurrentRole() const { return role_; }
     // Why the last claim ended Alone (for the log); empty otherwise.
     QString Note() const { return note_; }
+
+    // Items a later start hands over go to `window`, which comes to the front.
+    void DeliverTo(CTrevaloDlg& window);
 
     // The token this start was given by whoever launched it (empty if none).
     static QString LaunchActivationToken();

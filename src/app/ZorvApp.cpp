@@ -111,11 +111,7 @@ int ZorvApp::RunMainWindow() {
     {
         CTrevaloDlg dialog(Settings(), prompts_, power_, bundle_, history_.get());
         if (instance_)
-            QObject::connect(instance_, &SingleInstance::itemsReceived, &dialog,
-                             [&dialog](const QStringList& items, const QString& activationToken) {
-                                 dialog.OpenItems(items);
-                                 dialog.BringToFront(activationToken);
-                             });
+            instance_->DeliverTo(dialog);
         if (!startItems_.isEmpty())
             dialog.OpenItems(startItems_);
         dialog.exec();

@@ -1,5 +1,6 @@
 #include "ui/DesktopNotifier.h"
 
+#include "base/AppLog.h"
 #include "base/Localization.h"
 #include "base/TextFill.h"
 #include "base/TextIds.h"
@@ -45,6 +46,8 @@ void DesktopNotifier::NotifyBatchEnded(int saved, int failed, const QString& fol
         const QDBusPendingReply<uint> reply = *watcher;
         if (!reply.isError())
             folders_[reply.value()] = folder;
+        else // no notification server, most often
+            LogInfoW("DesktopNotifier", QStringLiteral("No desktop notification: %1").arg(reply.error().message()));
         watcher->deleteLater();
     });
 }

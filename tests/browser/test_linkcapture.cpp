@@ -185,6 +185,36 @@ TEST_F(LinkCaptureTest, FindsEveryWatchLinkTheTaskListTakes) {
     }
 }
 
+// What the clipboard watch offers: one video's page, never a site's other pages.
+TEST_F(LinkCaptureTest, NamesOneVideosPageAndNothingElse) {
+    const struct {
+        const char* text;
+        bool video;
+    } cases[] = {
+        {"http://www.youtube.com/watch?v=zvNormal001", true},
+        {" https://www.youtube.com/watch?v=zvNormal001&t=42\n", true},
+        {"https://m.youtube.com/watch?app=desktop&v=x1", true},
+        {"https://youtu.be/dQw4w9WgXcQ", true},
+        {"https://www.youtube.com/shorts/abc123", true},
+        {"http://video.google.com/videoplay?docid=-4711", true},
+        {"http://www.metacafe.com/watch/1000001/sample_clip/", true},
+        {"https://www.nicovideo.jp/watch/sm9", true},
+        {"https://vimeo.com/76979871", true},
+        {"https://www.dailymotion.com/video/x7tgad0", true},
+        {"https://www.youtube.com/", false},
+        {"https://www.youtube.com/results?search_query=cats", false},
+        {"https://vimeo.com/about", false},
+        {"https://notyoutube.com/watch?v=x1", false},
+        {"https://example.org/watch?v=x1", false},
+        {"http://www.youtube.com/watch?v=a b", false},
+        {"ftp://www.youtube.com/watch?v=x1", false},
+        {"watch?v=x1", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsVideoPageAddress(QString::fromUtf8(c.text)), c.video) << c.text;
+}
+
 TEST_F(LinkCaptureTest, ImportFetchesHttpAndHttpsIntoATemporaryFileAndReadsEverythingElseAsAPath) {
     LoopbackServer server;
     TestCertificates certs;

@@ -73,7 +73,7 @@ void ExpectLayout(const QString& prefix) {
                   std::string("../lib/zorv/") + program);
         EXPECT_TRUE(info.isExecutable()) << link.toStdString();
     }
-    QStringList files = {QStringLiteral("lib/zorv/qxres_zorv.rcc"), QStringLiteral("lib/zorv/zorv_webdialogs.so"),
+    QStringList files = {QStringLiteral("lib/zorv/qxres_zorv.rcc"), QStringLiteral("lib/zorv/modules/zorv_webdialogs.so"),
                          QStringLiteral("share/applications/zorv.desktop"),
                          QStringLiteral("share/icons/hicolor/scalable/apps/zorv.svg")};
     for (const QString& dir : {QStringLiteral("lang.qx.zorv"), QStringLiteral("help")}) {

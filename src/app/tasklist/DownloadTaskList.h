@@ -198,7 +198,7 @@ class DownloadTaskList : public QObject, private SessionObserver {
     std::unique_ptr<DownloadSession> session_;
     bool downloading_ = false;
     int batchSaved_ = 0;                // rows of the running batch that ended as a video
-    int batchFailed_ = 0;               // ... and those that ended without one
+    QSet<int> batchFailedRows_;         // ... and those that ended without one
     std::map<quint64, int> actionRows_; // the rows made for the actions the user started
     bool appendNewTasks_ = false;
     QString statusText_;

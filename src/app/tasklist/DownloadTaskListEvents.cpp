@@ -50,6 +50,7 @@ void DownloadTaskList::OnItemStatus(int row, int code, const QString& shown, con
         task && task->state == DownloadTask::Failed && code < 200)
         return;
     if (code >= 200) {
+        batchFailedRows_.insert(row); // until a later attempt saves it
         model_->SetCellText(row, TaskListModel::StatusColumn, shown, TaskListModel::AlertColour());
         SetStatusText(FillFormat(LoadText(TextId::DownloadError), {error}));
     } else {
@@ -104,7 +105,12 @@ void DownloadTaskList::OnItemRecorded(const RecordedItem& item) {
     if (item.historyWasEmpty)
         Q_EMIT showSiteTreeRequested();
     DownloadTask* task = model_->Task(row);
-    ++(item.identified && !item.path.isEmpty() ? batchSaved_ : batchFailed_);
+    if (item.identified && !item.path.isEmpty()) {
+        ++batchSaved_;
+        batchFailedRows_.remove(row);
+    } else {
+        batchFailedRows_.insert(row);
+    }
     if (task && item.published && !item.path.isEmpty()) {
         if (!item.identified) {
             // The file is kept, but it is nothing to play: the row says so and
@@ -150,7 +156,7 @@ void DownloadTaskList::OnBatchEnded(bool stopped) {
     RefreshToolbar();
     ShowTaskInPreview();
     const int saved = std::exchange(batchSaved_, 0);
-    const int failed = std::exchange(batchFailed_, 0);
+    const int failed = int(std::exchange(batchFailedRows_, {}).size());
     if (stopped)
         return;
     Q_EMIT batchFinished(saved, failed);

@@ -23,7 +23,9 @@ RunWebDialogFunction LoadModule() {
     tried = true;
     // Kept loaded for the life of the process: its web engine cannot be
     // started twice.
-    auto* module = new QLibrary(GetAppFolder() + QStringLiteral("/zorv_webdialogs"));
+    // In a folder of its own below the program's: a shared object directly in
+    // /usr/lib/<folder> would make the package run ldconfig for nothing.
+    auto* module = new QLibrary(GetAppFolder() + QStringLiteral("/modules/zorv_webdialogs"));
     run = reinterpret_cast<RunWebDialogFunction>(module->resolve(kRunWebDialogSymbol));
     if (!run)
         LogErrorW(kLogCategory, QStringLiteral("Can not load the browser dialogs: ") + module->errorString());
