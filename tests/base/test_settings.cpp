@@ -71,8 +71,9 @@ TEST_F(SettingsTest, FirstStartGivesEveryDefault) {
                         s.Fit2Width,
                         s.Fit2Height,
                         s.ExpandSize,
-                        s.ExpandRound16};
-    const int expected[] = {0, 0, 0, 0, 1, 0, 2, 0, 0, 1, 1, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0};
+                        s.ExpandRound16,
+                        s.WatchClipboard};
+    const int expected[] = {0, 0, 0, 0, 1, 0, 2, 0, 0, 1, 1, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
     for (size_t i = 0; i < std::size(ints); ++i)
         EXPECT_EQ(ints[i], expected[i]) << "field " << i;
     // Loading writes nothing.
@@ -185,7 +186,7 @@ TEST_F(SettingsTest, SavingRecreatesRemovedValuesAndIsRepeatable) {
     EXPECT_EQ(store.value("Setting/Output/RetryTimes").toString(), "4");
     EXPECT_TRUE(store.contains("Setting/Output/YTPasswd"));
     store.beginGroup("Setting/Output");
-    EXPECT_EQ(store.childKeys().size(), 33); // with YtDlpPath, the after-download pair and ExactCut
+    EXPECT_EQ(store.childKeys().size(), 34); // with YtDlpPath, the after-download pair, ExactCut, WatchClipboard
 }
 
 TEST_F(SettingsTest, TheFileIsOwnerOnlyAfterEverySave) {

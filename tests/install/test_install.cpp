@@ -2,6 +2,7 @@
 // the Debian package unpacked into a scratch root. Both must hold the same
 // layout, and the installed programs must find their files when started
 // through the links in bin/.
+#include "support/SessionBus.h"
 #include "support/WaitFor.h"
 #include "support/XvfbDisplay.h"
 
@@ -32,7 +33,8 @@ struct Ran {
 
 // Runs a program to its end (or kills it at the time-out), output and errors merged.
 Ran RunProgram(const QString& program, const QStringList& args,
-        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 300000) {
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+               int timeoutMs = 300000) {
     QProcess p;
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -73,7 +75,8 @@ void ExpectLayout(const QString& prefix) {
                   std::string("../lib/zorv/") + program);
         EXPECT_TRUE(info.isExecutable()) << link.toStdString();
     }
-    QStringList files = {QStringLiteral("lib/zorv/qxres_zorv.rcc"), QStringLiteral("lib/zorv/modules/zorv_webdialogs.so"),
+    QStringList files = {QStringLiteral("lib/zorv/qxres_zorv.rcc"),
+                         QStringLiteral("lib/zorv/modules/zorv_webdialogs.so"),
                          QStringLiteral("share/applications/zorv.desktop"),
                          QStringLiteral("share/icons/hicolor/scalable/apps/zorv.svg")};
     for (const QString& dir : {QStringLiteral("lang.qx.zorv"), QStringLiteral("help")}) {
@@ -92,13 +95,18 @@ void ExpectLayout(const QString& prefix) {
     }
 
     // Nothing lands outside the program's own places.
-    const QStringList places = {"bin/zorv", "lib/zorv/", "share/applications/zorv.desktop",
-                                "share/icons/hicolor/", "share/man/man1/zorv", "share/doc/zorv/"};
+    const QStringList places = {"bin/zorv",
+                                "lib/zorv/",
+                                "share/applications/zorv.desktop",
+                                "share/icons/hicolor/",
+                                "share/man/man1/zorv",
+                                "share/doc/zorv/"};
     QDirIterator all(prefix, QDir::Files | QDir::System | QDir::Hidden, QDirIterator::Subdirectories);
     while (all.hasNext()) {
         const QString entry = QDir(prefix).relativeFilePath(all.next());
-        EXPECT_TRUE(std::any_of(places.begin(), places.end(), [&](const QString& p) { return entry.startsWith(p); }))
-            << entry.toStdString();
+        EXPECT_TRUE(std::any_of(places.begin(), places.end(), [&](const QString& p) {
+            return entry.startsWith(p);
+        })) << entry.toStdString();
     }
 
     // The menu entry starts a program bin/ has and shows the installed icon.
@@ -117,17 +125,70 @@ void ExpectLayout(const QString& prefix) {
     EXPECT_EQ(value("Exec").section(QLatin1Char(' '), 1), QStringLiteral("%U"));
     const QString program = value("Exec").section(QLatin1Char(' '), 0, 0);
     EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/bin/") + program)) << program.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/") + value("Icon") +
-                                  QStringLiteral(".svg")));
+    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/") +
+                                  value("Icon") + QStringLiteral(".svg")));
 }
 
 // zorv-get --help through the bin/ link documents every option and the exit codes.
 void ExpectCommandLineHelp(const QString& prefix, const QString& home) {
-    const Ran help = RunProgram(prefix + QStringLiteral("/bin/zorv-get"), {QStringLiteral("--help")}, UserEnvironment(home));
+    const Ran help = RunProgram(prefix + QStringLiteral("/bin/zorv-get"), {QStringLiteral("--help")},
+                                UserEnvironment(home));
     EXPECT_EQ(help.exitCode, 0) << help.out.toStdString();
     for (const char* text : {"Usage: zorv-get", "--output", "--retries", "--use-title", "--format", "--quiet",
                              "--import", "--history", "--check-update", "--help", "Exit status: 0"})
         EXPECT_TRUE(help.out.contains(QLatin1String(text))) << text << "\n" << help.out.toStdString();
+}
+// Started through bin/zorv (on its own display and session bus), the
+// program finds its bundle in lib/zorv/ and brings its window up; a second
+// `zorv ADDRESS` hands the address to that window and ends.
+void ExpectDesktopProgramStartsAndTakesAnAddress(const QString& prefix, const QString& home) {
+    SCOPED_TRACE(prefix.toStdString());
+    XvfbDisplay display;
+    QString error;
+    ASSERT_TRUE(display.Start(&error)) << error.toStdString();
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.Start(&error)) << error.toStdString();
+    QProcessEnvironment env = UserEnvironment(home);
+    env.insert(QStringLiteral("DISPLAY"), display.Name());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.Address());
+    const QString log = home + QStringLiteral("/.local/share/Zorv YouTube Downloader/ruzivar.log");
+    const auto logText = [&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+
+    QProcess zorv;
+    zorv.setProcessEnvironment(env);
+    zorv.setProcessChannelMode(QProcess::ForwardedChannels);
+    zorv.start(prefix + QStringLiteral("/bin/zorv"), {});
+    ASSERT_TRUE(zorv.waitForStarted(10000));
+    const bool initialized = WaitFor(
+        [&] {
+            return logText().contains(QLatin1String("Main dialog initialized.")) || zorv.waitForFinished(20);
+        },
+        std::chrono::seconds(60));
+    const Ran second = RunProgram(prefix + QStringLiteral("/bin/zorv"),
+                                  {QStringLiteral("http://www.youtube.com/watch?v=zvNormal001")}, env, 30000);
+    const bool handedOver =
+        WaitFor([&] { return logText().contains(QLatin1String("Opening 1 address(es) and 0 file(s)")); });
+    const bool stillRunning = zorv.state() == QProcess::Running;
+    zorv.terminate();
+    if (!zorv.waitForFinished(10000)) {
+        zorv.kill();
+        zorv.waitForFinished(10000);
+    }
+    const QString text = logText();
+    ASSERT_TRUE(initialized) << text.toStdString();
+    EXPECT_TRUE(stillRunning) << text.toStdString();
+    EXPECT_EQ(second.exitCode, 0) << second.out.toStdString();
+    EXPECT_TRUE(handedOver) << text.toStdString();
+    EXPECT_EQ(text.count(QLatin1String("Main dialog initialized.")), 1) << "the second start opened a window";
+    const QString bundle = QFileInfo(prefix + QStringLiteral("/lib/zorv")).canonicalFilePath() +
+                           QStringLiteral("/qxres_zorv.rcc");
+    EXPECT_TRUE(text.contains(QStringLiteral("Loading resource dll [%1] ...").arg(bundle)))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1String("Cannot load main menu"))) << text.toStdString();
 }
 } // namespace
 
@@ -136,9 +197,10 @@ class Installed : public ::testing::Test {
     static void SetUpTestSuite() {
         scratch_ = std::make_unique<QTemporaryDir>();
         prefix_ = scratch_->path() + QStringLiteral("/prefix");
-        const Ran install = RunProgram(QStringLiteral(ZORV_CMAKE_COMMAND),
-                                {QStringLiteral("--install"), BuildDir(), QStringLiteral("--prefix"), prefix_},
-                                UserEnvironment(scratch_->path()));
+        const Ran install =
+            RunProgram(QStringLiteral(ZORV_CMAKE_COMMAND),
+                       {QStringLiteral("--install"), BuildDir(), QStringLiteral("--prefix"), prefix_},
+                       UserEnvironment(scratch_->path()));
         installed_ = install.exitCode == 0;
         if (!installed_)
             installLog_ = install.out;
@@ -161,44 +223,8 @@ TEST_F(Installed, HoldsTheLayoutAndTheCommandLineProgramRuns) {
     ExpectCommandLineHelp(prefix_, scratch_->path() + QStringLiteral("/home-cli"));
 }
 
-// Started through bin/zorv, the program finds its bundle in lib/zorv/ and
-// brings its window up.
-TEST_F(Installed, DesktopProgramStartsThroughItsLink) {
-    XvfbDisplay display;
-    QString error;
-    ASSERT_TRUE(display.Start(&error)) << error.toStdString();
-    const QString home = scratch_->path() + QStringLiteral("/home-gui");
-    QProcessEnvironment env = UserEnvironment(home);
-    env.insert(QStringLiteral("DISPLAY"), display.Name());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    const QString log = home + QStringLiteral("/.local/share/Zorv YouTube Downloader/ruzivar.log");
-    const auto logText = [&] {
-        QFile file(log);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-
-    QProcess zorv;
-    zorv.setProcessEnvironment(env);
-    zorv.setProcessChannelMode(QProcess::ForwardedChannels);
-    zorv.start(prefix_ + QStringLiteral("/bin/zorv"), {});
-    ASSERT_TRUE(zorv.waitForStarted(10000));
-    const bool initialized =
-        WaitFor([&] { return logText().contains(QLatin1String("Main dialog initialized.")) || zorv.waitForFinished(20); },
-                std::chrono::seconds(60));
-    const bool stillRunning = zorv.state() == QProcess::Running;
-    zorv.terminate();
-    if (!zorv.waitForFinished(10000)) {
-        zorv.kill();
-        zorv.waitForFinished(10000);
-    }
-    const QString text = logText();
-    ASSERT_TRUE(initialized) << text.toStdString();
-    EXPECT_TRUE(text.contains(QLatin1String("Main dialog initialized."))) << text.toStdString();
-    EXPECT_TRUE(stillRunning) << text.toStdString();
-    const QString bundle = QFileInfo(prefix_ + QStringLiteral("/lib/zorv")).canonicalFilePath() +
-                           QStringLiteral("/qxres_zorv.rcc");
-    EXPECT_TRUE(text.contains(QStringLiteral("Loading resource dll [%1] ...").arg(bundle))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QLatin1String("Cannot load main menu"))) << text.toStdString();
+TEST_F(Installed, DesktopProgramStartsThroughItsLinkAndTakesAnAddress) {
+    ExpectDesktopProgramStartsAndTakesAnAddress(prefix_, scratch_->path() + QStringLiteral("/home-gui"));
 }
 
 // cpack -G DEB: the package names its runtime packages and unpacks into the
@@ -207,17 +233,19 @@ TEST(DebianPackage, NamesItsRuntimePackagesAndUnpacksIntoTheLayout) {
     QTemporaryDir scratch;
     const QString out = scratch.path() + QStringLiteral("/out");
     const QProcessEnvironment env = UserEnvironment(scratch.path() + QStringLiteral("/home"));
-    const Ran pack = RunProgram(QStringLiteral(ZORV_CPACK_COMMAND),
-                         {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                          BuildDir() + QStringLiteral("/CPackConfig.cmake"), QStringLiteral("-B"), out},
-                         env);
+    const Ran pack =
+        RunProgram(QStringLiteral(ZORV_CPACK_COMMAND),
+                   {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                    BuildDir() + QStringLiteral("/CPackConfig.cmake"), QStringLiteral("-B"), out},
+                   env);
     ASSERT_EQ(pack.exitCode, 0) << pack.out.toStdString();
     const QStringList debs = QDir(out).entryList({QStringLiteral("zorv_*.deb")}, QDir::Files);
     ASSERT_EQ(debs.size(), 1) << debs.join(QLatin1Char(' ')).toStdString();
     const QString deb = out + QLatin1Char('/') + debs.first();
 
     const auto field = [&](const char* name) {
-        return RunProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QLatin1String(name)}).out.trimmed();
+        return RunProgram(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QLatin1String(name)})
+            .out.trimmed();
     };
     EXPECT_EQ(field("Package"), QStringLiteral("zorv"));
     EXPECT_EQ(field("Version"), QStringLiteral("%1.%2.%3.%4")
@@ -228,22 +256,28 @@ TEST(DebianPackage, NamesItsRuntimePackagesAndUnpacksIntoTheLayout) {
     QStringList depends;
     for (const QString& item : field("Depends").split(QLatin1Char(','), Qt::SkipEmptyParts))
         depends << item.section(QLatin1Char('('), 0, 0).trimmed();
-    for (const char* runtime : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6svg6", "qt6-qpa-plugins",
-                                "libqt6webenginewidgets6", "libcurl4", "libsqlite3-0", "liblog4cpp5v5", "mplayer"})
-        EXPECT_TRUE(depends.contains(QLatin1String(runtime))) << runtime << ": " << depends.join(", ").toStdString();
+    for (const char* runtime :
+         {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6svg6", "qt6-qpa-plugins",
+          "libqt6webenginewidgets6", "libcurl4", "libsqlite3-0", "liblog4cpp5v5", "mplayer"})
+        EXPECT_TRUE(depends.contains(QLatin1String(runtime)))
+            << runtime << ": " << depends.join(", ").toStdString();
     // The other sites need yt-dlp (and ffmpeg to join its streams), but the four do not.
     const QStringList recommends = field("Recommends").split(QStringLiteral(", "));
     for (const char* helper : {"yt-dlp", "ffmpeg"})
-        EXPECT_TRUE(recommends.contains(QLatin1String(helper))) << helper << ": " << recommends.join(", ").toStdString();
+        EXPECT_TRUE(recommends.contains(QLatin1String(helper)))
+            << helper << ": " << recommends.join(", ").toStdString();
 
     const QString root = scratch.path() + QStringLiteral("/root");
     const Ran unpack = RunProgram(QStringLiteral("dpkg"), {QStringLiteral("-x"), deb, root});
     ASSERT_EQ(unpack.exitCode, 0) << unpack.out.toStdString();
-    EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("usr")});
+    EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("usr")});
     ExpectLayout(root + QStringLiteral("/usr"));
     // What Debian asks of every package: the copyright, the changelog and the manual pages.
     for (const char* document : {"share/doc/zorv/copyright", "share/doc/zorv/changelog.gz",
                                  "share/man/man1/zorv.1.gz", "share/man/man1/zorv-get.1.gz"})
         EXPECT_TRUE(QFileInfo(root + QStringLiteral("/usr/") + QLatin1String(document)).isFile()) << document;
     ExpectCommandLineHelp(root + QStringLiteral("/usr"), scratch.path() + QStringLiteral("/home"));
+    ExpectDesktopProgramStartsAndTakesAnAddress(root + QStringLiteral("/usr"),
+                                                scratch.path() + QStringLiteral("/home-gui"));
 }
