@@ -6,6 +6,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+#include <utility>
+
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
 SingleInstance::~SingleInstance() {
@@ -56,16 +58,22 @@ void SingleInstance::Open(const QStringList& items, const QString& activationTok
     // The caller gets its answer first: what the window does with the items
     // (a message about a refused address) must not keep it waiting.
     QMetaObject::invokeMethod(
-        this, [this, items, activationToken] { Q_EMIT itemsReceived(items, activationToken); },
+        this,
+        [this, items, activationToken] {
+            if (window_) {
+                window_->OpenItems(items);
+                window_->BringToFront(activationToken);
+            } else {
+                early_ += items; // the window is not made yet (a start-up message is open)
+            }
+        },
         Qt::QueuedConnection);
 }
 
 void SingleInstance::DeliverTo(CTrevaloDlg& window) {
-    connect(this, &SingleInstance::itemsReceived, &window,
-            [&window](const QStringList& items, const QString& activationToken) {
-                window.OpenItems(items);
-                window.BringToFront(activationToken);
-            });
+    window_ = &window;
+    if (!early_.isEmpty())
+        window.OpenItems(std::exchange(early_, {}));
 }
 
 void SingleInstance::Release() {

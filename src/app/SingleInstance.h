@@ -1,13 +1,14 @@
 #pragma once
 // One desktop program per user session. The first start owns a name on the
-// session bus and answers Open calls there; a later start hands its
-// addresses and files to it and ends. Without a session bus (or when the
+// session bus and answers Open calls there (their items go to its window);
+// a later start hands its addresses and files to it and ends. Without a session bus (or when the
 // first start does not answer) every start works on its own.
 //
 // Threads: main thread only; calls arrive through the application's event
 // loop.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +25,7 @@ class SingleInstance : public QObject {
     static constexpr int kHandOverTimeoutMs = 10000;
 
     enum class Role {
-        First,      // this start owns the name; Open calls reach itemsReceived
+        First,      // this start owns the name; Open calls reach the window
         HandedOver, // the running program took the items: this start ends
         Alone,      // no session bus, or no answer: this start works on its own
     };
@@ -39,7 +40,8 @@ class SingleInstance : public QObject {
     // Why the last claim ended Alone (for the log); empty otherwise.
     QString Note() const { return note_; }
 
-    // Items a later start hands over go to `window`, which comes to the front.
+    // Items a later start hands over go to `window`, which comes to the
+    // front; those that came before it existed go there now.
     void DeliverTo(CTrevaloDlg& window);
 
     // The token this start was given by whoever launched it (empty if none).
@@ -49,12 +51,11 @@ class SingleInstance : public QObject {
     // Called over the bus by a later start.
     Q_SCRIPTABLE void Open(const QStringList& items, const QString& activationToken);
 
-  Q_SIGNALS:
-    void itemsReceived(const QStringList& items, const QString& activationToken);
-
   private:
     void Release();
 
+    QPointer<CTrevaloDlg> window_; // gone: items wait again
+    QStringList early_;            // handed over before DeliverTo
     Role role_ = Role::Alone;
     QString note_;
 };
