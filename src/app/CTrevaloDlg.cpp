@@ -62,6 +62,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
+
 #include <utility>
 
 namespace {

@@ -2,6 +2,7 @@
 // the Debian package unpacked into a scratch root. Both must hold the same
 // layout, and the installed programs must find their files when started
 // through the links in bin/.
+#include "support/EndProcess.h"
 #include "support/SessionBus.h"
 #include "support/WaitFor.h"
 #include "support/XvfbDisplay.h"
@@ -173,11 +174,7 @@ void ExpectDesktopProgramStartsAndTakesAnAddress(const QString& prefix, const QS
     const bool handedOver =
         WaitFor([&] { return logText().contains(QLatin1String("Opening 1 address(es) and 0 file(s)")); });
     const bool stillRunning = zorv.state() == QProcess::Running;
-    zorv.terminate();
-    if (!zorv.waitForFinished(10000)) {
-        zorv.kill();
-        zorv.waitForFinished(10000);
-    }
+    EndProcess(zorv);
     const QString text = logText();
     ASSERT_TRUE(initialized) << text.toStdString();
     EXPECT_TRUE(stillRunning) << text.toStdString();

@@ -1,5 +1,6 @@
 #include "support/SessionBus.h"
 
+#include "support/EndProcess.h"
 #include "support/WaitFor.h"
 
 namespace {
@@ -39,13 +40,7 @@ bool PrivateSessionBus::Start(QString* error) {
 }
 
 void PrivateSessionBus::Stop() {
-    if (daemon_.state() == QProcess::NotRunning)
-        return;
-    daemon_.terminate();
-    if (!daemon_.waitForFinished(5000)) {
-        daemon_.kill();
-        daemon_.waitForFinished(5000);
-    }
+    EndProcess(daemon_);
 }
 
 void SessionBusTestEnvironment::SetUp() {

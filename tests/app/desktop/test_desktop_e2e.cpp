@@ -11,6 +11,7 @@
 #include "base/CommandIds.h"
 #include "base/TextFill.h"
 #include "base/TextIds.h"
+#include "support/EndProcess.h"
 #include "support/SessionBus.h"
 #include "ui/SystemShell.h"
 
@@ -41,17 +42,6 @@ QProcessEnvironment StartEnvironment(const QString& home) {
     env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
     env.insert(QStringLiteral("ZORV_CONNECT_TO"), QStringLiteral("update.quillmere.example:80:127.0.0.1:1"));
     return env;
-}
-
-// Ends a program still running at the end of a test.
-void End(QProcess& process) {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(10000);
-    }
 }
 
 // A notification server that records what it is asked to show.
@@ -170,7 +160,7 @@ TEST_F(DesktopE2E, WithoutASessionBusEveryStartWorksOnItsOwn) {
         std::chrono::seconds(60));
     const bool running = starts[0].state() == QProcess::Running && starts[1].state() == QProcess::Running;
     for (QProcess& start : starts)
-        End(start);
+        EndProcess(start);
     ASSERT_TRUE(both) << ReadFile(log).toStdString();
     EXPECT_TRUE(running);
     EXPECT_TRUE(ReadFile(log).contains("No session bus")) << ReadFile(log).toStdString();
@@ -248,7 +238,7 @@ TEST_F(LanguageSwitchingFixture, ACopiedVideoAddressIsOfferedOnceInTheBarAndOthe
     // Another program owns the clipboard, as a browser that copied a link.
     QProcess owner;
     const auto copy = [&](const QString& text) {
-        End(owner);
+        EndProcess(owner);
         owner.start(QStringLiteral("xclip"),
                     {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
         if (!owner.waitForStarted(5000))
@@ -257,7 +247,7 @@ TEST_F(LanguageSwitchingFixture, ACopiedVideoAddressIsOfferedOnceInTheBarAndOthe
         owner.closeWriteChannel();
         return WaitForGui([&] { return bar.LastCopied() == text; });
     };
-    const auto release = qScopeGuard([&] { End(owner); });
+    const auto release = qScopeGuard([&] { EndProcess(owner); });
     const QString video = QStringLiteral("https://www.youtube.com/watch?v=zvNormal001&t=42");
     const struct {
         QString text;
