@@ -6,9 +6,9 @@
 #include "base/TextFill.h"
 #include "base/TextIds.h"
 #include "platform/UserPrompts.h"
+#include "ui/SystemShell.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,7 +27,12 @@ constexpr int kClipboardGroupId = 1304;
 
 CPageGeneral::CPageGeneral(AppSettings& settings, UserPrompts& prompts, QWidget* parent)
     : OptionsPage(IDD, QStringLiteral("General"), settings, prompts, parent),
-      showFolder([](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }),
+      // The sheet has no status line: a folder nothing opened is said in a message.
+      showFolder([this](const QString& folder) {
+          if (!SystemShell::Instance().Open(QUrl::fromLocalFile(folder)))
+              prompts_.ShowMessage(FillFormat(LoadText(TextId::NothingAnswered), {folder}),
+                                   UserPrompts::Icon::Warning);
+      }),
       folder_(Numbered(new QLineEdit, kFolderId)),
       shutdown_(
           Numbered(new QCheckBox(QStringLiteral("Power off the computer when all downloads have ended")),
