@@ -48,10 +48,9 @@ StartRequest ParseCommandLine(const QStringList& arguments, const QString& worki
         return request;
     }
     if (!parsed) {
-        if (beforeApplication)
-            return request; // asked again once Qt has taken its options
         request.action = StartRequest::Action::Error;
         request.text = QStringLiteral("zorv: %1\nTry 'zorv --help'.\n").arg(parser.errorText());
+        request.maybeToolkitOption = beforeApplication;
         return request;
     }
     const QDir base(workingFolder);

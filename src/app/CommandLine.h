@@ -16,11 +16,14 @@ struct StartRequest {
     QStringList items;
     // Help or version text for stdout, an error for stderr.
     QString text;
+    // An Error found before the application object existed: the option may
+    // still be one of Qt's own (-platform, -display, ...).
+    bool maybeToolkitOption = false;
 };
 
 // `arguments` without the program name. `beforeApplication`: Qt has not yet
 // taken its own options (-platform, -display, ...) out of the list, so an
-// unknown option is no error yet.
+// unknown option is only maybe an error.
 StartRequest ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                               bool beforeApplication);
 

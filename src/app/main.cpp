@@ -31,7 +31,12 @@ int Answer(const StartRequest& request) {
 int main(int argc, char* argv[]) {
     // --help and --version answer before anything connects to a display.
     StartRequest request = ParseCommandLine(ArgumentsOf(argc, argv), QDir::currentPath(), true);
-    if (request.action != StartRequest::Action::Run)
+    // An unknown option may be Qt's own; it is asked again once Qt has taken
+    // its options, unless Qt could not start here anyway.
+    const bool displayNamed = !qEnvironmentVariableIsEmpty("DISPLAY") ||
+                              !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                              !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (request.action != StartRequest::Action::Run && !(request.maybeToolkitOption && displayNamed))
         return Answer(request);
     IgnoreFileSizeLimitSignal();
     // The browser dialogs' engine draws with contexts shared with the

@@ -96,20 +96,27 @@ TEST_F(DesktopE2E, CommandLineItemsAreAddressesOrAbsoluteFilesAndQuestionsNeedNo
     EXPECT_EQ(ParseCommandLine({QStringLiteral("--frob")}, Path(), false).action,
               StartRequest::Action::Error);
 
-    // Without a display and without a bus, as from a text console.
-    for (const char* question : {"--help", "--version"}) {
+    // Without a display and without a bus, as from a text console: questions
+    // are answered, an unknown option is refused instead of Qt ending the program.
+    const struct {
+        const char* argument;
+        int exitCode;
+        const char* starts; // of stdout, or of stderr for a refusal
+    } questions[] = {
+        {"--help", 0, "Usage: zorv "}, {"--version", 0, "zorv 1."}, {"--frob", 2, "zorv: Unknown option"}};
+    for (const auto& q : questions) {
         QProcess zorv;
         QProcessEnvironment env = StartEnvironment(Path("console"));
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"})
             env.remove(QLatin1String(name));
         zorv.setProcessEnvironment(env);
-        zorv.start(Program(), {QLatin1String(question)});
+        zorv.start(Program(), {QLatin1String(q.argument)});
         ASSERT_TRUE(zorv.waitForFinished(10000));
-        EXPECT_EQ(zorv.exitCode(), 0) << question;
-        const QString out = QString::fromUtf8(zorv.readAllStandardOutput());
-        EXPECT_TRUE(out.startsWith(
-            QLatin1String(std::string_view(question) == "--help" ? "Usage: zorv " : "zorv 1.")))
-            << out.toStdString();
+        EXPECT_EQ(zorv.exitStatus(), QProcess::NormalExit) << q.argument;
+        EXPECT_EQ(zorv.exitCode(), q.exitCode) << q.argument;
+        const QString out =
+            QString::fromUtf8(q.exitCode ? zorv.readAllStandardError() : zorv.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(QLatin1String(q.starts))) << out.toStdString();
     }
     EXPECT_EQ(FolderTree(Path("console")), QStringList());
 }
