@@ -232,6 +232,8 @@ void CTrevaloDlg::OnDeferredInit() {
 }
 
 void CTrevaloDlg::OpenItems(const QStringList& items) {
+    if (items.isEmpty())
+        return; // a plain start: the window only comes to the front
     if (!initialized_) {
         pendingItems_ += items;
         return;
