@@ -113,6 +113,8 @@ class CTrevaloDlg : public QDialog {
 
   private:
     void OnInitDialog();
+    // The clipboard bar and the end-of-batch notification (MainWindowDesktop.cpp).
+    void ConnectDesktop();
     void OnDeferredInit();
     void OnVersionMessage(int msg, qintptr wParam, qintptr lParam);
     void OpenUpdateDialog(bool checkNow, VersionTriple latest);
